@@ -1,0 +1,103 @@
+#pragma once
+
+// The playback controller: opens songs, chooses their lyric source and hands them to the players.
+// It reaches the screen, the control panel and the players only through the interfaces of
+// ports.h, so that its logic runs without a display.
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "controller/ports.h"
+#include "controller/settings.h"
+#include "lyrics/lyric_store.h"
+
+namespace lyrovox {
+
+// Player kinds: nothing opened yet, an audio song over the background, a video song.
+inline constexpr int kPlayerKindNone = 0;
+inline constexpr int kPlayerKindAudio = 1;
+inline constexpr int kPlayerKindVideo = 2;
+
+// Volume percent as hundredths of a decibel: -(1 - percent/100)^4 x 10000, truncated.
+int32_t VolumeLevel(int percent);
+
+class CMainFrame : public QObject {
+  Q_OBJECT
+
+ public:
+  struct Parts {
+    ILyricScreen* screen = nullptr;
+    IControlPanel* panel = nullptr;
+    IVideoPlayer* videoPlayer = nullptr;
+    // Makes the audio player at the first audio song; it is kept for every later one.
+    std::function<std::unique_ptr<IAudioPlayer>()> makeAudioPlayer;
+  };
+
+  CMainFrame(Parts parts, Settings settings, QObject* parent = nullptr);
+  ~CMainFrame() override;
+
+  // Song opening.
+  bool PlaySong(const QString& path);
+  bool PlayAudioSong(const QString& path);
+  int32_t PlayZipSong(const QString& path);
+  void LoadSongLyrics(const QString& path);
+  void LoadLyricsForKind(const QString& path, int kind);
+  int LanguageFromPath(const QString& path) const;
+  void ApplyLanguage(int index);
+  void CloseAudioSong();
+
+  // Video playback: the video player's graph with the main loop's timers.
+  bool StartVideoPlayback();
+  void StopVideoPlayback();
+  void StartBackgroundVideo();
+  void RestartBackgroundVideo();
+  // Channel mode of the settings applied to both players and shown on the control panel.
+  void ApplyChannelMode();
+  // Output volume in percent, given to the player of the current kind.
+  void SetVolume(int percent);
+
+  int playerKind() const { return playerKind_; }
+  int lyricMode() const { return lyricMode_; }
+  bool isPlaying() const { return isPlaying_; }
+  int syllableCursor() const { return syllableCursor_; }
+  int volume() const { return volume_; }
+  bool timersRunning() const { return timersRunning_; }
+  const QString& pendingTitle() const { return pendingTitle_; }
+  void setPendingTitle(const QString& title) { pendingTitle_ = title; }
+  const QString& currentSongPath() const { return currentSongPath_; }
+  const QString& currentSongTitle() const { return currentSongTitle_; }
+  const QString& tempFolder() const { return tempFolder_; }
+  void setTempFolder(const QString& folder) { tempFolder_ = folder; }
+  const QString& defaultBackgroundVideo() const { return defaultBackgroundVideo_; }
+  void setDefaultBackgroundVideo(const QString& path) { defaultBackgroundVideo_ = path; }
+  int lastSongNumber() const { return lastSongNumber_; }
+  void setLastSongNumber(int n) { lastSongNumber_ = n; }
+  LyricStore& lyricStore() { return *lyricStore_; }
+  const Settings& settings() const { return settings_; }
+  IAudioPlayer* audioPlayer() const { return audioPlayer_.get(); }
+
+ private:
+  void SetLyricMode(int mode);
+
+  Parts parts_;
+  Settings settings_;
+  std::unique_ptr<LyricStore> lyricStore_;  // about half a megabyte: kept off the stack
+  std::unique_ptr<IAudioPlayer> audioPlayer_;
+
+  int playerKind_ = kPlayerKindNone;
+  int lyricMode_ = kLyricModeNone;
+  bool isPlaying_ = false;
+  int syllableCursor_ = 0;
+  int volume_ = 100;
+  int lastSongNumber_ = 0;
+  bool timersRunning_ = false;
+  QString pendingTitle_;
+  QString currentSongPath_;
+  QString currentSongTitle_;
+  QString tempFolder_;
+  QString defaultBackgroundVideo_;
+};
+
+}  // namespace lyrovox

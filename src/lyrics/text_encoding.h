@@ -1,0 +1,53 @@
+#pragma once
+
+// Turning 8-bit lyric text into UTF-16 with a Windows code page, and the language list that
+// chooses the code page of a song.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+struct UConverter;
+
+namespace lyrovox {
+
+inline constexpr int kLanguageCount = 18;
+inline constexpr int kLanguageTcvn = 4;
+inline constexpr int kLanguageVni = 5;
+
+// The code page a language index selects; nullopt when the index leaves the code page as it was
+// (the two Vietnamese letter conversions, and indexes outside the list).
+std::optional<int32_t> CodePageForLanguage(int32_t language);
+
+// Decodes 8-bit text with one Windows code page (0 = Windows-1252). Holds its converter open, so
+// a reader decoding many events pays for the set-up once.
+class CodePageDecoder {
+ public:
+  explicit CodePageDecoder(int32_t codePage);
+  ~CodePageDecoder();
+  CodePageDecoder(const CodePageDecoder&) = delete;
+  CodePageDecoder& operator=(const CodePageDecoder&) = delete;
+
+  // Decodes bytes up to their first zero (or their end) into dest, cut to capacity - 1 units and
+  // terminated. Returns the number of units written. Undecodable bytes become U+FFFD.
+  size_t Decode(std::string_view bytes, char16_t* dest, size_t capacity);
+
+ private:
+  struct Closer {
+    void operator()(UConverter* c) const;
+  };
+  std::unique_ptr<UConverter, Closer> converter_;
+  // Single-byte code pages decode through this table of bytes 0x00..0xFF.
+  std::unique_ptr<char16_t[]> singleByte_;
+};
+
+// One-shot form of CodePageDecoder::Decode.
+size_t DecodeLyricText(std::string_view bytes, int32_t codePage, char16_t* dest, size_t capacity);
+
+// The letter repair that follows the code-page step for the language index (4 TCVN, 5 VNI);
+// other indexes leave the text alone. Rewrites the zero-terminated text in place.
+void ApplyLetterConversion(int32_t language, char16_t* text, size_t capacity);
+
+}  // namespace lyrovox

@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "common/smf_builder.h"
+#include "lyrics/lyric_store.h"
+#include "lyrics/text_buffer.h"
+#include "support/temp_dir.h"
+
+namespace lyrovox {
+namespace {
+
+using smf::File;
+using smf::Utf16Le;
+
+class LoadKarTest : public ::testing::Test {
+ protected:
+  // Writes the file and loads it the way song opening does.
+  void Load(const File& file) {
+    const std::string path = dir.Write("song.kar", file.Encode());
+    store.LoadKar(path);
+  }
+  std::u16string Text(int i) const { return std::u16string(TextView(store.syllables[i].text)); }
+  int Time(int i) const { return store.syllables[i].timeMs; }
+  int Break(int i) const { return store.syllables[i].lineBreak; }
+  int Shown(int i) const { return store.syllables[i].shown; }
+
+  testing::TempDir dir;
+  std::unique_ptr<LyricStore> owner = std::make_unique<LyricStore>();
+  LyricStore& store = *owner;
+};
+
+// 480 ticks per quarter at the default tempo: one tick is 500/480 ms; 96 ticks is 100 ms.
+constexpr uint16_t kDivision = 480;
+
+TEST_F(LoadKarTest, ReadsHeadingMarksAndTimes) {
+  File f(1, kDivision);
+  f.AddTrack()
+      .Text(0, "@KMIDI KARAOKE FILE")
+      .Text(0, "@TSong title")
+      .Text(0, "@TThe singer")
+      .Text(0, "@Tignored")
+      .Text(960, "\\First ")
+      .Text(1440, "line")
+      .Text(1920, "/Second")
+      .Text(2400, "\\Third");
+  Load(f);
+  EXPECT_EQ(std::u16string(TextView(store.title)), u"Song title");
+  EXPECT_EQ(std::u16string(TextView(store.artist)), u"The singer");
+  ASSERT_EQ(store.count, 4);
+  EXPECT_EQ(Text(0), u"First ");
+  EXPECT_EQ(Break(0), 2);
+  EXPECT_EQ(Time(0), 1000);
+  EXPECT_EQ(Text(1), u"line");
+  EXPECT_EQ(Break(1), 0);
+  EXPECT_EQ(Time(1), 1500);
+  EXPECT_EQ(Text(2), u"Second");
+  EXPECT_EQ(Break(2), 1);
+  EXPECT_EQ(Text(3), u"Third");
+  EXPECT_EQ(Break(3), 2);
+  for (int i = 0; i < store.count; ++i)
+    EXPECT_EQ(Shown(i), 0);
+}
+
+TEST_F(LoadKarTest, EventsAtOneInstantFormOneSyllable) {
+  File f(1, kDivision);
+  f.AddTrack().Text(480, "Hel").Text(480, "lo").Text(960, " you");
+  Load(f);
+  ASSERT_EQ(store.count, 2);
+  EXPECT_EQ(Text(0), u"Hello");
+  EXPECT_EQ(Text(1), u" you");
+}
+
+TEST_F(LoadKarTest, ALineBreakWaitsForTheNextSyllableToStartTheLine) {
+  File f(1, kDivision);
+  f.AddTrack().Text(0, "One").Text(480, "\r").Text(960, "Hel").Text(1440, "lo");
+  Load(f);
+  ASSERT_EQ(store.count, 3);
+  EXPECT_EQ(Text(1), u"Hel");
+  EXPECT_EQ(Break(1), 1);
+  EXPECT_EQ(Time(1), 1000);
+  EXPECT_EQ(Shown(1), 0);
+  EXPECT_EQ(Text(2), u"lo");
+}
+
+TEST_F(LoadKarTest, ASyllableAtTheInstantOfALineBreakStillStartsTheLine) {
+  // Break and first syllable at one tick, as many files write them: the syllable must take the
+  // waiting line start instead of being appended to it and staying hidden.
+  File f(1, kDivision);
+  f.AddTrack().Text(0, "One").Text(480, "\n").Text(480, "Two").Text(960, " more");
+  Load(f);
+  ASSERT_EQ(store.count, 3);
+  EXPECT_EQ(Text(1), u"Two");
+  EXPECT_EQ(Break(1), 1);
+  EXPECT_EQ(Shown(1), 0);
+  EXPECT_EQ(Time(1), 500);
+  EXPECT_EQ(Text(2), u" more");
+}
+
+TEST_F(LoadKarTest, TwoBreaksInARowKeepAnEmptyLine) {
+  File f(1, kDivision);
+  f.AddTrack().Text(0, "One").Text(480, "\r").Text(960, "\r");
+  Load(f);
+  ASSERT_EQ(store.count, 3);
+  EXPECT_EQ(Text(1), u"");
+  EXPECT_EQ(Break(1), 1);
+  EXPECT_EQ(Shown(1), 0);  // an ordinary empty line start now
+  EXPECT_EQ(Shown(2), 1);  // the last placeholder, never filled
+}
+
+TEST_F(LoadKarTest, ATextEndingInALineBreakIsFollowedByALineStart) {
+  File f(1, kDivision);
+  f.AddTrack().Text(0, "One").Text(480, "end\r\n").Text(960, "Next");
+  Load(f);
+  ASSERT_EQ(store.count, 3);
+  EXPECT_EQ(Text(1), u"end\r\n");
+  EXPECT_EQ(Break(1), 0);
+  EXPECT_EQ(Text(2), u"Next");
+  EXPECT_EQ(Break(2), 1);
+  EXPECT_EQ(Time(2), 1000);
+}
+
+TEST_F(LoadKarTest, TagLinesInTheLyricTrackAreNotSyllables) {
+  File f(1, kDivision);
+  f.AddTrack().Text(0, "@LENGL").Text(0, "a").Text(480, "b");
+  Load(f);
+  ASSERT_EQ(store.count, 2);
+  EXPECT_EQ(Text(0), u"a");
+}
+
+TEST_F(LoadKarTest, UsesTheLyricEventsWhenTheyAreTheMainSource) {
+  File f(1, kDivision);
+  auto& t = f.AddTrack();
+  t.Text(0, "@TTitle").Text(0, "Sequenced by somebody");
+  for (int i = 0; i < 5; ++i)
+    t.Lyric(480 * (i + 1), std::string(1, static_cast<char>('a' + i)));
+  Load(f);
+  ASSERT_EQ(store.count, 5);
+  EXPECT_EQ(Text(0), u"a");
+  EXPECT_EQ(Break(0), 2);
+  EXPECT_EQ(Text(4), u"e");
+}
+
+TEST_F(LoadKarTest, DecodesEightBitTextWithTheStoresCodePage) {
+  File f(1, kDivision);
+  // "Привет" in Windows-1251 and "café" in Windows-1252.
+  f.AddTrack().Text(0, "@T\xCF\xF0\xE8\xE2\xE5\xF2").Text(0, "caf\xE9");
+  store.codePage = 1251;
+  Load(f);
+  EXPECT_EQ(std::u16string(TextView(store.title)), u"\u041F\u0440\u0438\u0432\u0435\u0442");
+  store.codePage = 0;
+  Load(f);
+  EXPECT_EQ(std::u16string(TextView(store.title)), u"\u00CF\u00F0\u00E8\u00E2\u00E5\u00F2");
+  EXPECT_EQ(Text(0), u"caf\u00E9");
+}
+
+TEST_F(LoadKarTest, LongTextsAreCutAtTheirFields) {
+  File f(1, kDivision);
+  f.AddTrack().Text(0, "@T" + std::string(400, 'T')).Text(0, std::string(200, 's'));
+  Load(f);
+  EXPECT_EQ(TextView(store.title).size(), 253u);  // 255 units decoded, then "@T" dropped
+  EXPECT_EQ(Text(0).size(), 79u);
+}
+
+TEST_F(LoadKarTest, ReadsUtf16FilesOneCharacterPerEvent) {
+  File f(1, kDivision);
+  f.AddTrack()
+      .Text(0, Utf16Le(u"@CODE=UNICODE"))
+      .Text(0, Utf16Le(u"@T\u6211\u7684\u6B4C"))
+      .Text(0, Utf16Le(u"@T\u6B4C\u624B"))
+      .Lyric(480, Utf16Le(u"\u4F60"))
+      .Lyric(960, Utf16Le(u"\u597D\u5417"))  // only the first character counts
+      .Lyric(1440, Utf16Le(u"/"))
+      .Lyric(1920, Utf16Le(u"\u4E16"))
+      .Lyric(2400, Utf16Le(u"\r"))
+      .Lyric(2400, Utf16Le(u"\u754C"));
+  // More than twice as many lyric events as text events are needed to pick the lyrics.
+  auto& other = f.AddTrack();
+  for (int i = 0; i < 2; ++i)
+    other.Text(10 * i, Utf16Le(u"x"));
+  Load(f);
+  EXPECT_EQ(std::u16string(TextView(store.title)), u"\u6211\u7684\u6B4C");
+  EXPECT_EQ(std::u16string(TextView(store.artist)), u"\u6B4C\u624B");
+  ASSERT_EQ(store.count, 5);
+  EXPECT_EQ(Text(0), u"\u4F60");
+  EXPECT_EQ(Break(0), 2);
+  EXPECT_EQ(Text(1), u"\u597D");
+  EXPECT_EQ(Text(2), u"");  // "/" only marks the line
+  EXPECT_EQ(Break(2), 1);
+  EXPECT_EQ(Text(3), u"\u4E16");
+  EXPECT_EQ(Time(3), 2000);
+  EXPECT_EQ(Text(4), u"\u754C");
+  EXPECT_EQ(Break(4), 1);
+  EXPECT_EQ(Shown(4), 0);
+}
+
+TEST_F(LoadKarTest, AnEightBitUnicodeMarkerFallsBackToTheEightBitReading) {
+  File f(1, kDivision);
+  f.AddTrack().Text(0, "@CODE=UNICODE").Text(0, "@TPlain").Text(480, "word");
+  Load(f);
+  EXPECT_EQ(std::u16string(TextView(store.title)), u"Plain");
+  ASSERT_EQ(store.count, 1);
+  EXPECT_EQ(Text(0), u"word");
+}
+
+TEST_F(LoadKarTest, AFileThatFailsPartWayYieldsNothing) {
+  File f(1, kDivision);
+  f.AddTrack().Text(0, "@TTitle").Text(0, "one").Text(480, "two").Raw(500, "\xF4");
+  Load(f);
+  EXPECT_EQ(store.count, 0);
+  EXPECT_EQ(store.title[0], 0);
+
+  store.LoadKar(dir.File("missing.kar"));
+  EXPECT_EQ(store.count, 0);
+}
+
+TEST_F(LoadKarTest, ANewSongReplacesTheLastOnesLyrics) {
+  File a(1, kDivision);
+  a.AddTrack().Text(0, "@TFirst").Text(0, "a").Text(480, "b").Text(960, "c");
+  Load(a);
+  ASSERT_EQ(store.count, 3);
+  File b(1, kDivision);
+  b.AddTrack().Text(0, "z");
+  Load(b);
+  EXPECT_EQ(store.count, 1);
+  EXPECT_EQ(store.title[0], 0);
+  EXPECT_EQ(Text(1), u"");
+}
+
+TEST_F(LoadKarTest, AFullStoreOverwritesItsLastSyllable) {
+  File f(1, kDivision);
+  auto& t = f.AddTrack();
+  for (int i = 0; i <= kMaxSyllables; ++i)
+    t.Text(10 * i, i == kMaxSyllables ? "last" : "s");
+  Load(f);
+  EXPECT_EQ(store.count, kMaxSyllables);
+  EXPECT_EQ(Text(kMaxSyllables - 1), u"last");
+}
+
+TEST_F(LoadKarTest, BytesInMemoryReadLikeTheFile) {
+  File f(1, kDivision);
+  f.AddTrack().Text(0, "@TT").Text(0, "x").Text(480, "y");
+  const std::string bytes = f.Encode();
+  store.LoadKarBytes({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+  ASSERT_EQ(store.count, 2);
+  EXPECT_EQ(Time(1), 500);
+}
+
+}  // namespace
+}  // namespace lyrovox

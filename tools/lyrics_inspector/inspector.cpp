@@ -1,0 +1,179 @@
+#include "lyrics_inspector/inspector.h"
+
+#include <QFileInfo>
+#include <cstdio>
+#include <memory>
+
+#include "controller/main_frame.h"
+#include "controller/song_paths.h"
+#include "lyrics/text_buffer.h"
+#include "lyrics_inspector/inert_players.h"
+#include "lyrics_inspector/lyric_screen_record.h"
+
+namespace lyrovox {
+
+namespace {
+
+// UTF-8 of UTF-16 text; a unit that is half of a broken pair becomes U+FFFD.
+std::string ToUtf8(std::u16string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::string ToUtf8(const QString& text) {
+  return ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                    static_cast<size_t>(text.size())));
+}
+
+// Text output keeps one syllable per line: tabs, line breaks and backslashes are escaped.
+std::string EscapeText(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out.push_back(c);
+    }
+  }
+  return out;
+}
+
+std::string EscapeJson(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out.push_back('\\');
+      out.push_back(c);
+    } else if (u < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", u);
+      out += buf;
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+LyricReport InspectSong(const QString& path, int languageSetting) {
+  LyricReport report;
+  report.path = path;
+  report.exists = QFileInfo(path).isFile();
+
+  LyricScreenRecord screen;
+  InertVideoPlayer video;
+  Settings settings;
+  settings.codePage = languageSetting;
+  CMainFrame::Parts parts;
+  parts.screen = &screen;
+  parts.videoPlayer = &video;
+  parts.makeAudioPlayer = [] { return std::make_unique<InertAudioPlayer>(); };
+  CMainFrame frame(std::move(parts), settings);
+  frame.PlaySong(path);
+
+  // An archive plays the song it holds; report the kind of the song that was opened.
+  const QString song = frame.currentSongPath().isEmpty() ? path : frame.currentSongPath();
+  report.kind = LyricKindForPath(song);
+  report.lyricMode = frame.lyricMode();
+  report.lineTimed = screen.lineTimed;
+  const LyricStore& store = frame.lyricStore();
+  report.codePage = store.codePage;
+  report.language = store.language;
+  const std::u16string_view title = TextView(store.title);
+  const std::u16string_view artist = TextView(store.artist);
+  report.title = QString(reinterpret_cast<const QChar*>(title.data()), qsizetype(title.size()));
+  report.artist = QString(reinterpret_cast<const QChar*>(artist.data()), qsizetype(artist.size()));
+  for (int i = 0; i < store.count; ++i) {
+    const LyricSyllable& s = store.syllables[i];
+    report.syllables.push_back({s.timeMs, s.lineBreak, s.shown, std::u16string(TextView(s.text))});
+  }
+  return report;
+}
+
+std::string FormatReportText(const LyricReport& r) {
+  std::string out;
+  auto line = [&out](const char* key, const std::string& value) {
+    out += key;
+    out += ": ";
+    out += value;
+    out += '\n';
+  };
+  line("path", EscapeText(ToUtf8(r.path)));
+  line("kind", std::to_string(r.kind));
+  line("lyricMode", std::to_string(r.lyricMode));
+  line("lineTimed", r.lineTimed ? "1" : "0");
+  line("codePage", std::to_string(r.codePage));
+  line("language", std::to_string(r.language));
+  line("title", EscapeText(ToUtf8(r.title)));
+  line("artist", EscapeText(ToUtf8(r.artist)));
+  line("syllables", std::to_string(r.syllables.size()));
+  for (size_t i = 0; i < r.syllables.size(); ++i) {
+    const InspectedSyllable& s = r.syllables[i];
+    out += std::to_string(i) + '\t' + std::to_string(s.timeMs) + '\t' +
+           std::to_string(s.lineBreak) + '\t' + std::to_string(s.shown) + '\t' +
+           EscapeText(ToUtf8(s.text)) + '\n';
+  }
+  return out;
+}
+
+std::string FormatReportJson(const LyricReport& r) {
+  std::string out = "{\"path\":" + EscapeJson(ToUtf8(r.path));
+  out += ",\"kind\":" + std::to_string(r.kind);
+  out += ",\"lyricMode\":" + std::to_string(r.lyricMode);
+  out += ",\"lineTimed\":" + std::to_string(r.lineTimed ? 1 : 0);
+  out += ",\"codePage\":" + std::to_string(r.codePage);
+  out += ",\"language\":" + std::to_string(r.language);
+  out += ",\"title\":" + EscapeJson(ToUtf8(r.title));
+  out += ",\"artist\":" + EscapeJson(ToUtf8(r.artist));
+  out += ",\"syllables\":[";
+  for (size_t i = 0; i < r.syllables.size(); ++i) {
+    const InspectedSyllable& s = r.syllables[i];
+    if (i > 0) out += ',';
+    out += "{\"timeMs\":" + std::to_string(s.timeMs) +
+           ",\"lineBreak\":" + std::to_string(s.lineBreak) +
+           ",\"shown\":" + std::to_string(s.shown) + ",\"text\":" + EscapeJson(ToUtf8(s.text)) +
+           '}';
+  }
+  return out + "]}";
+}
+
+}  // namespace lyrovox

@@ -1,0 +1,66 @@
+// lyrovox-lyrics: shows what the player reads from songs' lyrics.
+//
+//   lyrovox-lyrics [--json] [--language N] FILE...
+//
+// The output format is described in the README ("Checking a song's lyrics").
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+#include <iostream>
+
+#include "lyrics_inspector/inspector.h"
+
+namespace {
+
+int Usage(const char* program) {
+  std::fprintf(stderr, "usage: %s [--json] [--language N] FILE...\n", program);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const QStringList args = QCoreApplication::arguments();
+  bool json = false;
+  int language = 0;
+  QStringList files;
+  for (qsizetype i = 1; i < args.size(); ++i) {
+    const QString& a = args[i];
+    if (a == u"--json") {
+      json = true;
+    } else if (a == u"--language" && i + 1 < args.size()) {
+      bool ok = false;
+      language = args[++i].toInt(&ok);
+      if (!ok || language < 0) return Usage(argv[0]);
+    } else if (a == u"--help" || a == u"-h") {
+      Usage(argv[0]);
+      return 0;
+    } else if (a.startsWith(u"--")) {
+      return Usage(argv[0]);
+    } else {
+      files << a;
+    }
+  }
+  if (files.isEmpty()) return Usage(argv[0]);
+
+  int status = 0;
+  bool first = true;
+  for (const QString& file : files) {
+    const lyrovox::LyricReport report = lyrovox::InspectSong(file, language);
+    if (!report.exists) {
+      std::cerr << argv[0] << ": cannot open " << file.toStdString() << '\n';
+      status = 1;
+      continue;
+    }
+    if (json) {
+      std::cout << lyrovox::FormatReportJson(report) << '\n';
+    } else {
+      if (!first) std::cout << '\n';
+      std::cout << lyrovox::FormatReportText(report);
+    }
+    first = false;
+  }
+  return status;
+}
