@@ -17,7 +17,7 @@ class QtEnvironment : public ::testing::Environment {
 
  private:
   int argc_ = 1;
-  char name_[16] = "screen_tests";
+  char name_[16] = "lyrovox_tests";
   char* argv_[2] = {name_, nullptr};
   std::unique_ptr<QGuiApplication> app_;
 };
