@@ -19,7 +19,7 @@ constexpr uint32_t kTitleOrange = 0x148AFF;
 constexpr uint32_t kArtistMagenta = 0xCD20F2;
 constexpr uint32_t kMessageGreen = 0x00FF00;
 constexpr uint32_t kChosenOrange = 0x00A6FA;
-constexpr uint32_t kReservedRed = 0xAC0008;
+constexpr uint32_t kReservedText = 0xAC0008;
 constexpr uint32_t kReservedShadow = 0xDCDCDC;
 constexpr uint32_t kTypedTitleOutline = 0xEEEEEE;
 
@@ -157,7 +157,7 @@ void CLyricScreen::DrawNumberEntry(Canvas& canvas) {
     currentFont_ = FontRole::kSmall;
     const QString summary =
         QStringLiteral("%1 - %2").arg(reservedCount_).arg(ToQString(reservedNumbers_));
-    DrawDiagonalShadow(canvas, CutText(ViewOf(summary), kLineUnits), 10, 10, RgbOf(kReservedRed),
+    DrawDiagonalShadow(canvas, CutText(ViewOf(summary), kLineUnits), 10, 10, RgbOf(kReservedText),
                        RgbOf(kReservedShadow));
   }
 }

@@ -20,7 +20,7 @@ const QRgb kUnsung = qRgb(238, 238, 238);
 const QRgb kMessageGreen = qRgb(0, 255, 0);
 const QRgb kBannerMagenta = qRgb(242, 32, 205);
 const QRgb kChosenOrange = qRgb(250, 166, 0);
-const QRgb kReservedRed = qRgb(8, 0, 172);
+const QRgb kReservedText = qRgb(8, 0, 172);
 const QRgb kWhite = qRgb(255, 255, 255);
 
 int Count(const QImage& image, QRect area, QRgb color) {
@@ -231,7 +231,7 @@ TEST_F(FramePixelsTest, TheReservedSummaryShowsAtTheTopLeftWithADiagonalShadow) 
   screen.SetReservedCount(2);
   screen.SetReservedNumbers(QStringLiteral("  000012  000345"));
   const QImage& frame = Present();
-  EXPECT_GT(Count(frame, QRect(0, 0, 900, 70), kReservedRed), 300);
+  EXPECT_GT(Count(frame, QRect(0, 0, 900, 70), kReservedText), 300);
   EXPECT_GT(Count(frame, QRect(0, 0, 900, 70), qRgb(220, 220, 220)), 100);
   EXPECT_EQ(CountOther(frame, QRect(0, 80, 1920, 400), kKey), 0);
 }
