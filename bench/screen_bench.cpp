@@ -80,6 +80,22 @@ struct Rig {
       store->count = i + 1;
     }
   }
+  // Syllable-timed lyrics: the same lines cut into 8 syllables of 5 characters, 375 ms apart.
+  void FillSyllables(int lines, int spacingMs) {
+    store->Clear();
+    screen.SetLineTimed(false);
+    for (int i = 0; i < lines && store->count + 8 <= kMaxSyllables; ++i) {
+      const std::u16string line = Line40(i);
+      for (int k = 0; k < 8; ++k) {
+        LyricSyllable& s = store->syllables[store->count];
+        CopyText(s.text, std::u16string_view(line).substr(static_cast<size_t>(k) * 5, 5));
+        s.lineBreak = k == 0 ? 1 : 0;
+        s.timeMs = 2000 + i * spacingMs + k * spacingMs / 8;
+        s.shown = 0;
+        ++store->count;
+      }
+    }
+  }
   void Tick(int positionMs) {
     feed.Step(*store, positionMs, false, screen);
     screen.Compose();
@@ -125,12 +141,17 @@ void BM_Tick(benchmark::State& state) {
 }
 BENCHMARK(BM_Tick)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// Every tick of a song of 40 lines, 3 s apart: line changes, title slide and all.
+// Every tick of a song of 40 lines, 3 s apart: line changes, title slide and all. The lines are
+// wiped whole (arg 1 = 0) or coloured syllable by syllable (arg 1 = 1).
 void BM_WholeSong(benchmark::State& state) {
   std::vector<double> ticks;
   for (auto _ : state) {
     Rig rig(state.range(0) != 0);
-    rig.FillStore(40, 3000);
+    if (state.range(1) != 0) {
+      rig.FillSyllables(40, 3000);
+    } else {
+      rig.FillStore(40, 3000);
+    }
     for (int position = 0; position < 2000 + 41 * 3000; position += 30) {
       const auto start = std::chrono::steady_clock::now();
       rig.Tick(position);
@@ -138,9 +159,16 @@ void BM_WholeSong(benchmark::State& state) {
     }
   }
   Report(state, ticks);
-  state.SetLabel(state.range(0) != 0 ? "full screen" : "window 800x600");
+  state.SetLabel(std::string(state.range(0) != 0 ? "full screen" : "window 800x600") +
+                 (state.range(1) != 0 ? ", syllables" : ", line wipe"));
 }
-BENCHMARK(BM_WholeSong)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeSong)
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 // The one-time work when a line goes up: its images, with the glyphs already known (arg 1) or
 // not (arg 0, the first line of a song).

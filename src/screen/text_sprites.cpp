@@ -15,8 +15,10 @@ namespace {
 
 // Enough for every text a screen shows at once (lines, sung text, titles, banner, number entry),
 // so that none is rasterised again while it stays on screen.
-constexpr size_t kMaskEntries = 12;
-constexpr size_t kSpriteEntries = 16;
+constexpr size_t kMaskEntries = 16;
+constexpr size_t kSpriteEntries = 20;
+// No text image grows beyond this many pixels a side (a text scaled far beyond any screen).
+constexpr int kLargestSide = 16384;
 // Glyph masks kept across texts; beyond this the cache starts again.
 constexpr size_t kGlyphBytes = size_t{48} << 20;
 
@@ -239,9 +241,11 @@ TextSprites::MaskEntry& TextSprites::Masks(const Key& key) {
     }
   }
   entry->topLeft = box.topLeft();
+  const bool drawable =
+      !box.isEmpty() && box.width() <= kLargestSide && box.height() <= kLargestSide;
   for (MaskGroup g : entry->groups) {
     Mask layer;
-    if (!box.isEmpty()) {
+    if (drawable) {
       layer.width = box.width();
       layer.height = box.height();
       layer.pixels.assign(static_cast<size_t>(layer.width) * layer.height, 0);
