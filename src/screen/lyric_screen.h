@@ -1,0 +1,244 @@
+#pragma once
+
+// The lyrics screen: two lyric lines near the bottom of a screen-sized frame, coloured as they are
+// sung, with the song's title slide, the "Select a song" prompt, the on-screen message, the
+// number entry, the reserved-songs summary and the next-song banner. The frame is composed in
+// layout pixels (the screen's size) and shown scaled in a target rectangle, or at full size.
+
+#include <QFont>
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "controller/ports.h"
+#include "screen/lyric_feed.h"
+#include "screen/text_sprites.h"
+
+class QPainter;
+class QRectF;
+
+namespace lyrovox {
+
+class CLyricScreen final : public ILyricScreen, public ILyricFeedScreen {
+ public:
+  // Capacities of the text fields, terminator included.
+  static constexpr size_t kLineUnits = 256;
+  static constexpr size_t kMessageUnits = 32;
+  static constexpr size_t kNumberUnits = 16;
+  static constexpr int kMessageFrames = 100;
+
+  CLyricScreen();
+  ~CLyricScreen() override;
+  CLyricScreen(const CLyricScreen&) = delete;
+  CLyricScreen& operator=(const CLyricScreen&) = delete;
+
+  // --- Song state (the controller's song opening) ---
+  void SetLyricMode(int mode) override;
+  int LyricMode() const override { return lyricMode_; }
+  void SetLineTimed(bool lineTimed) override { lineTimed_ = lineTimed; }
+  void SetSongTitle(const QString& title) override;
+  QString SongTitle() const override;
+  void SetSongArtist(const QString& artist) override;
+  void ResetLyrics() override;
+  void SetPlayState(int state) override;
+  int GetPlayState() const override { return playState_; }
+  // Remembers the CD+G file of the song for the CD+G player.
+  void LoadCdgFile(const QString& path) override;
+
+  // --- The lyric feed's operations ---
+  void SetNextLine(std::u16string_view text) override;
+  void StartSungText(std::u16string_view text) override;
+  void AppendSungText(std::u16string_view text) override;
+  void SetSyllableDuration(int32_t ms) override;
+  void FlipSingingLine() override { singingLowerLine_ = !singingLowerLine_; }
+
+  // --- Layout, fonts and colours ---
+  void SetScreenSize(int width, int height);
+  void SetTargetRect(int left, int top, int right, int bottom);
+  void SetFullScreen(bool on) { fullScreen_ = on; }
+  void SetFontName(const QString& name);
+  // The "DefaultFontSizeValue" setting; ApplyFontSettings corrects it into 50..100, and the
+  // controller writes the corrected value back.
+  void SetDefaultFontSizeValue(int size) { fontSizeValue_ = size; }
+  int DefaultFontSizeValue() const { return fontSizeValue_; }
+  void ApplyFontSettings(int language) override;
+  void RebuildFonts(const QString& face, int pixels, int charset);
+  void SetMaleColor(uint32_t color);
+  void SetFemaleColor(uint32_t color) { femaleColor_ = color; }
+  void SetDuetColor(uint32_t color) { duetColor_ = color; }
+  void SetHasShadow(bool on) { hasShadow_ = on; }
+
+  // --- Settings and controller values the frame depends on ---
+  void SetReservedListEnable(int enabled) { reservedListEnable_ = enabled; }
+  // Player kind 0 nothing yet, 1 audio song, 2 video song; with the Background setting (2 solid
+  // colour) and BackGroundVideoColor it decides the frame's background.
+  void SetPlayerKind(int kind) { playerKind_ = kind; }
+  void SetBackground(int source) { background_ = source; }
+  void SetBackGroundVideoColor(uint32_t color) { backgroundColor_ = color; }
+
+  // --- Frames ---
+  // Once per lyric tick, after the lyric feed.
+  void Compose();
+  // Once per present, onto the back surface.
+  void Render(QPainter& context);
+  void ShowMessage(const QString& text);
+  void SetNextSongBanner(bool on) { nextSongBanner_ = on; }
+  void SetReservedCount(int count) { reservedCount_ = count; }
+  void SetReservedNumbers(const QString& numbers);
+  void SetNextSongTitle(const QString& title);
+  QString NextSongTitle() const;
+
+  // --- Number entry ---
+  void SetNumberLength(int digits);
+  void TypeDigit(QChar digit);
+  void EraseDigit();
+  QString GetTypedNumberText() const;
+  int GetTypedNumber() const;
+  void ClearTypedNumber() override;
+  void SetTypedSongTitle(const QString& title);
+  QString TypedSongTitle() const;
+  void ShowChosenNumber();
+
+  // Drops the fonts, the off-screen frame and the rasterised texts.
+  void Release();
+
+  // --- What the screen holds (tools and tests) ---
+  QString UpperLine() const;
+  QString LowerLine() const;
+  QString SungText() const;
+  int UpperLineX() const { return upperLineX_; }
+  int LowerLineX() const { return lowerLineX_; }
+  bool SingingLowerLine() const { return singingLowerLine_; }
+  uint32_t SungColor() const { return sungColor_; }
+  uint32_t MaleColor() const { return maleColor_; }
+  int FontPixels() const { return fontPixels_; }
+  int Charset() const { return charset_; }
+  int LowerLineOffset() const { return lowerLineOffset_; }
+  int UpperLineOffset() const { return upperLineOffset_; }
+  const QFont& LyricFont() const { return lyricFont_; }
+  const QFont& NumberFont() const { return numberFont_; }
+  const QFont& SmallFont() const { return smallFont_; }
+  float WipeStep() const { return wipeStep_; }
+  int WipeX() const { return wipeX_; }
+  int SungWidth() const { return sungWidth_; }
+  int WipeFrames() const { return wipeFrames_; }
+  int TitleOffset() const { return titleOffset_; }
+  bool TitleAnimating() const { return titleAnimating_; }
+  bool SlideHorizontal() const { return slideHorizontal_; }
+  int MessageFrames() const { return osdFrames_; }
+  int NumberShown() const { return numberShown_; }
+  bool ChosenAnimating() const { return chosenAnimating_; }
+  int ChosenRows() const { return chosenRows_; }
+  bool FullScreen() const { return fullScreen_; }
+  QRect LayoutRect() const { return layoutRect_; }
+  QRect TargetRect() const { return targetRect_; }
+  const QString& CdgFile() const { return cdgFile_; }
+  // The colour of the frame's background (0x00BBGGRR).
+  uint32_t BackgroundColor() const;
+  // The composed frame (full screen); null before the first Render.
+  const QImage& Offscreen() const { return offscreen_; }
+  const TextSprites& Sprites() const { return sprites_; }
+
+ private:
+  struct Canvas;
+  enum class Align { kLeft, kCenter, kRight };
+
+  // Frame elements, in the order a frame draws them.
+  void DrawWholeFrame(Canvas& canvas);
+  void DrawMessage(Canvas& canvas);
+  void DrawNumberEntry(Canvas& canvas);
+  void DrawChosenNumber(Canvas& canvas);
+  void DrawLyrics(Canvas& canvas);
+  void RunWipe(Canvas& canvas);
+  void DrawTitleOrPrompt(Canvas& canvas);
+  void DrawNextSongBanner(Canvas& canvas);
+  // Draws the CD+G picture stretched to target.
+  void DrawCdgPicture(QPainter& painter, const QRectF& target);
+
+  // The styles. The single-line style drops a singer mark from the text it is given.
+  void DrawSingleLine(Canvas& canvas, std::u16string& text, int x, int y, Align align, QRgb color,
+                      QRgb outline);
+  void DrawWrapped(Canvas& canvas, const std::u16string& text, int x, int y, QRgb outline);
+  void DrawDiagonalShadow(Canvas& canvas, const std::u16string& text, int x, int y, QRgb color,
+                          QRgb shadow);
+  void DrawPlain(Canvas& canvas, const std::u16string& text, int x, int y, QRgb color);
+  void Blit(Canvas& canvas, const TextSprite& sprite, double x, double y);
+
+  const QFont& CurrentFont() const;
+  void CenterLines();
+  bool MakeOffscreen();
+
+  // Song and lyric state.
+  int playState_ = 0;
+  int lyricMode_ = 0;
+  std::u16string upperLine_;
+  std::u16string lowerLine_;
+  int upperLineX_ = -1;
+  int lowerLineX_ = -1;
+  bool singingLowerLine_ = true;
+  std::u16string sungText_;
+  uint32_t sungColor_ = 0xEE0000;
+  uint32_t unsungColor_ = 0xEEEEEE;
+  uint32_t maleColor_ = 0xEE0000;
+  uint32_t femaleColor_ = 0x1E1EFF;
+  uint32_t duetColor_ = 0xFF32FF;
+  bool hasShadow_ = true;
+  QString fontName_ = QStringLiteral("Arial");
+  int fontSizeValue_ = 70;
+  int fontPixels_ = 0;
+  int charset_ = 0;
+  int lowerLineOffset_ = 175;
+  int upperLineOffset_ = 265;
+  QFont lyricFont_;
+  QFont numberFont_;
+  QFont smallFont_;
+  bool lineTimed_ = false;
+  int32_t syllableDurationMs_ = 0;
+  bool recomputeWipeStep_ = false;
+  int sungWidth_ = 0;
+  float wipeStep_ = 12.0f;
+  int wipeFrames_ = 0;
+  int wipeX_ = 0;
+  std::u16string songTitle_;
+  std::u16string songArtist_;
+  bool titleAnimating_ = false;
+  int titleOffset_ = 0;
+  bool slideHorizontal_ = false;
+
+  // Frame state.
+  QRect layoutRect_;
+  QRect targetRect_;
+  bool fullScreen_ = false;
+  QImage offscreen_;
+  std::u16string osdText_;
+  int osdFrames_ = 0;
+  bool nextSongBanner_ = false;
+  int reservedCount_ = 0;
+  std::u16string reservedNumbers_;
+  std::u16string nextSongTitle_;
+  std::u16string nextSongLabel_ = u"Next Song";
+  std::u16string typedNumber_ = u"000000";
+  int maxDigits_ = 6;
+  std::u16string typedSongTitle_;
+  int numberShown_ = 0;
+  std::u16string chosenNumber_;
+  bool chosenAnimating_ = false;
+  int chosenRows_ = 0;
+  QString cdgFile_;
+
+  // Settings and controller values.
+  int reservedListEnable_ = 1;
+  int playerKind_ = 0;
+  int background_ = 0;
+  uint32_t backgroundColor_ = 0xFF0000;
+
+  // The font selected in the frame being drawn.
+  enum class FontRole { kLyric, kNumber, kSmall } currentFont_ = FontRole::kLyric;
+  TextSprites sprites_;
+  TextMeasures measures_;
+};
+
+}  // namespace lyrovox

@@ -1,0 +1,377 @@
+// The frames of the lyrics screen: what Compose and Render draw, and in which order.
+
+#include <QPainter>
+#include <QRectF>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "screen/lyric_screen.h"
+#include "screen/screen_text.h"
+
+namespace lyrovox {
+
+namespace {
+
+constexpr uint32_t kOutlineGrey = 0x141414;
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kTitleOrange = 0x148AFF;
+constexpr uint32_t kArtistMagenta = 0xCD20F2;
+constexpr uint32_t kMessageGreen = 0x00FF00;
+constexpr uint32_t kChosenOrange = 0x00A6FA;
+constexpr uint32_t kReservedText = 0xAC0008;
+constexpr uint32_t kReservedShadow = 0xDCDCDC;
+constexpr uint32_t kTypedTitleOutline = 0xEEEEEE;
+
+// The wipe takes a frame to last this long, so a syllable's colour reaches its end in about its
+// duration.
+constexpr int kAssumedFrameMs = 34;
+
+}  // namespace
+
+// Where a frame is drawn: a painter (none before the first Render: the frame's state still
+// advances) and the map from layout to device pixels.
+struct CLyricScreen::Canvas {
+  QPainter* painter = nullptr;
+  double sx = 1.0;
+  double sy = 1.0;
+  double ox = 0.0;
+  double oy = 0.0;
+  bool clipped = false;
+  QRect clip;  // device pixels
+};
+
+bool CLyricScreen::MakeOffscreen() {
+  if (layoutRect_.isEmpty()) {
+    offscreen_ = QImage();
+    return false;
+  }
+  // Made once; made again only when the screen's size has changed since.
+  if (offscreen_.size() != layoutRect_.size()) {
+    offscreen_ = QImage(layoutRect_.size(), QImage::Format_RGB32);
+    if (offscreen_.isNull()) return false;
+    offscreen_.fill(RgbOf(BackgroundColor()));
+  }
+  return true;
+}
+
+void CLyricScreen::Compose() {
+  if (!offscreen_.isNull()) offscreen_.fill(RgbOf(BackgroundColor()));
+  if (!fullScreen_) return;
+
+  QPainter painter;
+  Canvas canvas;
+  if (!offscreen_.isNull() && painter.begin(&offscreen_)) canvas.painter = &painter;
+  if (lyricMode_ == kLyricModeCdg) {
+    if (canvas.painter != nullptr) {
+      DrawCdgPicture(painter, QRectF(0, 0, layoutRect_.width(), layoutRect_.height()));
+    }
+    currentFont_ = FontRole::kSmall;
+    DrawMessage(canvas);
+    DrawNumberEntry(canvas);
+  } else {
+    DrawWholeFrame(canvas);
+  }
+}
+
+void CLyricScreen::Render(QPainter& context) {
+  MakeOffscreen();
+  if (fullScreen_) {
+    // Composed at full size: a plain copy.
+    if (!offscreen_.isNull()) {
+      const QPainter::CompositionMode mode = context.compositionMode();
+      context.setCompositionMode(QPainter::CompositionMode_Source);
+      context.drawImage(0, 0, offscreen_);
+      context.setCompositionMode(mode);
+    }
+    return;
+  }
+  if (lyricMode_ == kLyricModeCdg) {
+    DrawCdgPicture(context, QRectF(targetRect_.left(), targetRect_.top(), targetRect_.width(),
+                                   targetRect_.height()));
+    return;
+  }
+  if (offscreen_.isNull()) return;
+  const QPainter::CompositionMode mode = context.compositionMode();
+  context.setCompositionMode(QPainter::CompositionMode_Source);
+  context.drawImage(0, 0, offscreen_);
+  context.setCompositionMode(mode);
+
+  Canvas canvas;
+  canvas.painter = &context;
+  canvas.sx = static_cast<float>(targetRect_.width()) / static_cast<float>(layoutRect_.width());
+  canvas.sy = static_cast<float>(targetRect_.height()) / static_cast<float>(layoutRect_.height());
+  canvas.ox = static_cast<float>(targetRect_.left());
+  canvas.oy = static_cast<float>(targetRect_.top());
+  DrawWholeFrame(canvas);
+}
+
+void CLyricScreen::DrawCdgPicture(QPainter& /*painter*/, const QRectF& /*target*/) {
+  // Draws the CD+G picture stretched to target; the CD+G player is attached here.
+}
+
+void CLyricScreen::DrawWholeFrame(Canvas& canvas) {
+  currentFont_ = FontRole::kSmall;
+  DrawMessage(canvas);
+  DrawNumberEntry(canvas);
+  DrawChosenNumber(canvas);
+  currentFont_ = FontRole::kLyric;
+  DrawLyrics(canvas);
+  DrawNextSongBanner(canvas);
+  currentFont_ = FontRole::kLyric;
+}
+
+void CLyricScreen::DrawMessage(Canvas& canvas) {
+  if (osdFrames_ <= 0) return;
+  --osdFrames_;
+  DrawPlain(canvas, osdText_, 10, 50, RgbOf(kMessageGreen));
+}
+
+void CLyricScreen::DrawNumberEntry(Canvas& canvas) {
+  const int w = layoutRect_.width();
+  const int h = layoutRect_.height();
+  if (GetTypedNumber() != 0) {
+    numberShown_ = 1;
+    const bool bannerUp = nextSongBanner_ && reservedCount_ >= 1 && !nextSongTitle_.empty();
+    if (playState_ != kPlayStateLoaded && !bannerUp) {
+      currentFont_ = FontRole::kNumber;
+      DrawSingleLine(canvas, typedNumber_, w / 2, h / 2 - 182, Align::kCenter, RgbOf(kWhite),
+                     RgbOf(kOutlineGrey));
+      if (typedSongTitle_.empty()) return;
+      currentFont_ = FontRole::kLyric;
+      numberShown_ = 2;
+      const int height = measures_.WrappedHeight(ToQString(typedSongTitle_), lyricFont_, w);
+      DrawWrapped(canvas, typedSongTitle_, 0, h / 2 - height / 2, RgbOf(kTypedTitleOutline));
+    } else {
+      DrawSingleLine(canvas, typedNumber_, 20, 10, Align::kLeft, RgbOf(kWhite),
+                     RgbOf(kOutlineGrey));
+      if (!typedSongTitle_.empty()) {
+        DrawSingleLine(canvas, typedSongTitle_, 170, 10, Align::kLeft, RgbOf(kWhite),
+                       RgbOf(kOutlineGrey));
+      }
+    }
+    return;
+  }
+  numberShown_ = 0;
+  if (reservedCount_ > 0) {
+    currentFont_ = FontRole::kSmall;
+    const QString summary =
+        QStringLiteral("%1 - %2").arg(reservedCount_).arg(ToQString(reservedNumbers_));
+    DrawDiagonalShadow(canvas, CutText(ViewOf(summary), kLineUnits), 10, 10, RgbOf(kReservedText),
+                       RgbOf(kReservedShadow));
+  }
+}
+
+void CLyricScreen::DrawChosenNumber(Canvas& canvas) {
+  if (!chosenAnimating_) return;
+  chosenRows_ += 2;
+  const int w = layoutRect_.width();
+  const int y = layoutRect_.height() / 2 - 182;
+  currentFont_ = FontRole::kNumber;
+  DrawSingleLine(canvas, chosenNumber_, w / 2, y, Align::kCenter, RgbOf(kWhite),
+                 RgbOf(kOutlineGrey));
+  // The orange fills the number from the top, two layout rows a frame.
+  const float sy = layoutRect_.height() > 0 ? static_cast<float>(targetRect_.height()) /
+                                                  static_cast<float>(layoutRect_.height())
+                                            : 0.0f;
+  const int top = static_cast<int>(static_cast<float>(y) * sy + targetRect_.top());
+  const int bottom = static_cast<int>(sy * static_cast<float>(chosenRows_) + top);
+  canvas.clipped = true;
+  canvas.clip = QRect(0, top, std::max(0, w), std::max(0, bottom - top));
+  DrawSingleLine(canvas, chosenNumber_, w / 2, y, Align::kCenter, RgbOf(kChosenOrange),
+                 RgbOf(kOutlineGrey));
+  canvas.clipped = false;
+  if (chosenRows_ > 140) {
+    chosenRows_ = 0;
+    chosenAnimating_ = false;
+  }
+}
+
+void CLyricScreen::CenterLines() {
+  const int half = layoutRect_.width() / 2;
+  if (upperLineX_ == -1) {
+    upperLineX_ = half - measures_.Extent(ToQString(WithoutSingerMark(upperLine_)), lyricFont_) / 2;
+  }
+  if (lowerLineX_ == -1) {
+    lowerLineX_ = half - measures_.Extent(ToQString(WithoutSingerMark(lowerLine_)), lyricFont_) / 2;
+  }
+}
+
+void CLyricScreen::DrawLyrics(Canvas& canvas) {
+  CenterLines();
+  const int h = layoutRect_.height();
+  const QRgb unsung = RgbOf(unsungColor_);
+  DrawSingleLine(canvas, lowerLine_, lowerLineX_, h - lowerLineOffset_, Align::kLeft, unsung,
+                 RgbOf(kOutlineGrey));
+  DrawSingleLine(canvas, upperLine_, upperLineX_, h - upperLineOffset_, Align::kLeft, unsung,
+                 RgbOf(kOutlineGrey));
+  if (lineTimed_) RunWipe(canvas);
+
+  // A mark still in front of the sung text sets the colour for this and the following lines.
+  if (sungText_.size() >= 2 && sungText_[1] == u':') {
+    switch (sungText_[0]) {
+      case u'F':
+        sungColor_ = femaleColor_;
+        break;
+      case u'M':
+        sungColor_ = maleColor_;
+        break;
+      case u'D':
+        sungColor_ = duetColor_;
+        break;
+      default:
+        break;
+    }
+  }
+  const int x = singingLowerLine_ ? lowerLineX_ : upperLineX_;
+  const int y = h - (singingLowerLine_ ? lowerLineOffset_ : upperLineOffset_);
+  DrawSingleLine(canvas, sungText_, x, y, Align::kLeft, RgbOf(sungColor_), unsung);
+  DrawTitleOrPrompt(canvas);
+}
+
+void CLyricScreen::RunWipe(Canvas& canvas) {
+  if (recomputeWipeStep_) {
+    recomputeWipeStep_ = false;
+    if (syllableDurationMs_ > 0) {
+      sungWidth_ = measures_.Extent(ToQString(sungText_), lyricFont_);
+      wipeStep_ = static_cast<float>(sungWidth_ * kAssumedFrameMs) /
+                  static_cast<float>(syllableDurationMs_);
+      if (wipeStep_ < 2.0f) wipeStep_ = 5.0f;
+    }
+  }
+  if (playState_ != kPlayStateSinging) return;
+  const int x0 = singingLowerLine_ ? lowerLineX_ : upperLineX_;
+  if (syllableDurationMs_ > 0) {
+    if (wipeFrames_ < INT_MAX) ++wipeFrames_;
+    const float advance = wipeStep_ * static_cast<float>(wipeFrames_);
+    // Past the end of the text the edge stays at its end.
+    wipeX_ = advance >= static_cast<float>(sungWidth_) ? x0 + sungWidth_
+                                                       : x0 + static_cast<int>(advance);
+  }
+  const int layoutWidth = layoutRect_.width();
+  const double right =
+      layoutWidth > 0
+          ? targetRect_.left() + static_cast<double>(targetRect_.width()) * wipeX_ / layoutWidth
+          : targetRect_.left();
+  const int clipRight = static_cast<int>(std::clamp(right, -1e9, 1e9));
+  canvas.clipped = true;
+  canvas.clip = QRect(layoutRect_.left(), layoutRect_.top(),
+                      std::max(0, clipRight - layoutRect_.left()), layoutRect_.height());
+}
+
+void CLyricScreen::DrawTitleOrPrompt(Canvas& canvas) {
+  canvas.clipped = false;
+  const int cx = layoutRect_.width() / 2;
+  const int cy = layoutRect_.height() / 2;
+  const QRgb unsung = RgbOf(unsungColor_);
+  auto drawTitle = [&]() {
+    const int height =
+        measures_.WrappedHeight(ToQString(songTitle_), lyricFont_, layoutRect_.width());
+    const int half = height / 2;
+    if (slideHorizontal_) {
+      DrawWrapped(canvas, songTitle_, titleOffset_, cy - half, unsung);
+      DrawSingleLine(canvas, songArtist_, cx - titleOffset_, cy + half, Align::kCenter,
+                     RgbOf(kArtistMagenta), unsung);
+    } else {
+      DrawWrapped(canvas, songTitle_, 0, cy - half + titleOffset_, unsung);
+      DrawSingleLine(canvas, songArtist_, cx, cy + half - titleOffset_, Align::kCenter,
+                     RgbOf(kArtistMagenta), unsung);
+    }
+  };
+  if (playState_ >= kPlayStateSinging && titleAnimating_) {
+    drawTitle();
+    titleOffset_ += slideHorizontal_ ? 30 : 25;
+    if (titleOffset_ > 1200) titleAnimating_ = false;
+  } else if (playState_ == kPlayStateLoaded) {
+    drawTitle();
+    titleOffset_ -= slideHorizontal_ ? 40 : 34;
+    if (titleOffset_ < 0) titleOffset_ = 0;
+  } else if (playState_ == kPlayStateIdle) {
+    if (reservedListEnable_ != 0 && numberShown_ == 0) {
+      std::u16string prompt = u"Select a song";
+      DrawSingleLine(canvas, prompt, cx, cy - 36, Align::kCenter, RgbOf(maleColor_), unsung);
+    }
+  }
+}
+
+void CLyricScreen::DrawNextSongBanner(Canvas& canvas) {
+  if (!nextSongBanner_ || reservedCount_ < 1 || nextSongTitle_.empty()) return;
+  const int w = layoutRect_.width();
+  const int h = layoutRect_.height();
+  const QRgb unsung = RgbOf(unsungColor_);
+  DrawSingleLine(canvas, nextSongLabel_, w / 2, h / 2 - 158, Align::kCenter, RgbOf(kArtistMagenta),
+                 unsung);
+  DrawWrapped(canvas, nextSongTitle_, 0, h / 2 - 40, unsung);
+}
+
+const QFont& CLyricScreen::CurrentFont() const {
+  switch (currentFont_) {
+    case FontRole::kNumber:
+      return numberFont_;
+    case FontRole::kSmall:
+      return smallFont_;
+    case FontRole::kLyric:
+      break;
+  }
+  return lyricFont_;
+}
+
+void CLyricScreen::DrawSingleLine(Canvas& canvas, std::u16string& text, int x, int y, Align align,
+                                  QRgb color, QRgb outline) {
+  RemoveSingerMark(text);
+  if (text.empty() || canvas.painter == nullptr) return;
+  const QString shown = ToQString(text);
+  const QFont& font = CurrentFont();
+  int left = x;
+  if (align != Align::kLeft) {
+    const int width = measures_.Extent(shown, font);
+    left = align == Align::kCenter ? x - width / 2 : x - width;
+  }
+  const TextLook look{TextShape::kOutlined, hasShadow_, color, outline};
+  Blit(canvas, sprites_.SingleLine(shown, font, look, canvas.sx, canvas.sy), left, y);
+}
+
+void CLyricScreen::DrawWrapped(Canvas& canvas, const std::u16string& text, int x, int y,
+                               QRgb outline) {
+  if (text.empty() || canvas.painter == nullptr) return;
+  const TextLook look{TextShape::kOutlined, hasShadow_, RgbOf(kTitleOrange), outline};
+  Blit(canvas,
+       sprites_.Wrapped(ToQString(text), CurrentFont(), layoutRect_.width(), look, canvas.sx,
+                        canvas.sy),
+       x, y);
+}
+
+void CLyricScreen::DrawDiagonalShadow(Canvas& canvas, const std::u16string& text, int x, int y,
+                                      QRgb color, QRgb shadow) {
+  if (text.empty() || canvas.painter == nullptr) return;
+  const TextLook look{TextShape::kDiagonal, false, color, shadow};
+  Blit(canvas, sprites_.SingleLine(ToQString(text), CurrentFont(), look, canvas.sx, canvas.sy), x,
+       y);
+}
+
+void CLyricScreen::DrawPlain(Canvas& canvas, const std::u16string& text, int x, int y, QRgb color) {
+  if (text.empty() || canvas.painter == nullptr) return;
+  const TextLook look{TextShape::kPlain, false, color, color};
+  Blit(canvas, sprites_.SingleLine(ToQString(text), CurrentFont(), look, canvas.sx, canvas.sy), x,
+       y);
+}
+
+void CLyricScreen::Blit(Canvas& canvas, const TextSprite& sprite, double x, double y) {
+  if (sprite.image.isNull() || canvas.painter == nullptr) return;
+  const double dx = canvas.ox + x * canvas.sx;
+  const double dy = canvas.oy + y * canvas.sy;
+  if (!(std::fabs(dx) < 1e8) || !(std::fabs(dy) < 1e8)) return;
+  const QRect dest(QPoint(static_cast<int>(std::lround(dx)) + sprite.offset.x(),
+                          static_cast<int>(std::lround(dy)) + sprite.offset.y()),
+                   sprite.image.size());
+  QRect visible = dest;
+  if (canvas.clipped) visible &= canvas.clip;
+  if (const QPaintDevice* device = canvas.painter->device()) {
+    visible &= QRect(0, 0, device->width(), device->height());
+  }
+  if (visible.isEmpty()) return;
+  canvas.painter->drawImage(visible.topLeft(), sprite.image,
+                            QRect(visible.topLeft() - dest.topLeft(), visible.size()));
+}
+
+}  // namespace lyrovox

@@ -1,0 +1,58 @@
+#include "screen/screen_surfaces.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+
+#include "screen/lyric_screen.h"
+
+namespace lyrovox {
+
+CScreenSurfaces::CScreenSurfaces(CLyricScreen& screen, IFrameSink* sink)
+    : screen_(screen), sink_(sink) {}
+
+HResult CScreenSurfaces::Create() {
+  QSize size;
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) size = primary->size();
+  }
+  return Create(size);
+}
+
+HResult CScreenSurfaces::Create(QSize screenSize) {
+  errorText_.clear();
+  if (screenSize.width() <= 0 || screenSize.height() <= 0 || screenSize.width() > 16384 ||
+      screenSize.height() > 16384) {
+    errorText_ = QStringLiteral("GetSurfaceDesc() failed to get surface width & height");
+    return kFail;
+  }
+  backSurface_ = QImage(screenSize, QImage::Format_RGB32);
+  if (backSurface_.isNull()) {
+    errorText_ = QStringLiteral("CreateSurface(BackBuffer) failed");
+    return kFail;
+  }
+  backSurface_.fill(Qt::black);
+  return kOk;
+}
+
+void CScreenSurfaces::Present() {
+  if (backSurface_.isNull()) {
+    ++framesDropped_;
+    return;
+  }
+  {
+    QPainter context(&backSurface_);
+    screen_.Render(context);
+  }
+  if (sink_ != nullptr && sink_->ShowFrame(backSurface_)) {
+    ++framesPresented_;
+  } else {
+    ++framesDropped_;
+  }
+}
+
+void CScreenSurfaces::Release() {
+  backSurface_ = QImage();
+}
+
+}  // namespace lyrovox

@@ -1,0 +1,55 @@
+#pragma once
+
+// Small helpers for the screen's text fields and colours.
+
+#include <QColor>
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace lyrovox {
+
+// The text cut to capacity - 1 units (one unit stays for the terminator of the fixed field it
+// models). A cut never leaves the first half of a surrogate pair at the end.
+inline std::u16string CutText(std::u16string_view text, size_t capacity) {
+  if (capacity == 0) return {};
+  size_t n = text.size() < capacity - 1 ? text.size() : capacity - 1;
+  if (n < text.size() && n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
+  return std::u16string(text.substr(0, n));
+}
+
+inline std::u16string_view ViewOf(const QString& text) {
+  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
+}
+
+inline QString ToQString(std::u16string_view text) {
+  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
+// "F:", "M:" or "D:" in front of a text of at least 3 units names the singer of a line.
+inline bool HasSingerMark(std::u16string_view text) {
+  return text.size() >= 3 && text[1] == u':' &&
+         (text[0] == u'F' || text[0] == u'M' || text[0] == u'D');
+}
+
+// Drops a singer mark in place; true when there was one.
+inline bool RemoveSingerMark(std::u16string& text) {
+  if (!HasSingerMark(text)) return false;
+  text.erase(0, 2);
+  return true;
+}
+
+inline std::u16string WithoutSingerMark(std::u16string_view text) {
+  return std::u16string(HasSingerMark(text) ? text.substr(2) : text);
+}
+
+// Colours are stored as 0x00BBGGRR, red in the low byte.
+inline QRgb RgbOf(uint32_t colorRef) {
+  return qRgb(static_cast<int>(colorRef & 0xFF), static_cast<int>((colorRef >> 8) & 0xFF),
+              static_cast<int>((colorRef >> 16) & 0xFF));
+}
+
+inline constexpr uint32_t kKeyColor = 0x100C0E;
+
+}  // namespace lyrovox

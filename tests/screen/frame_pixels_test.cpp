@@ -1,0 +1,306 @@
+// What rendered frames show at known places: colours of sung and unsung text, the key colour where
+// nothing is drawn, the wipe edge, the message, the banner, the number entry.
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <algorithm>
+
+#include "screen/text_sprites.h"
+#include "screen_rig.h"
+
+namespace lyrovox {
+namespace {
+
+using testing::ScreenRig;
+
+const QRgb kKey = qRgb(14, 12, 16);
+const QRgb kMaleBlue = qRgb(0, 0, 238);
+const QRgb kUnsung = qRgb(238, 238, 238);
+const QRgb kMessageGreen = qRgb(0, 255, 0);
+const QRgb kBannerMagenta = qRgb(242, 32, 205);
+const QRgb kChosenOrange = qRgb(250, 166, 0);
+const QRgb kReservedText = qRgb(8, 0, 172);
+const QRgb kWhite = qRgb(255, 255, 255);
+
+int Count(const QImage& image, QRect area, QRgb color) {
+  area &= image.rect();
+  int n = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = area.left(); x <= area.right(); ++x)
+      n += (row[x] | 0xFF000000u) == color;
+  }
+  return n;
+}
+
+int CountOther(const QImage& image, QRect area, QRgb color) {
+  area &= image.rect();
+  return area.width() * area.height() - Count(image, area, color);
+}
+
+// Right-most column holding the colour in the area, or -1.
+int LastColumn(const QImage& image, QRect area, QRgb color) {
+  area &= image.rect();
+  for (int x = area.right(); x >= area.left(); --x) {
+    if (Count(image, QRect(x, area.top(), 1, area.height()), color) > 0) return x;
+  }
+  return -1;
+}
+
+class FramePixelsTest : public ::testing::Test {
+ protected:
+  const QImage& Present() {
+    rig.surfaces.Present();
+    return rig.sink.last;
+  }
+  QRect UpperBand() const { return QRect(0, 1080 - 266, 1920, 120); }
+
+  ScreenRig rig;
+  CLyricScreen& screen = rig.screen;
+};
+
+TEST_F(FramePixelsTest, WhereNothingIsDrawnTheFrameHasTheKeyColour) {
+  screen.SetReservedListEnable(0);
+  const QImage& frame = Present();
+  ASSERT_EQ(frame.size(), QSize(1920, 1080));
+  EXPECT_EQ(CountOther(frame, frame.rect(), kKey), 0);
+}
+
+TEST_F(FramePixelsTest, IdleShowsThePromptInTheMaleColourUnlessANumberIsTyped) {
+  const QRect prompt(0, 540 - 36, 1920, 110);
+  EXPECT_GT(Count(Present(), prompt, kMaleBlue), 1000);
+  // Outside the prompt nothing.
+  EXPECT_EQ(CountOther(rig.sink.last, QRect(0, 0, 1920, 480), kKey), 0);
+  screen.TypeDigit(QLatin1Char('7'));
+  EXPECT_EQ(Count(Present(), prompt, kMaleBlue), 0);
+  screen.ClearTypedNumber();
+  screen.SetReservedListEnable(0);
+  EXPECT_EQ(Count(Present(), prompt, kMaleBlue), 0);
+}
+
+TEST_F(FramePixelsTest, SungSyllablesAreInTheSungColourAndTheRestInTheLineColour) {
+  rig.Fill({{1000, 2, u"HHHHH"}, {1500, 0, u"HHHHH"}});
+  rig.RunTo(0, 1020);
+  ASSERT_EQ(screen.SungText(), "HHHHH");
+  const QImage& frame = rig.sink.last;
+  const int edge = screen.UpperLineX() + TextExtent(QStringLiteral("HHHHH"), screen.LyricFont());
+  const QRect band = UpperBand();
+  const QRect sung(band.left(), band.top(), edge - band.left(), band.height());
+  const QRect unsung(edge, band.top(), band.right() - edge, band.height());
+  EXPECT_GT(Count(frame, sung, kMaleBlue), 2000);
+  EXPECT_EQ(Count(frame, unsung, kMaleBlue), 0);
+  EXPECT_GT(Count(frame, unsung, kUnsung), 2000);
+  // The lower line is empty, and the key colour shows above the lines.
+  EXPECT_EQ(Count(frame, QRect(0, 0, 1920, 700), kKey), 1920 * 700);
+
+  rig.RunTo(1050, 1530);
+  EXPECT_GT(Count(rig.sink.last, unsung, kMaleBlue), 2000);
+}
+
+TEST_F(FramePixelsTest, TheWipeColoursTheLineUpToTheEdgeInFullScreenAndInAWindow) {
+  for (bool fullScreen : {true, false}) {
+    ScreenRig r;
+    r.screen.SetFullScreen(fullScreen);
+    if (!fullScreen) r.screen.SetTargetRect(100, 50, 900, 650);
+    r.screen.SetLineTimed(true);
+    r.Fill({{1000, 1, u"MMMMMMMMMMMMMMMM"}, {9000, 1, u"end"}});
+    r.RunTo(0, 2010);  // the line starts at 1020, its duration arrives at 1050
+    const int wipeX = r.screen.WipeX();
+    const int x0 = r.screen.UpperLineX();
+    ASSERT_GT(wipeX, x0 + 20) << fullScreen;
+    ASSERT_LT(wipeX, x0 + r.screen.SungWidth()) << fullScreen;
+    const QImage& frame = r.sink.last;
+    const int edge = fullScreen ? wipeX : static_cast<int>(100 + 800.0 * wipeX / 1920);
+    const QRect band = fullScreen ? QRect(0, 1080 - 266, 1920, 120) : QRect(100, 400, 800, 120);
+    const int last = LastColumn(frame, band, kMaleBlue);
+    EXPECT_LT(last, edge) << fullScreen;
+    EXPECT_GE(last, edge - (fullScreen ? 3 : 2)) << fullScreen;
+    EXPECT_GT(Count(frame, QRect(edge, band.top(), 200, band.height()), kUnsung), 100)
+        << fullScreen;
+  }
+}
+
+TEST_F(FramePixelsTest, InAWindowTheFrameIsScaledIntoTheTargetAndTheRestIsBackground) {
+  screen.SetTargetRect(100, 50, 900, 650);
+  rig.Fill({{1000, 2, u"Hello"}});
+  rig.RunTo(0, 990);
+  const QImage& frame = rig.sink.last;
+  // The line sits near the bottom of the target: 1080 - 266 layout rows scaled by 600 / 1080.
+  const int top = 50 + (1080 - 266) * 600 / 1080;
+  EXPECT_GT(Count(frame, QRect(100, top, 800, 70), kUnsung), 500);
+  EXPECT_EQ(Count(frame, QRect(0, 0, 1920, 50), kKey), 1920 * 50);
+  EXPECT_EQ(Count(frame, QRect(900, 0, 1020, 1080), kKey), 1020 * 1080);
+  EXPECT_EQ(Count(frame, QRect(0, 650, 1920, 430), kKey), 1920 * 430);
+}
+
+TEST_F(FramePixelsTest, AFullScreenFrameIsTheWindowedFrameAtFullSize) {
+  ScreenRig windowed;
+  ScreenRig full;
+  full.screen.SetFullScreen(true);
+  for (ScreenRig* r : {&windowed, &full}) {
+    r->screen.SetSongTitle(QStringLiteral("The Title"));
+    r->screen.SetSongArtist(QStringLiteral("The Artist"));
+    r->screen.SetPlayState(1);
+    r->Fill({{3000, 2, u"Twin"}, {3500, 0, u"kle"}});
+    r->screen.ShowMessage(QStringLiteral("Left Audio Channel"));
+    r->RunTo(0, 3600);
+  }
+  EXPECT_EQ(windowed.sink.last, full.sink.last);
+}
+
+TEST_F(FramePixelsTest, AnAudioSongWithASolidBackgroundShowsTheColourAndAVideoSongTheKey) {
+  screen.SetReservedListEnable(0);
+  screen.SetBackground(2);
+  screen.SetBackGroundVideoColor(0xFF0000);
+  Present();
+  EXPECT_EQ(Count(Present(), QRect(0, 0, 1920, 1080), qRgb(0, 0, 255)), 1920 * 1080);
+  // The fill is made when the frame is composed.
+  screen.SetPlayerKind(2);
+  screen.Compose();
+  EXPECT_EQ(Count(Present(), QRect(0, 0, 1920, 1080), kKey), 1920 * 1080);
+}
+
+TEST_F(FramePixelsTest, TheMessageShowsInGreenFor100Frames) {
+  screen.SetReservedListEnable(0);
+  screen.ShowMessage(QStringLiteral("Audio Track 2"));
+  const QRect area(0, 40, 700, 80);
+  EXPECT_GT(Count(Present(), area, kMessageGreen), 500);
+  for (int i = 0; i < 98; ++i)
+    rig.surfaces.Present();
+  EXPECT_GT(Count(Present(), area, kMessageGreen), 500);
+  EXPECT_EQ(Count(Present(), area, kMessageGreen), 0);
+}
+
+TEST_F(FramePixelsTest, TheBannerShowsOnlyWithAReservedSongAndATitle) {
+  const QRect label(0, 540 - 158, 1920, 110);
+  screen.SetNextSongBanner(true);
+  screen.SetReservedCount(1);
+  EXPECT_EQ(Count(Present(), label, kBannerMagenta), 0);
+  screen.SetNextSongTitle(QStringLiteral("Yesterday Once More"));
+  EXPECT_GT(Count(Present(), label, kBannerMagenta), 1000);
+  EXPECT_GT(Count(rig.sink.last, QRect(0, 500, 1920, 110), qRgb(255, 138, 20)), 1000);
+  screen.SetReservedCount(0);
+  EXPECT_EQ(Count(Present(), label, kBannerMagenta), 0);
+  screen.SetReservedCount(1);
+  screen.SetNextSongBanner(false);
+  EXPECT_EQ(Count(Present(), label, kBannerMagenta), 0);
+}
+
+TEST_F(FramePixelsTest, ATypedNumberShowsLargeInTheMiddleOrSmallAtTheTopLeft) {
+  screen.SetPlayState(2);
+  for (QChar c : QStringLiteral("123456"))
+    screen.TypeDigit(c);
+  screen.SetTypedSongTitle(QStringLiteral("My Song"));
+  const QRect middle(0, 540 - 182, 1920, 150);
+  const QRect corner(0, 0, 600, 70);
+  EXPECT_GT(Count(Present(), middle, kWhite), 3000);
+  EXPECT_GT(Count(rig.sink.last, QRect(0, 480, 1920, 120), qRgb(255, 138, 20)), 1000);
+  EXPECT_EQ(Count(rig.sink.last, corner, kWhite), 0);
+
+  // With the banner up the number moves to the top left.
+  screen.SetNextSongBanner(true);
+  screen.SetReservedCount(1);
+  screen.SetNextSongTitle(QStringLiteral("Next"));
+  EXPECT_EQ(Count(Present(), QRect(0, 540 - 182, 1920, 20), kWhite), 0);
+  EXPECT_GT(Count(rig.sink.last, corner, kWhite), 300);
+}
+
+TEST_F(FramePixelsTest, TheChosenNumberFillsWithOrangeFromTheTop) {
+  screen.SetFullScreen(true);
+  for (QChar c : QStringLiteral("424242"))
+    screen.TypeDigit(c);
+  screen.ShowChosenNumber();
+  screen.ClearTypedNumber();
+  screen.SetPlayState(2);
+  rig.surfaces.Present();  // makes the full-screen frame
+  const int y = 540 - 182;
+  for (int frame = 1; frame <= 30; ++frame) {
+    screen.Compose();
+    rig.surfaces.Present();
+    const QImage& image = rig.sink.last;
+    EXPECT_EQ(Count(image, QRect(0, 0, 1920, y), kChosenOrange), 0) << frame;
+    EXPECT_EQ(Count(image, QRect(0, y + 2 * frame, 1920, 400), kChosenOrange), 0) << frame;
+    if (frame == 30) {
+      EXPECT_GT(Count(image, QRect(0, y, 1920, 60), kChosenOrange), 500);
+    }
+  }
+}
+
+TEST_F(FramePixelsTest, TheReservedSummaryShowsAtTheTopLeftWithADiagonalShadow) {
+  screen.SetReservedCount(2);
+  screen.SetReservedNumbers(QStringLiteral("  000012  000345"));
+  const QImage& frame = Present();
+  EXPECT_GT(Count(frame, QRect(0, 0, 900, 70), kReservedText), 300);
+  EXPECT_GT(Count(frame, QRect(0, 0, 900, 70), qRgb(220, 220, 220)), 100);
+  EXPECT_EQ(CountOther(frame, QRect(0, 80, 1920, 400), kKey), 0);
+}
+
+TEST_F(FramePixelsTest, CdgModeLeavesOutEverythingButTheMessageAndTheNumberEntry) {
+  screen.SetLyricMode(2);
+  screen.SetSongTitle(QStringLiteral("Title"));
+  screen.SetPlayState(1);
+  // In a window the frame is the CD+G picture alone.
+  QImage before = rig.surfaces.BackSurface().copy();
+  EXPECT_EQ(Present(), before);
+
+  screen.SetFullScreen(true);
+  screen.ShowMessage(QStringLiteral("Right Audio Channel"));
+  Present();
+  screen.Compose();
+  const QImage& frame = Present();
+  EXPECT_GT(Count(frame, QRect(0, 40, 700, 80), kMessageGreen), 500);
+  EXPECT_EQ(Count(frame, QRect(0, 300, 1920, 500), qRgb(255, 138, 20)), 0);
+  EXPECT_EQ(screen.TitleOffset(), 600);
+}
+
+TEST_F(FramePixelsTest, AScreenWithoutASizeDrawsNothingAndDoesNotFail) {
+  CLyricScreen empty;
+  empty.SetNextLine(u"x");
+  empty.StartSungText(u"x");
+  empty.SetLineTimed(true);
+  empty.SetPlayState(2);
+  empty.SetSyllableDuration(100);
+  QImage image(64, 64, QImage::Format_RGB32);
+  image.fill(Qt::black);
+  for (bool full : {false, true}) {
+    empty.SetFullScreen(full);
+    empty.Compose();
+    QPainter painter(&image);
+    empty.Render(painter);
+  }
+  EXPECT_EQ(Count(image, image.rect(), qRgb(0, 0, 0)), 64 * 64);
+  empty.SetTargetRect(10, 10, 0, 0);  // right and bottom before left and top
+  empty.SetScreenSize(-5, 100000);
+  empty.Compose();
+  QPainter painter(&image);
+  empty.Render(painter);
+}
+
+TEST(ScreenSurfacesTest, PresentHandsEachFrameToTheSinkOrDropsIt) {
+  CLyricScreen screen;
+  testing::KeepFrame sink;
+  CScreenSurfaces surfaces(screen);
+  EXPECT_EQ(surfaces.Create(QSize(0, 0)), kFail);
+  EXPECT_EQ(surfaces.ErrorText(), "GetSurfaceDesc() failed to get surface width & height");
+  surfaces.Present();
+  EXPECT_EQ(surfaces.framesDropped(), 1);
+
+  screen.SetScreenSize(320, 240);
+  ASSERT_EQ(surfaces.Create(QSize(320, 240)), kOk);
+  surfaces.Present();
+  EXPECT_EQ(surfaces.framesDropped(), 2);
+  surfaces.SetSink(&sink);
+  surfaces.Present();
+  EXPECT_EQ(surfaces.framesPresented(), 1);
+  EXPECT_EQ(sink.last.size(), QSize(320, 240));
+  sink.works = false;
+  surfaces.Present();
+  EXPECT_EQ(surfaces.framesDropped(), 3);
+  surfaces.Release();
+  surfaces.Present();
+  EXPECT_EQ(sink.frames, 2);
+}
+
+}  // namespace
+}  // namespace lyrovox

@@ -1,0 +1,28 @@
+// The screen draws text, which needs a running QGuiApplication (on the offscreen platform).
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <memory>
+
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    app_ = std::make_unique<QGuiApplication>(argc_, argv_);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[16] = "lyrovox_tests";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QGuiApplication> app_;
+};
+
+[[maybe_unused]] ::testing::Environment* const kQt =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace

@@ -1,0 +1,292 @@
+#include "render/render_session.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <algorithm>
+#include <memory>
+#include <ostream>
+#include <set>
+
+#include "controller/main_frame.h"
+#include "lyrics_inspector/inert_players.h"
+#include "screen/lyric_feed.h"
+#include "screen/lyric_screen.h"
+#include "screen/screen_surfaces.h"
+#include "screen/screen_text.h"
+
+namespace lyrovox {
+
+namespace {
+
+constexpr int kTickMs = 30;
+constexpr int kLongestMs = 24 * 3600 * 1000;
+
+bool ParseSize(const QString& text, QSize& size) {
+  const QStringList parts = text.toLower().split(QLatin1Char('x'));
+  if (parts.size() != 2) return false;
+  bool okW = false;
+  bool okH = false;
+  const int w = parts[0].toInt(&okW);
+  const int h = parts[1].toInt(&okH);
+  if (!okW || !okH || w < 1 || h < 1 || w > 8192 || h > 8192) return false;
+  size = QSize(w, h);
+  return true;
+}
+
+bool ParseSeconds(const QString& text, int& ms) {
+  bool ok = false;
+  const double seconds = text.toDouble(&ok);
+  if (!ok || !(seconds >= 0) || seconds * 1000 > kLongestMs) return false;
+  ms = static_cast<int>(seconds * 1000 + 0.5);
+  return true;
+}
+
+// Keeps the last frame presented.
+class LastFrameSink final : public IFrameSink {
+ public:
+  bool ShowFrame(const QImage& frame) override {
+    last = &frame;
+    return true;
+  }
+  const QImage* last = nullptr;
+};
+
+// The reserved-list rows as the screen shows them: the count, the numbers of the first six rows
+// and the title of the first one.
+void GiveReservedRows(const QStringList& rows, CLyricScreen& screen) {
+  screen.SetReservedCount(static_cast<int>(rows.size()));
+  QString numbers;
+  QString nextTitle;
+  for (qsizetype i = 0; i < rows.size() && i < 6; ++i) {
+    const QString& row = rows[i];
+    const qsizetype p = row.indexOf(QStringLiteral(" - "));
+    if (p <= 5) continue;
+    if (i == 0 && row.size() > p + 2) nextTitle = row.mid(p + 2);
+    numbers += QStringLiteral("  ") + row.left(p);
+  }
+  screen.SetReservedNumbers(numbers);
+  screen.SetNextSongTitle(nextTitle);
+}
+
+QImage VideoArea(const QImage& frame, const CLyricScreen& screen,
+                 const std::optional<QColor>& background) {
+  const QRect area = screen.TargetRect() & frame.rect();
+  QImage out = frame.copy(area.isEmpty() ? frame.rect() : area);
+  if (background) {
+    const QRgb key = RgbOf(kKeyColor);
+    const QRgb fill = background->rgb();
+    for (int y = 0; y < out.height(); ++y) {
+      auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+      for (int x = 0; x < out.width(); ++x) {
+        if ((row[x] | 0xFF000000u) == key) row[x] = fill;
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+bool ParseRenderArgs(const QStringList& args, RenderOptions& o, QString& error) {
+  auto value = [&](qsizetype& i, QString& out) {
+    if (i + 1 >= args.size()) {
+      error = QStringLiteral("%1 needs a value").arg(args[i]);
+      return false;
+    }
+    out = args[++i];
+    return true;
+  };
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    const QString& a = args[i];
+    QString v;
+    if (a == u"--fullscreen") {
+      o.fullScreen = true;
+    } else if (a == u"--size" || a == u"--target") {
+      QSize size;
+      if (!value(i, v)) return false;
+      if (!ParseSize(v, size)) {
+        error = QStringLiteral("%1 wants WIDTHxHEIGHT, not %2").arg(a, v);
+        return false;
+      }
+      if (a == u"--size") {
+        o.size = size;
+      } else {
+        o.target = size;
+      }
+    } else if (a == u"--at" || a == u"--from" || a == u"--to" || a == u"--duration") {
+      int ms = 0;
+      if (!value(i, v)) return false;
+      if (!ParseSeconds(v, ms)) {
+        error = QStringLiteral("%1 wants seconds, not %2").arg(a, v);
+        return false;
+      }
+      if (a == u"--at") o.atMs.push_back(ms);
+      if (a == u"--from") o.fromMs = ms;
+      if (a == u"--to") o.toMs = ms;
+      if (a == u"--duration") o.durationMs = ms;
+    } else if (a == u"--png") {
+      if (!value(i, o.png)) return false;
+    } else if (a == u"--frames") {
+      if (!value(i, o.framesDir)) return false;
+    } else if (a == u"--background") {
+      if (!value(i, v)) return false;
+      const QColor color = QColor::fromString(v);
+      if (!color.isValid()) {
+        error = QStringLiteral("--background wants a colour such as #102030, not %1").arg(v);
+        return false;
+      }
+      o.background = color;
+    } else if (a == u"--reserved") {
+      if (!value(i, v)) return false;
+      o.reserved << v;
+    } else if (a == u"--type") {
+      if (!value(i, v)) return false;
+      for (QChar c : v) {
+        if (!c.isDigit() || c.unicode() > '9') {
+          error = QStringLiteral("--type wants digits, not %1").arg(v);
+          return false;
+        }
+      }
+      o.typedNumber = v;
+    } else if (a == u"--typed-title") {
+      if (!value(i, o.typedTitle)) return false;
+    } else if (a.startsWith(u"--")) {
+      error = QStringLiteral("unknown option %1").arg(a);
+      return false;
+    } else if (o.song.isEmpty()) {
+      o.song = a;
+    } else {
+      error = QStringLiteral("one song at a time (%1 and %2)").arg(o.song, a);
+      return false;
+    }
+  }
+  if (o.song.isEmpty()) {
+    error = QStringLiteral("no song given");
+    return false;
+  }
+  if (o.png.isEmpty() != o.atMs.empty()) {
+    error = QStringLiteral("--png and --at go together");
+    return false;
+  }
+  if (!o.framesDir.isEmpty() && (o.fromMs < 0 || o.toMs < o.fromMs)) {
+    error = QStringLiteral("--frames needs --from S and --to S, from not after to");
+    return false;
+  }
+  if (o.framesDir.isEmpty() && o.png.isEmpty()) {
+    error = QStringLiteral("nothing to write: give --at S --png OUT or --frames DIR");
+    return false;
+  }
+  return true;
+}
+
+QString PngPathFor(const QString& png, int index, int count, int timeMs) {
+  if (count <= 1) return png;
+  Q_UNUSED(index);
+  QString base = png;
+  if (base.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) base.chop(4);
+  return QStringLiteral("%1-%2.png").arg(base).arg(timeMs);
+}
+
+int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
+  if (!QFileInfo(o.song).isFile()) {
+    err << "lyrovox-render: cannot open " << o.song.toStdString() << '\n';
+    return 1;
+  }
+
+  Settings settings;
+  CLyricScreen screen;
+  screen.SetScreenSize(o.size.width(), o.size.height());
+  screen.SetFontName(settings.defaultFontName);
+  screen.SetDefaultFontSizeValue(settings.defaultFontSizeValue);
+  screen.SetMaleColor(settings.lyricColorMale);
+  screen.SetFemaleColor(settings.lyricColorFemale);
+  screen.SetDuetColor(settings.lyricColorDuet);
+  screen.SetHasShadow(settings.hasShadow != 0);
+  screen.SetReservedListEnable(settings.reservedListEnable);
+  screen.SetBackground(settings.background);
+  screen.SetBackGroundVideoColor(settings.backGroundVideoColor);
+  const QSize target = o.target.value_or(o.size);
+  screen.SetTargetRect(0, 0, target.width(), target.height());
+  screen.SetFullScreen(o.fullScreen);
+
+  LastFrameSink sink;
+  CScreenSurfaces surfaces(screen, &sink);
+  if (surfaces.Create(o.size) != kOk) {
+    err << "lyrovox-render: " << surfaces.ErrorText().toStdString() << '\n';
+    return 1;
+  }
+
+  InertVideoPlayer video;
+  CMainFrame::Parts parts;
+  parts.screen = &screen;
+  parts.videoPlayer = &video;
+  parts.makeAudioPlayer = [] { return std::make_unique<InertAudioPlayer>(); };
+  CMainFrame frame(std::move(parts), settings);
+  frame.PlaySong(o.song);
+  screen.SetPlayerKind(frame.playerKind());
+  LyricFeed feed;
+
+  for (QChar c : o.typedNumber)
+    screen.TypeDigit(c);
+  if (!o.typedTitle.isEmpty()) screen.SetTypedSongTitle(o.typedTitle);
+  if (!o.reserved.isEmpty()) GiveReservedRows(o.reserved, screen);
+
+  std::set<int> wanted;
+  for (int ms : o.atMs)
+    wanted.insert(ms / kTickMs);
+  int lastTick = wanted.empty() ? -1 : *wanted.rbegin();
+  if (!o.framesDir.isEmpty()) {
+    lastTick = std::max(lastTick, o.toMs / kTickMs);
+    if (!QDir().mkpath(o.framesDir)) {
+      err << "lyrovox-render: cannot make " << o.framesDir.toStdString() << '\n';
+      return 1;
+    }
+  }
+
+  int status = 0;
+  int frameIndex = 0;
+  const int atCount = static_cast<int>(o.atMs.size());
+  for (int tick = 0; tick <= lastTick; ++tick) {
+    const int position = tick * kTickMs;
+    // The lyric timer's work: the feed on the playing player's clock, the banner, the frame.
+    if (frame.playerKind() == kPlayerKindVideo) {
+      if (screen.LyricMode() == kLyricModeText) {
+        feed.Step(frame.lyricStore(), position, true, screen);
+      } else if (position > LyricFeed::kNoLyricsClearMs) {
+        screen.ResetLyrics();
+        screen.SetPlayState(kPlayStateSinging);
+      }
+    } else if (frame.playerKind() == kPlayerKindAudio) {
+      if (screen.LyricMode() == kLyricModeText)
+        feed.Step(frame.lyricStore(), position, false, screen);
+      // Lyric mode 2: the CD+G player is given position / 10 here.
+    }
+    if (o.durationMs >= 0) {
+      const int remaining = o.durationMs - position;
+      screen.SetNextSongBanner(remaining > 20000 && remaining < 30000);
+    }
+    screen.Compose();
+    surfaces.Present();
+
+    auto write = [&](const QString& path) {
+      if (sink.last == nullptr || !VideoArea(*sink.last, screen, o.background).save(path, "PNG")) {
+        err << "lyrovox-render: cannot write " << path.toStdString() << '\n';
+        status = 1;
+        return;
+      }
+      out << path.toStdString() << '\t' << position << '\n';
+    };
+    for (int i = 0; i < atCount; ++i) {
+      if (o.atMs[i] / kTickMs == tick) write(PngPathFor(o.png, i, atCount, o.atMs[i]));
+    }
+    if (!o.framesDir.isEmpty() && position >= o.fromMs && position <= o.toMs) {
+      write(
+          QDir(o.framesDir)
+              .filePath(QStringLiteral("frame-%1.png").arg(frameIndex++, 6, 10, QLatin1Char('0'))));
+    }
+  }
+  return status;
+}
+
+}  // namespace lyrovox

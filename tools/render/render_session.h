@@ -1,0 +1,43 @@
+#pragma once
+
+// lyrovox-render: opens a song the way the player does, runs the lyric feed and the lyrics screen
+// on a simulated 30 ms clock from 0 (nothing is played) and writes chosen frames as PNG files.
+
+#include <QColor>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <iosfwd>
+#include <optional>
+#include <vector>
+
+namespace lyrovox {
+
+struct RenderOptions {
+  QString song;
+  QSize size{1920, 1080};       // the screen: the layout and the back surface
+  std::optional<QSize> target;  // the video area at the top left; the whole screen by default
+  bool fullScreen = false;
+  std::vector<int> atMs;  // frames to write to png
+  QString png;
+  QString framesDir;  // every frame from fromMs to toMs
+  int fromMs = -1;
+  int toMs = -1;
+  std::optional<QColor> background;  // shown where the key colour lets the video through
+  int durationMs = -1;               // song length, for the next-song banner
+  QStringList reserved;              // reserved-list rows, "NNNNNN - Title"
+  QString typedNumber;               // digits typed into the number entry at the start
+  QString typedTitle;                // the typed number's preview line
+};
+
+// Reads the command line (without the program name). False with a message on a bad one.
+bool ParseRenderArgs(const QStringList& args, RenderOptions& options, QString& error);
+
+// The PNG file for the index-th of `count` --at times.
+QString PngPathFor(const QString& png, int index, int count, int timeMs);
+
+// Renders; prints one line per written file ("PATH<TAB>MS"). Returns the exit status: 0, or 1
+// when the song cannot be opened or a file cannot be written.
+int RunRender(const RenderOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace lyrovox
