@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "archive/contained_folder.h"
+#include "archive/zip_crypto.h"
 
 namespace lyrovox {
 
@@ -168,59 +169,96 @@ void FillInfo(int32_t index, const EntryHeader& entry, ZipEntryInfo& out) {
   FillTimes(entry, out);
 }
 
-// The traditional zip encryption's check: the 12-byte header decrypted with the password ends in
-// a byte of the CRC (or of the DOS time when the sizes follow the data). The zip library skips
-// this check, so a wrong password would otherwise come out as garbage.
-bool PasswordOpensEntry(ZipHandle& h, const EntryHeader& entry) {
-  int method = 0;
-  int level = 0;
-  if (unzOpenCurrentFile2(h.reader.get(), &method, &level, 1) != UNZ_OK) return false;
-  uint8_t header[12];
-  const int got = unzReadCurrentFile(h.reader.get(), header, sizeof header);
-  unzCloseCurrentFile(h.reader.get());
-  if (got != static_cast<int>(sizeof header)) return false;
-
-  const z_crc_t* crc = get_crc_table();
-  uint32_t keys[3] = {305419896u, 591751049u, 878082192u};
-  auto update = [&](uint8_t c) {
-    keys[0] = crc[(keys[0] ^ c) & 0xFF] ^ (keys[0] >> 8);
-    keys[1] = (keys[1] + (keys[0] & 0xFF)) * 134775813u + 1;
-    keys[2] = crc[(keys[2] ^ (keys[1] >> 24)) & 0xFF] ^ (keys[2] >> 8);
-  };
-  for (char c : h.password)
-    update(static_cast<uint8_t>(c));
-  uint8_t plain = 0;
-  for (uint8_t c : header) {
-    const uint32_t t = (keys[2] & 0xFFFF) | 2;
-    plain = static_cast<uint8_t>(c ^ (((t * (t ^ 1)) >> 8) & 0xFF));
-    update(plain);
-  }
-  const uint8_t expected = (entry.info.flag & kFlagDataDescriptor)
-                               ? static_cast<uint8_t>((entry.info.dosDate >> 8) & 0xFF)
-                               : static_cast<uint8_t>((entry.info.crc >> 24) & 0xFF);
-  return plain == expected;
-}
-
 uint32_t OpenEntryError(int error) {
   return error == UNZ_BADZIPFILE || error == UNZ_PARAMERROR ? kZipBadLocalHeader : kZipSeekFailed;
 }
 
-// Copies the open entry into `out`; the result code of the copy.
-uint32_t CopyEntry(ZipHandle& h, bool encrypted, int fd) {
+bool WriteAll(int fd, const uint8_t* data, size_t n) {
+  while (n > 0) {
+    const ssize_t w = ::write(fd, data, n);
+    if (w <= 0) return false;
+    data += w;
+    n -= static_cast<size_t>(w);
+  }
+  return true;
+}
+
+// Copies the entry, opened for reading by the zip library, into `fd`.
+uint32_t CopyEntry(ZipHandle& h, int fd) {
   for (;;) {
     const int n = unzReadCurrentFile(h.reader.get(), h.buffer.get(), kReadBufferSize);
     if (n == 0) break;
-    if (n < 0) return encrypted && n == Z_DATA_ERROR ? kZipWrongPassword : kZipInflateFailed;
-    for (int written = 0; written < n;) {
-      const ssize_t w = ::write(fd, h.buffer.get() + written, static_cast<size_t>(n - written));
-      if (w <= 0) return kZipWriteFailed;
-      written += static_cast<int>(w);
-    }
+    if (n < 0) return kZipInflateFailed;
+    if (!WriteAll(fd, h.buffer.get(), static_cast<size_t>(n))) return kZipWriteFailed;
   }
   const int closed = unzCloseCurrentFile(h.reader.get());
   h.openEntry = -1;
-  if (closed == UNZ_CRCERROR) return encrypted ? kZipWrongPassword : kZipInflateFailed;
-  if (closed != UNZ_OK) return kZipInflateFailed;
+  return closed == UNZ_OK ? kZipOk : kZipInflateFailed;
+}
+
+struct Inflater {
+  z_stream stream{};
+  bool ready = false;
+  Inflater() { ready = inflateInit2(&stream, -MAX_WBITS) == Z_OK; }
+  ~Inflater() {
+    if (ready) inflateEnd(&stream);
+  }
+  Inflater(const Inflater&) = delete;
+  Inflater& operator=(const Inflater&) = delete;
+};
+
+// Copies an encrypted entry, opened raw, into `fd`: decrypts it, checks the password byte of its
+// header, inflates and checks the CRC. With the traditional encryption a wrong password shows
+// only as a bad check byte or, 1 time in 256, as broken data: both give the password code.
+uint32_t CopyEncryptedEntry(ZipHandle& h, const EntryHeader& entry, int method, int fd) {
+  ZipCrypto crypto(h.password);
+  uint8_t* in = h.buffer.get();
+  uint8_t* out = h.buffer.get() + kReadBufferSize;
+  uint8_t header[kZipCryptoHeaderSize];
+  for (int got = 0; got < kZipCryptoHeaderSize;) {
+    const int n = unzReadCurrentFile(h.reader.get(), header + got,
+                                     static_cast<unsigned>(kZipCryptoHeaderSize - got));
+    if (n <= 0) return kZipInflateFailed;
+    got += n;
+  }
+  uint8_t check = 0;
+  for (uint8_t& b : header)
+    check = b = crypto.Decrypt(b);
+  const uint8_t expected = (entry.info.flag & kFlagDataDescriptor)
+                               ? static_cast<uint8_t>((entry.info.dosDate >> 8) & 0xFF)
+                               : static_cast<uint8_t>((entry.info.crc >> 24) & 0xFF);
+  if (check != expected) return kZipWrongPassword;
+
+  Inflater inflater;
+  if (method == Z_DEFLATED && !inflater.ready) return kZipInflateFailed;
+  uLong crc = crc32(0, nullptr, 0);
+  bool ended = method != Z_DEFLATED;
+  for (;;) {
+    const int n = unzReadCurrentFile(h.reader.get(), in, kReadBufferSize);
+    if (n < 0) return kZipInflateFailed;
+    if (n == 0) break;
+    for (int i = 0; i < n; ++i)
+      in[i] = crypto.Decrypt(in[i]);
+    if (method != Z_DEFLATED) {
+      crc = crc32(crc, in, static_cast<uInt>(n));
+      if (!WriteAll(fd, in, static_cast<size_t>(n))) return kZipWriteFailed;
+      continue;
+    }
+    z_stream& z = inflater.stream;
+    z.next_in = in;
+    z.avail_in = static_cast<uInt>(n);
+    while (z.avail_in > 0 && !ended) {
+      z.next_out = out;
+      z.avail_out = kReadBufferSize;
+      const int r = inflate(&z, Z_NO_FLUSH);
+      if (r != Z_OK && r != Z_STREAM_END) return kZipWrongPassword;
+      ended = r == Z_STREAM_END;
+      const size_t produced = kReadBufferSize - z.avail_out;
+      crc = crc32(crc, out, static_cast<uInt>(produced));
+      if (!WriteAll(fd, out, produced)) return kZipWriteFailed;
+    }
+  }
+  if (!ended || crc != entry.info.crc) return kZipWrongPassword;
   return kZipOk;
 }
 
@@ -300,18 +338,24 @@ uint32_t ExtractZipEntry(ZipHandle* handle, int32_t index, std::u16string_view n
   UniqueFd out = CreateReplacingFile(OpenFolderChain(root, parts), leaf);
   if (!out.valid()) return Done(kZipCannotCreate);
 
-  if (!h.buffer) h.buffer.reset(new uint8_t[kReadBufferSize]);
-  const bool encrypted = (entry.info.flag & kFlagEncrypted) != 0;
-  if (encrypted && (h.password.empty() || !PasswordOpensEntry(h, entry))) {
-    return Done(kZipWrongPassword);
-  }
+  // Input and output halves; the second is used to inflate encrypted entries.
+  if (!h.buffer) h.buffer.reset(new uint8_t[2 * kReadBufferSize]);
+  uint32_t result = kZipOk;
   int method = 0;
   int level = 0;
-  const int opened = unzOpenCurrentFile3(h.reader.get(), &method, &level, 0,
-                                         encrypted ? h.password.c_str() : nullptr);
-  if (opened != UNZ_OK) return Done(OpenEntryError(opened));
-  h.openEntry = index;
-  uint32_t result = CopyEntry(h, encrypted, out.get());
+  if ((entry.info.flag & kFlagEncrypted) != 0) {
+    // Without a password the entry cannot be read: as with a wrong one.
+    if (h.password.empty()) return Done(kZipWrongPassword);
+    const int opened = unzOpenCurrentFile2(h.reader.get(), &method, &level, 1);
+    if (opened != UNZ_OK) return Done(OpenEntryError(opened));
+    h.openEntry = index;
+    result = CopyEncryptedEntry(h, entry, method, out.get());
+  } else {
+    const int opened = unzOpenCurrentFile(h.reader.get());
+    if (opened != UNZ_OK) return Done(OpenEntryError(opened));
+    h.openEntry = index;
+    result = CopyEntry(h, out.get());
+  }
   CloseOpenEntry(h);
   if (result == kZipOk) {
     const struct timespec times[2] = {{static_cast<time_t>(info.accessTime), 0},

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace lyrovox::ziptest {
@@ -14,6 +15,9 @@ inline constexpr int kMadeByDos = 0;
 inline constexpr int kMadeByUnix = 3;
 
 struct Entry {
+  Entry(std::string entryName, std::string entryData)
+      : name(std::move(entryName)), data(std::move(entryData)) {}
+
   std::string name;  // stored as given (UTF-8)
   std::string data;
   int madeBy = kMadeByDos;
