@@ -10,8 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Odd sizes show every tile channel, so that channel bits do not hide the tile code.
   if (size % 2 == 1) player.channelMask = 0xFFFF;
   player.LoadCdgBytes({data, size});
-  // Ticks of varying length, as a song position that jumps ahead now and then.
-  const int step = size > 0 ? 1 + data[0] % 8 : 1;
+  // A handful of ticks of varying length, as a song position that jumps ahead now and then:
+  // every packet gets decoded while the picture is rendered only a few times.
+  const int32_t packets = static_cast<int32_t>(size / lyrovox::kCdgPacketSize);
+  const int32_t step = 1 + packets / 24 + (size > 0 ? data[0] % 4 : 0);
   for (int32_t c = 0; player.cursor() + lyrovox::kCdgPacketSize <= player.dataSize(); c += step)
     player.Update(c);
   player.Update(-5);

@@ -82,19 +82,48 @@ void RGBDIBCDGDevice::DrawTileRow(int x, int y, int color0, int color1, int bits
   }
 }
 
-void RGBDIBCDGDevice::SetPaletteEntry(int index, uint32_t value) {
-  index &= 15;
+uint32_t RGBDIBCDGDevice::TableRgbOf(uint32_t value) {
   const uint32_t red = ((value >> 2) & 15) * 17;
   const uint32_t green = (((value & 3) << 2) | ((value >> 12) & 3)) * 17;
   const uint32_t blue = ((value >> 8) & 15) * 17;
-  const uint32_t before = PixelValue(index);
-  table_[index] = (red << 16) | (green << 8) | blue;
-  const uint32_t after = PixelValue(index);
-  if (before == after) return;
-  // What is already drawn in this colour takes the new one.
+  return (red << 16) | (green << 8) | blue;
+}
+
+void RGBDIBCDGDevice::Recolour(const uint32_t (&from)[16], const uint32_t (&to)[16]) {
+  // Pixel values carry their index in the top byte, so each value belongs to one entry only.
   uint32_t* p = picture_.get();
-  for (int i = 0; i < kCdgPixels; ++i)
-    p[i] = p[i] == before ? after : p[i];
+  for (int i = 0; i < kCdgPixels; ++i) {
+    const uint32_t index = (p[i] >> 24) & 15;
+    p[i] = p[i] == from[index] ? to[index] : p[i];
+  }
+}
+
+void RGBDIBCDGDevice::SetPaletteEntry(int index, uint32_t value) {
+  index &= 15;
+  uint32_t from[16];
+  for (int i = 0; i < 16; ++i)
+    from[i] = PixelValue(i);
+  table_[index] = TableRgbOf(value);
+  uint32_t to[16];
+  for (int i = 0; i < 16; ++i)
+    to[i] = PixelValue(i);
+  // What is already drawn in this colour takes the new one.
+  if (from[index] != to[index]) Recolour(from, to);
+}
+
+void RGBDIBCDGDevice::SetPaletteEntries(int base, const uint32_t (&values)[8]) {
+  uint32_t from[16];
+  for (int i = 0; i < 16; ++i)
+    from[i] = PixelValue(i);
+  for (int i = 0; i < 8; ++i)
+    table_[(base + i) & 15] = TableRgbOf(values[i]);
+  uint32_t to[16];
+  bool changed = false;
+  for (int i = 0; i < 16; ++i) {
+    to[i] = PixelValue(i);
+    changed |= to[i] != from[i];
+  }
+  if (changed) Recolour(from, to);
 }
 
 void RGBDIBCDGDevice::ScrollLeft(int fill) {
@@ -269,10 +298,10 @@ void CdgPlayer::DecodePacket(const uint8_t* packet) {
     case kLoadTableLow:
     case kLoadTableHigh: {
       const int base = (packet[1] & 0x3F) == kLoadTableLow ? 0 : 8;
-      for (int i = 0; i < 8; ++i) {
-        const uint32_t value = (data[2 * i] | (uint32_t{data[2 * i + 1]} << 8)) & 0x3F3F;
-        device.SetPaletteEntry(base + i, value);
-      }
+      uint32_t values[8];
+      for (int i = 0; i < 8; ++i)
+        values[i] = (data[2 * i] | (uint32_t{data[2 * i + 1]} << 8)) & 0x3F3F;
+      device.SetPaletteEntries(base, values);
       break;
     }
     default:

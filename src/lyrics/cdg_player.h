@@ -80,6 +80,8 @@ class RGBDIBCDGDevice final : public DIBCDGDevice {
   void FillRect(int x, int y, int width, int height, int color) override;
   void DrawTileRow(int x, int y, int color0, int color1, int bits) override;
   void SetPaletteEntry(int index, uint32_t value) override;
+  // Eight SetPaletteEntry calls from `base` on, with one pass over the picture.
+  void SetPaletteEntries(int base, const uint32_t (&values)[8]);
   void ScrollLeft(int fill) override;
   void ScrollRight(int fill) override;
   void ScrollUp(int fill) override;
@@ -99,6 +101,9 @@ class RGBDIBCDGDevice final : public DIBCDGDevice {
 
  private:
   uint32_t* Row(int y) { return picture_.get() + y * kCdgWidth; }
+  static uint32_t TableRgbOf(uint32_t value);
+  // Every pixel equal to from[i] (i its colour index) becomes to[i].
+  void Recolour(const uint32_t (&from)[16], const uint32_t (&to)[16]);
 
   std::unique_ptr<uint32_t[]> picture_;
   std::unique_ptr<uint32_t[]> scratch_;  // 12 rows of 300 pixels

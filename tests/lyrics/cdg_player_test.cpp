@@ -142,6 +142,10 @@ TEST_F(CdgPlayerTest, ColourTableLoadsRecolourWhatIsDrawn) {
   changed[4] = 0x123;
   Play(cdg::LoadTable(false, changed));
   EXPECT_EQ(At(12, 24), Pixel(4, 0x112233));
+  // One entry on its own does the same.
+  player.device()->SetPaletteEntry(4, 0x0F00);  // blue 15
+  player.Update(1000);
+  EXPECT_EQ(At(12, 24), Pixel(4, kBlue));
   // Entries 8..15 from the second table.
   Play(cdg::LoadTable(true, {0xA00, 0, 0, 0, 0, 0, 0, 0x00C}) + cdg::Tile(8, 15, 3, 3, kNone));
   EXPECT_EQ(At(18, 36), Pixel(8, 0xAA0000));
