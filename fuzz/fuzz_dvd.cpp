@@ -3,8 +3,6 @@
 // unused header) choose the song: bytes 0-1 the song index, byte 2 the band, byte 3 the
 // de-scrambling step.
 
-#include <stdlib.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -14,6 +12,7 @@
 
 #include "lyrics/dvd_extract.h"
 #include "lyrics/lyric_store.h"
+#include "private_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -21,10 +20,9 @@ namespace {
 
 const std::string& Root() {
   static const std::string root = [] {
-    std::string pattern = (fs::temp_directory_path() / "lyrovox-fuzz-dvd-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) __builtin_trap();
-    fs::create_directories(fs::path(pattern) / "out");
-    return pattern;
+    std::string folder = lyrovox::fuzzing::MakePrivateFolder("lyrovox-fuzz-dvd");
+    fs::create_directories(fs::path(folder) / "out");
+    return folder;
   }();
   return root;
 }

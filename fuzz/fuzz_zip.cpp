@@ -1,8 +1,6 @@
 // Zip archives with hostile names and broken data: every entry is listed and extracted into a
 // folder deep inside a private temporary folder, and nothing may appear anywhere else in it.
 
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -11,17 +9,14 @@
 #include <string>
 
 #include "archive/zip_archive.h"
+#include "private_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string& Root() {
-  static const std::string root = [] {
-    std::string pattern = (fs::temp_directory_path() / "lyrovox-fuzz-zip-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) __builtin_trap();
-    return pattern;
-  }();
+  static const std::string root = lyrovox::fuzzing::MakePrivateFolder("lyrovox-fuzz-zip");
   return root;
 }
 

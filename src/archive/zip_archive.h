@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "archive/utf8.h"
+
 namespace lyrovox {
 
 // Last-result codes.
@@ -72,10 +74,6 @@ uint32_t ZipLastResult();
 // everything up to a "/../"-like group dropped over and over, then every empty, "." and ".."
 // component removed; folders are joined with "/". Empty when nothing is left.
 std::u16string MakeSafeEntryName(std::u16string_view stored);
-
-// UTF-8 to UTF-16 and back; bytes that are not UTF-8 become U+FFFD.
-std::u16string Utf16FromUtf8(std::string_view text);
-std::string Utf8FromUtf16(std::u16string_view text);
 
 // Owns an open archive handle.
 struct ZipArchiveCloser {

@@ -36,7 +36,9 @@ std::string Kar() {
 
 class ZipSongTest : public ::testing::Test {
  protected:
-  ZipSongTest() {
+  ZipSongTest() : frame(MakeFrame(Settings{})) {}
+
+  std::unique_ptr<CMainFrame> MakeFrame(const Settings& settings) {
     CMainFrame::Parts parts;
     parts.screen = &screen;
     parts.panel = &panel;
@@ -46,8 +48,10 @@ class ZipSongTest : public ::testing::Test {
       audio = p.get();
       return p;
     };
-    frame = std::make_unique<CMainFrame>(std::move(parts), Settings{});
-    frame->setTempFolder(Q(temp.path() + "/"));
+    auto made = std::make_unique<CMainFrame>(std::move(parts), settings);
+    made->setTempFolder(Q(temp.path() + "/"));
+    made->setDefaultBackgroundVideo("/opt/lyrovox/video.mpg");
+    return made;
   }
 
   QString Archive(const std::vector<Entry>& entries) {
@@ -62,7 +66,7 @@ class ZipSongTest : public ::testing::Test {
   FakePanel panel;
   FakeVideoPlayer video;
   FakeAudioPlayer* audio = nullptr;
-  std::unique_ptr<CMainFrame> frame;
+  std::unique_ptr<CMainFrame> frame;  // made last: it holds the fakes above
 };
 
 TEST_F(ZipSongTest, AnMp3WithItsCdgSideFilePlaysWithCdgGraphics) {
@@ -116,18 +120,7 @@ TEST_F(ZipSongTest, ClimbingNamesAreExtractedAndPlayedInsideTheTemporaryFolder) 
 TEST_F(ZipSongTest, AZipSongAfterAVideoSongBringsBackTheBackground) {
   Settings settings;
   settings.useOriginalVideo = 1;
-  CMainFrame::Parts parts;
-  parts.screen = &screen;
-  parts.panel = &panel;
-  parts.videoPlayer = &video;
-  parts.makeAudioPlayer = [this]() -> std::unique_ptr<IAudioPlayer> {
-    auto p = std::make_unique<FakeAudioPlayer>();
-    audio = p.get();
-    return p;
-  };
-  CMainFrame withVideo(std::move(parts), settings);
-  withVideo.setTempFolder(Q(temp.path() + "/"));
-  withVideo.setDefaultBackgroundVideo("/opt/lyrovox/video.mpg");
+  CMainFrame& withVideo = *(frame = MakeFrame(settings));
   withVideo.PlaySong(Q(songs.Write("clip.mpg", "v")));
   EXPECT_EQ(withVideo.playerKind(), kPlayerKindVideo);
   withVideo.PlaySong(Archive({Entry("a.mp3", "music")}));

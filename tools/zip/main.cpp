@@ -9,35 +9,13 @@
 #include <string>
 
 #include "archive/zip_archive.h"
+#include "common/text_escape.h"
 
 namespace {
 
 int Usage(const char* program) {
   std::fprintf(stderr, "usage: %s ARCHIVE [--to DIR] [--password P]\n", program);
   return 2;
-}
-
-std::string Escape(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        out.push_back(c);
-    }
-  }
-  return out;
 }
 
 std::string Attributes(uint32_t a) {
@@ -89,7 +67,7 @@ int main(int argc, char** argv) {
   }
   lyrovox::ZipEntryInfo count;
   lyrovox::GetZipEntry(zip.get(), -1, &count);
-  std::printf("archive: %s\nentries: %d\n", Escape(archive).c_str(), count.index);
+  std::printf("archive: %s\nentries: %d\n", lyrovox::EscapeTextField(archive).c_str(), count.index);
   int status = 0;
   for (int32_t i = 0; i < count.index; ++i) {
     lyrovox::ZipEntryInfo info;
@@ -99,7 +77,7 @@ int main(int argc, char** argv) {
       status = 1;
       break;  // the entries after a broken one cannot be reached
     }
-    const std::string name = Escape(lyrovox::Utf8FromUtf16(info.name));
+    const std::string name = lyrovox::EscapeTextField(lyrovox::Utf8FromUtf16(info.name));
     std::printf("%d\t%s\t%llu\t%llu\t%s\t%s\t%s\t%s\n", i, Attributes(info.attributes).c_str(),
                 static_cast<unsigned long long>(info.compressedSize),
                 static_cast<unsigned long long>(info.uncompressedSize),
