@@ -19,12 +19,10 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string& Root() {
-  static const std::string root = [] {
-    std::string folder = lyrovox::fuzzing::MakePrivateFolder("lyrovox-fuzz-dvd");
-    fs::create_directories(fs::path(folder) / "out");
-    return folder;
-  }();
-  return root;
+  static const lyrovox::fuzzing::PrivateFolder root("lyrovox-fuzz-dvd");
+  static const bool out = fs::create_directories(fs::path(root.path()) / "out");
+  (void)out;
+  return root.path();
 }
 
 }  // namespace

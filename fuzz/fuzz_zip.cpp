@@ -1,7 +1,6 @@
 // Zip archives with hostile names and broken data: every entry is listed and extracted into a
 // folder deep inside a private temporary folder, and nothing may appear anywhere else in it.
 
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -16,8 +15,8 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string& Root() {
-  static const std::string root = lyrovox::fuzzing::MakePrivateFolder("lyrovox-fuzz-zip");
-  return root;
+  static const lyrovox::fuzzing::PrivateFolder root("lyrovox-fuzz-zip");
+  return root.path();
 }
 
 // Everything below the root must be the archive, the folders leading to the target, or lie
