@@ -6,6 +6,7 @@
 
 #include "controller/lyric_source.h"
 #include "controller/song_paths.h"
+#include "controller/zip_song.h"
 #include "lyrics/text_buffer.h"
 #include "lyrics/text_encoding.h"
 
@@ -100,9 +101,17 @@ bool CMainFrame::PlayAudioSong(const QString& path) {
   return true;
 }
 
-int32_t CMainFrame::PlayZipSong(const QString& /*path*/) {
-  // Zip song archives are not read yet: nothing plays and nothing changes.
-  return 0;
+int32_t CMainFrame::PlayZipSong(const QString& path) {
+  const ZipSong zip = ExtractZipSong(path, tempFolder_);
+  if (!zip.songFile.isEmpty()) {
+    if (playerKind_ == kPlayerKindVideo) {
+      StopVideoPlayback();
+      RestartBackgroundVideo();
+    }
+    playerKind_ = kPlayerKindAudio;
+    PlayAudioSong(zip.songFile);
+  }
+  return zip.entryCount;
 }
 
 void CMainFrame::LoadSongLyrics(const QString& path) {

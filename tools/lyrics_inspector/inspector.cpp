@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "archive/utf8.h"
+#include "common/text_escape.h"
 #include "controller/main_frame.h"
 #include "controller/song_paths.h"
 #include "lyrics/text_buffer.h"
@@ -14,35 +16,8 @@ namespace lyrovox {
 
 namespace {
 
-// UTF-8 of UTF-16 text; a unit that is half of a broken pair becomes U+FFFD.
 std::string ToUtf8(std::u16string_view text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
+  return Utf8FromUtf16(text);
 }
 
 std::string ToUtf8(const QString& text) {
@@ -50,28 +25,9 @@ std::string ToUtf8(const QString& text) {
                                     static_cast<size_t>(text.size())));
 }
 
-// Text output keeps one syllable per line: tabs, line breaks and backslashes are escaped.
+// Text output keeps one syllable per line.
 std::string EscapeText(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        out.push_back(c);
-    }
-  }
-  return out;
+  return EscapeTextField(s);
 }
 
 std::string EscapeJson(const std::string& s) {

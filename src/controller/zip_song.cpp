@@ -1,0 +1,38 @@
+#include "controller/zip_song.h"
+
+#include "archive/zip_archive.h"
+#include "controller/song_paths.h"
+
+namespace lyrovox {
+
+namespace {
+
+QString ToQString(const std::u16string& text) {
+  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+ZipSong ExtractZipSong(const QString& archivePath, const QString& folder) {
+  ZipSong song;
+  const ZipArchivePtr zip(OpenZipArchive(NativePath(archivePath), kSongArchivePassword));
+  if (!zip) return song;
+  ZipEntryInfo count;
+  GetZipEntry(zip.get(), -1, &count);
+  song.entryCount = count.index;
+  if (count.index >= 1) SetZipTargetFolder(zip.get(), NativePath(folder));
+  // Entries after the second are not looked at.
+  for (int32_t i = 0; i < count.index && i < 2; ++i) {
+    ZipEntryInfo info;
+    if (GetZipEntry(zip.get(), i, &info) != kZipOk) continue;
+    ExtractZipEntry(zip.get(), i, info.name);
+    const QString name = ToQString(info.name);
+    const QString upper = name.toUpper();
+    if (!name.isEmpty() && (upper.contains(u".MP3") || upper.contains(u".KAR"))) {
+      song.songFile = folder + name;
+    }
+  }
+  return song;
+}
+
+}  // namespace lyrovox

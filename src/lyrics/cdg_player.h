@@ -1,0 +1,157 @@
+#pragma once
+
+// CD+G graphics: a song's side file of 24-byte subcode packets, decoded in time with the music
+// into a 300 x 216 picture. Plain C++: the screen scales FramePixels() onto itself
+// (screen/cdg_draw.h).
+//
+// Pixel values, in the device picture and in the frame alike, are 0xIIRRGGBB: the colour index
+// in the top byte and the colour of that index in the low three bytes. The index equal to the
+// last memory preset's colour always carries the key colour 0x100C0E (red 0x0E, green 0x0C,
+// blue 0x10), so the video shows through the CD+G background.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace lyrovox {
+
+inline constexpr int kCdgWidth = 300;
+inline constexpr int kCdgHeight = 216;
+inline constexpr int kCdgPixels = kCdgWidth * kCdgHeight;
+inline constexpr size_t kCdgPacketSize = 24;
+inline constexpr int kCdgPacketsPerSecond = 300;
+// Red 0x0E, green 0x0C, blue 0x10 in the low bytes of a pixel value.
+inline constexpr uint32_t kCdgKeyRgb = 0x000E0C10;
+// The fill argument of a scroll that rotates the picture instead of filling.
+inline constexpr int kCdgRotate = -1;
+
+// Description of the output picture.
+struct CdgFrameInfo {
+  int32_t width = kCdgWidth;
+  int32_t height = kCdgHeight;
+  uint16_t planes = 1;
+  uint16_t bitCount = 32;
+  uint32_t compression = 0;
+  uint32_t imageSize = kCdgPixels * 4;
+};
+
+// The drawing operations a CD+G packet stream is carried out with.
+class CDGDevice {
+ public:
+  virtual ~CDGDevice() = default;
+
+  virtual void SetXorMode(bool on) { xorMode = on; }
+  virtual bool GetXorMode() const { return xorMode; }
+  virtual void Reset();
+  virtual void MemoryPreset(int color);
+  virtual void BorderPreset(int color) { borderColor = color; }
+  virtual void FillRect(int x, int y, int width, int height, int color) = 0;
+  // One 6-pixel row of a tile: bit 0x20 is the leftmost pixel, 0x01 the rightmost.
+  virtual void DrawTileRow(int x, int y, int color0, int color1, int bits) = 0;
+  virtual void SetPaletteEntry(int index, uint32_t value) = 0;
+  virtual void SetScrollOffset(int h, int v);
+  // `fill` is a colour index, or kCdgRotate to bring back what scrolled out.
+  virtual void ScrollLeft(int fill) = 0;
+  virtual void ScrollRight(int fill) = 0;
+  virtual void ScrollUp(int fill) = 0;
+  virtual void ScrollDown(int fill) = 0;
+
+  int32_t hScrollOffset = 0;  // 0..6
+  int32_t vScrollOffset = 0;  // 0..12
+  int32_t borderColor = 0;
+  bool xorMode = false;
+};
+
+// A device that draws into a picture held in memory.
+class DIBCDGDevice : public CDGDevice {
+ public:
+  // Copies the visible part of the picture and the border into `frame` at (x, y).
+  virtual void Render(const CdgFrameInfo& info, int x, int y, uint32_t* frame) const = 0;
+};
+
+// The device of the player: a 300 x 216 picture of 32-bit pixel values with a 16-entry table.
+class RGBDIBCDGDevice final : public DIBCDGDevice {
+ public:
+  RGBDIBCDGDevice();
+
+  void MemoryPreset(int color) override;
+  void FillRect(int x, int y, int width, int height, int color) override;
+  void DrawTileRow(int x, int y, int color0, int color1, int bits) override;
+  void SetPaletteEntry(int index, uint32_t value) override;
+  // Eight SetPaletteEntry calls from `base` on, with one pass over the picture.
+  void SetPaletteEntries(int base, const uint32_t (&values)[8]);
+  void ScrollLeft(int fill) override;
+  void ScrollRight(int fill) override;
+  void ScrollUp(int fill) override;
+  void ScrollDown(int fill) override;
+  void Render(const CdgFrameInfo& info, int x, int y, uint32_t* frame) const override;
+
+  // The pixel value colour `index` is drawn with now.
+  uint32_t PixelValue(int index) const {
+    index &= 15;
+    return (uint32_t(index) << 24) | (index == presetColor ? kCdgKeyRgb : table_[index]);
+  }
+  // Device picture, top row first.
+  const uint32_t* Picture() const { return picture_.get(); }
+  uint32_t TableRgb(int index) const { return table_[index & 15]; }
+
+  int32_t presetColor = 0;
+
+ private:
+  uint32_t* Row(int y) { return picture_.get() + y * kCdgWidth; }
+  static uint32_t TableRgbOf(uint32_t value);
+  // Every pixel equal to from[i] (i its colour index) becomes to[i].
+  void Recolour(const uint32_t (&from)[16], const uint32_t (&to)[16]);
+
+  std::unique_ptr<uint32_t[]> picture_;
+  std::unique_ptr<uint32_t[]> scratch_;  // 12 rows of 300 pixels
+  uint32_t table_[16] = {};              // red, green, blue of each entry as 0x00RRGGBB
+};
+
+class CdgPlayer {
+ public:
+  CdgPlayer();
+  ~CdgPlayer();
+  CdgPlayer(const CdgPlayer&) = delete;
+  CdgPlayer& operator=(const CdgPlayer&) = delete;
+
+  // Reads the whole file. A file that cannot be opened changes nothing (false); a file that
+  // cannot be held in memory leaves no data. The picture and the device state carry over to
+  // the new file until its own presets change them.
+  bool LoadCdgFile(const std::string& path);
+  // The same for a stream already in memory.
+  void LoadCdgBytes(std::span<const uint8_t> bytes);
+  // Decodes up to one packet past the song position (hundredths of a second) and renders.
+  void Update(int32_t centiseconds);
+  // Frees the data and the device.
+  void Release();
+
+  bool HasData() const { return data_ != nullptr; }
+  // The rendered picture: 300 x 216 pixel values, top row first.
+  const uint32_t* FramePixels() const { return frame_.get(); }
+  const CdgFrameInfo& frameInfo() const { return frameInfo_; }
+  uint32_t processed() const { return processed_; }
+  size_t cursor() const { return cursor_; }
+  size_t dataSize() const { return dataSize_; }
+  RGBDIBCDGDevice* device() { return device_.get(); }
+
+  uint32_t channelMask = 0x111;  // tile channels 0, 4 and 8
+
+ private:
+  void DecodePacket(const uint8_t* packet);
+  void DecodeTile(const uint8_t* data, bool xorTile);
+  void DecodeScroll(const uint8_t* data, bool copy);
+  void EnsureDevice();
+
+  size_t cursor_ = 0;
+  std::unique_ptr<uint8_t[]> data_;
+  size_t dataSize_ = 0;
+  CdgFrameInfo frameInfo_;
+  uint32_t processed_ = 0;
+  std::unique_ptr<RGBDIBCDGDevice> device_;
+  std::unique_ptr<uint32_t[]> frame_;
+};
+
+}  // namespace lyrovox

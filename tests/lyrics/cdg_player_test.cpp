@@ -1,0 +1,255 @@
+#include "lyrics/cdg_player.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "common/cdg_builder.h"
+#include "support/temp_dir.h"
+
+namespace lyrovox {
+namespace {
+
+using cdg::TileRows;
+
+constexpr TileRows kFull = {0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F, 0x3F};
+constexpr TileRows kNone = {};
+// Entries 0..7: black, red, green, blue, yellow, cyan, magenta, white.
+constexpr std::array<uint16_t, 8> kColors = {0x000, 0xF00, 0x0F0, 0x00F,
+                                             0xFF0, 0x0FF, 0xF0F, 0xFFF};
+
+uint32_t Pixel(int index, uint32_t rgb) {
+  return (uint32_t(index) << 24) | rgb;
+}
+constexpr uint32_t kRed = 0xFF0000;
+constexpr uint32_t kGreen = 0x00FF00;
+constexpr uint32_t kBlue = 0x0000FF;
+constexpr uint32_t kWhite = 0xFFFFFF;
+
+class CdgPlayerTest : public ::testing::Test {
+ protected:
+  // Loads the packets and decodes all of them.
+  void Play(const std::string& packets) {
+    player.LoadCdgBytes({reinterpret_cast<const uint8_t*>(packets.data()), packets.size()});
+    player.Update(static_cast<int32_t>(packets.size() / 24 / 3 + 1));
+  }
+  uint32_t At(int x, int y) const { return player.FramePixels()[y * kCdgWidth + x]; }
+  // A screen in colour 0 (the key colour) with the table loaded and a border in colour 0.
+  static std::string Page() { return cdg::LoadTable(false, kColors) + cdg::MemoryPreset(0); }
+
+  CdgPlayer player;
+  testing::TempDir dir;
+};
+
+TEST_F(CdgPlayerTest, UpdateDecodesOnePacketPastTheTargetAndNeverGoesBack) {
+  std::string packets;
+  for (int i = 0; i < 400; ++i)
+    packets += cdg::Empty();
+  player.LoadCdgBytes({reinterpret_cast<const uint8_t*>(packets.data()), packets.size()});
+  player.Update(100);
+  EXPECT_EQ(player.processed(), 301u);
+  EXPECT_EQ(player.cursor(), 301u * 24);
+  player.Update(100);
+  EXPECT_EQ(player.processed(), 301u);
+  player.Update(50);
+  EXPECT_EQ(player.processed(), 301u);
+  // Past the end of the data nothing more is counted.
+  player.Update(1000);
+  EXPECT_EQ(player.processed(), 400u);
+  EXPECT_EQ(player.cursor(), 400u * 24);
+}
+
+TEST_F(CdgPlayerTest, AFinalPartialPacketIsNotUsed) {
+  std::string packets = Page() + cdg::Tile(1, 2, 1, 1, kFull);
+  packets.resize(packets.size() - 1);
+  Play(packets);
+  EXPECT_EQ(player.processed(), 2u);
+  EXPECT_EQ(At(6, 12), Pixel(0, kCdgKeyRgb));
+}
+
+TEST_F(CdgPlayerTest, IndexZeroShowsTheKeyColourUntilTheFirstMemoryPreset) {
+  // Before any preset the whole picture is colour 0, the preset colour.
+  Play(cdg::LoadTable(false, kColors) + cdg::Empty());
+  EXPECT_EQ(At(0, 0), Pixel(0, kCdgKeyRgb));
+  EXPECT_EQ(At(150, 100), Pixel(0, kCdgKeyRgb));
+  // After a preset in colour 1, colour 0 shows its own colour (black) in the border.
+  Play(cdg::MemoryPreset(1));
+  EXPECT_EQ(At(0, 0), Pixel(0, 0));
+  EXPECT_EQ(At(150, 100), Pixel(1, kCdgKeyRgb));
+}
+
+TEST_F(CdgPlayerTest, RepeatedMemoryPresetsAreIgnored) {
+  Play(Page() + cdg::MemoryPreset(2, 5));
+  EXPECT_EQ(At(100, 100), Pixel(0, kCdgKeyRgb));
+  Play(cdg::MemoryPreset(2, 0));
+  EXPECT_EQ(At(100, 100), Pixel(2, kCdgKeyRgb));
+}
+
+TEST_F(CdgPlayerTest, TilesAtTheLastColumnAndRowAreDrawnAndBeyondSkipped) {
+  Play(Page() + cdg::BorderPreset(3) + cdg::Tile(0, 1, 17, 49, kFull) +
+       cdg::Tile(0, 2, 17, 50, kFull) + cdg::Tile(0, 2, 18, 1, kFull));
+  // Column 49 row 17 lies at x 294, y 204, under the border: the device holds it.
+  const uint32_t* picture = player.device()->Picture();
+  EXPECT_EQ(picture[204 * kCdgWidth + 294], Pixel(1, kRed));
+  EXPECT_EQ(picture[215 * kCdgWidth + 299], Pixel(1, kRed));
+  // Nothing of the skipped tiles anywhere.
+  for (int i = 0; i < kCdgPixels; ++i)
+    ASSERT_NE(picture[i] >> 24, 2u) << i;
+  EXPECT_EQ(At(0, 0), Pixel(3, kBlue));
+  EXPECT_EQ(At(294, 204), Pixel(3, kBlue));
+}
+
+TEST_F(CdgPlayerTest, TileBitsMapLeftToRightAndRowByRow) {
+  TileRows rows = kNone;
+  rows[0] = 0x20;   // leftmost pixel
+  rows[11] = 0x01;  // rightmost pixel of the last row
+  Play(Page() + cdg::Tile(2, 1, 1, 1, rows));
+  EXPECT_EQ(At(6, 12), Pixel(1, kRed));
+  EXPECT_EQ(At(7, 12), Pixel(2, kGreen));
+  EXPECT_EQ(At(11, 23), Pixel(1, kRed));
+  EXPECT_EQ(At(10, 23), Pixel(2, kGreen));
+}
+
+TEST_F(CdgPlayerTest, OnlyTheShownChannelsAreDrawn) {
+  Play(Page() + cdg::Tile(0, 1, 1, 1, kFull, false, 12) + cdg::Tile(0, 1, 1, 2, kFull, false, 4) +
+       cdg::Tile(0, 1, 1, 3, kFull, false, 8) + cdg::Tile(0, 1, 1, 4, kFull, false, 1));
+  EXPECT_EQ(At(6, 12), Pixel(0, kCdgKeyRgb));   // channel 12
+  EXPECT_EQ(At(12, 12), Pixel(1, kRed));        // channel 4
+  EXPECT_EQ(At(18, 12), Pixel(1, kRed));        // channel 8
+  EXPECT_EQ(At(24, 12), Pixel(0, kCdgKeyRgb));  // channel 1
+  player.channelMask = 0xFFFF;
+  Play(cdg::Tile(0, 1, 1, 1, kFull, false, 12));
+  EXPECT_EQ(At(6, 12), Pixel(1, kRed));
+}
+
+TEST_F(CdgPlayerTest, XorTilesCombineColourIndexes) {
+  TileRows rows = kNone;
+  rows[0] = 0x30;
+  Play(Page() + cdg::Tile(1, 3, 1, 1, kFull) + cdg::Tile(2, 5, 1, 1, rows, true));
+  EXPECT_EQ(At(6, 12), Pixel(3 ^ 5, 0xFF00FF));  // 6: magenta
+  EXPECT_EQ(At(8, 12), Pixel(3 ^ 2, kRed));      // 1
+  EXPECT_EQ(At(6, 13), Pixel(3 ^ 2, kRed));      // rows without bits take color0
+  // A normal tile after an XOR one draws normally again.
+  Play(cdg::Tile(2, 2, 1, 1, kFull));
+  EXPECT_EQ(At(6, 12), Pixel(2, kGreen));
+}
+
+TEST_F(CdgPlayerTest, ColourTableLoadsRecolourWhatIsDrawn) {
+  Play(Page() + cdg::Tile(0, 4, 2, 2, kFull));
+  EXPECT_EQ(At(12, 24), Pixel(4, 0xFFFF00));
+  std::array<uint16_t, 8> changed = kColors;
+  changed[4] = 0x123;
+  Play(cdg::LoadTable(false, changed));
+  EXPECT_EQ(At(12, 24), Pixel(4, 0x112233));
+  // One entry on its own does the same.
+  player.device()->SetPaletteEntry(4, 0x0F00);  // blue 15
+  player.Update(1000);
+  EXPECT_EQ(At(12, 24), Pixel(4, kBlue));
+  // Entries 8..15 from the second table.
+  Play(cdg::LoadTable(true, {0xA00, 0, 0, 0, 0, 0, 0, 0x00C}) + cdg::Tile(8, 15, 3, 3, kNone));
+  EXPECT_EQ(At(18, 36), Pixel(8, 0xAA0000));
+}
+
+TEST_F(CdgPlayerTest, ThePresetColourKeepsTheKeyColourWhateverTheTableSays) {
+  Play(cdg::MemoryPreset(3) + cdg::LoadTable(false, kColors) + cdg::Tile(3, 1, 2, 2, kNone));
+  EXPECT_EQ(At(100, 100), Pixel(3, kCdgKeyRgb));
+  EXPECT_EQ(At(12, 24), Pixel(3, kCdgKeyRgb));
+  EXPECT_EQ(player.device()->TableRgb(3), kBlue);
+  // A border in the preset colour is keyed too.
+  Play(cdg::BorderPreset(3));
+  EXPECT_EQ(At(0, 0), Pixel(3, kCdgKeyRgb));
+}
+
+TEST_F(CdgPlayerTest, EighteenScrollCopiesUpBringThePictureBack) {
+  std::string packets = Page();
+  for (int i = 0; i < 16; ++i)
+    packets += cdg::Tile(i % 8, (i + 3) % 8, 1 + i, 1 + 3 * i, kFull);
+  Play(packets);
+  const std::vector<uint32_t> before(player.device()->Picture(),
+                                     player.device()->Picture() + kCdgPixels);
+  std::string scrolls;
+  for (int i = 0; i < 17; ++i)
+    scrolls += cdg::Scroll(true, 0, 0, 0, 2, 0);
+  Play(scrolls);
+  EXPECT_NE(
+      std::vector<uint32_t>(player.device()->Picture(), player.device()->Picture() + kCdgPixels),
+      before);
+  Play(cdg::Scroll(true, 0, 0, 0, 2, 0));
+  EXPECT_EQ(
+      std::vector<uint32_t>(player.device()->Picture(), player.device()->Picture() + kCdgPixels),
+      before);
+}
+
+TEST_F(CdgPlayerTest, ScrollPresetsMoveThePictureAndFillWithTheColour) {
+  Play(Page() + cdg::Tile(0, 1, 2, 2, kFull));
+  Play(cdg::Scroll(false, 5, 2, 0, 0, 0));  // left by 6, fill cyan
+  const uint32_t* picture = player.device()->Picture();
+  EXPECT_EQ(picture[24 * kCdgWidth + 6], Pixel(1, kRed));
+  EXPECT_EQ(picture[24 * kCdgWidth + 12], Pixel(0, kCdgKeyRgb));
+  EXPECT_EQ(picture[24 * kCdgWidth + 299], Pixel(5, 0x00FFFF));
+  Play(cdg::Scroll(false, 6, 1, 0, 1, 0));  // right, then down
+  EXPECT_EQ(picture[36 * kCdgWidth + 12], Pixel(1, kRed));
+  EXPECT_EQ(picture[0], Pixel(6, 0xFF00FF));
+  EXPECT_EQ(picture[50 * kCdgWidth], Pixel(6, 0xFF00FF));
+}
+
+TEST_F(CdgPlayerTest, ScrollOffsetsShiftTheVisibleArea) {
+  Play(Page() + cdg::Tile(0, 1, 2, 2, kFull));
+  EXPECT_EQ(At(12, 24), Pixel(1, kRed));
+  Play(cdg::Scroll(false, 0, 0, 2, 0, 5));
+  EXPECT_EQ(player.device()->hScrollOffset, 2);
+  EXPECT_EQ(player.device()->vScrollOffset, 5);
+  EXPECT_EQ(At(10, 19), Pixel(1, kRed));
+  EXPECT_EQ(At(15, 19), Pixel(1, kRed));
+  EXPECT_EQ(At(16, 19), Pixel(0, kCdgKeyRgb));
+  // Offsets out of range leave them alone; so does an invalid command, and it stops the packet.
+  Play(cdg::Scroll(false, 0, 0, 7, 0, 1) + cdg::Scroll(false, 0, 0, 1, 0, 13));
+  EXPECT_EQ(player.device()->hScrollOffset, 2);
+  Play(cdg::Scroll(false, 4, 3, 1, 2, 1));
+  EXPECT_EQ(player.device()->hScrollOffset, 2);
+  EXPECT_EQ(At(10, 19), Pixel(1, kRed));
+  // A memory preset resets the offsets.
+  Play(cdg::MemoryPreset(0));
+  EXPECT_EQ(player.device()->hScrollOffset, 0);
+  EXPECT_EQ(player.device()->vScrollOffset, 0);
+}
+
+TEST_F(CdgPlayerTest, OtherCommandsAndInstructionsAreConsumedWithoutEffect) {
+  Play(Page() + cdg::Packet(6, {1, 1, 1, 1, 0x3F, 0x3F}, 8) + cdg::Packet(28, {1, 2, 3}));
+  EXPECT_EQ(player.processed(), 4u);
+  EXPECT_EQ(At(6, 12), Pixel(0, kCdgKeyRgb));
+  // The command's top two bits are not part of it.
+  Play(cdg::Packet(2, {4}, 0xC9));
+  EXPECT_EQ(At(0, 0), Pixel(4, 0xFFFF00));
+}
+
+TEST_F(CdgPlayerTest, FilesLoadWholeAndAMissingFileChangesNothing) {
+  const std::string packets = Page() + cdg::Tile(0, 2, 1, 1, kFull);
+  const std::string path = dir.Write("song.cdg", packets);
+  ASSERT_TRUE(player.LoadCdgFile(path));
+  EXPECT_TRUE(player.HasData());
+  EXPECT_EQ(player.dataSize(), packets.size());
+  player.Update(1);
+  EXPECT_EQ(At(6, 12), Pixel(2, kGreen));
+
+  EXPECT_FALSE(player.LoadCdgFile(dir.File("missing.cdg")));
+  EXPECT_EQ(player.cursor(), 3u * 24);
+  EXPECT_FALSE(player.LoadCdgFile(dir.path()));
+
+  // A new file keeps the picture until its own presets change it.
+  ASSERT_TRUE(player.LoadCdgFile(dir.Write("next.cdg", cdg::Empty())));
+  EXPECT_EQ(player.processed(), 0u);
+  player.Update(1);
+  EXPECT_EQ(At(6, 12), Pixel(2, kGreen));
+
+  player.Release();
+  EXPECT_FALSE(player.HasData());
+  player.Update(10);
+  ASSERT_TRUE(player.LoadCdgFile(path));
+  player.Update(1);
+  EXPECT_EQ(At(6, 12), Pixel(2, kGreen));
+}
+
+}  // namespace
+}  // namespace lyrovox
