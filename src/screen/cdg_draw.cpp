@@ -11,6 +11,7 @@ QImage CdgFrameImage(const CdgPlayer& player) {
 }
 
 void DrawCdgFrame(QPainter& painter, const CdgPlayer& player, const QRectF& target) {
+  if (player.FramePixels() == nullptr) return;
   const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
   painter.drawImage(target, CdgFrameImage(player), QRectF(0, 0, kCdgWidth, kCdgHeight));

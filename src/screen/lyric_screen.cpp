@@ -1,5 +1,7 @@
 #include "screen/lyric_screen.h"
 
+#include <QFile>
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
@@ -109,6 +111,7 @@ void CLyricScreen::SetPlayState(int state) {
 
 void CLyricScreen::LoadCdgFile(const QString& path) {
   cdgFile_ = path;
+  cdg_.LoadCdgFile(QFile::encodeName(path).toStdString());
 }
 
 void CLyricScreen::SetNextLine(std::u16string_view text) {
@@ -272,6 +275,7 @@ void CLyricScreen::Release() {
   offscreen_ = QImage();
   sprites_.Clear();
   cdgFile_.clear();
+  cdg_.Release();
 }
 
 QString CLyricScreen::UpperLine() const {

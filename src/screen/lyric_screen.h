@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "controller/ports.h"
+#include "lyrics/cdg_player.h"
 #include "screen/lyric_feed.h"
 #include "screen/text_sprites.h"
 
@@ -136,6 +137,9 @@ class CLyricScreen final : public ILyricScreen, public ILyricFeedScreen {
   QRect LayoutRect() const { return layoutRect_; }
   QRect TargetRect() const { return targetRect_; }
   const QString& CdgFile() const { return cdgFile_; }
+  // Advances the CD+G picture to the song position (hundredths of a second).
+  void UpdateCdg(int32_t centiseconds) { cdg_.Update(centiseconds); }
+  const CdgPlayer& Cdg() const { return cdg_; }
   // The colour of the frame's background (0x00BBGGRR).
   uint32_t BackgroundColor() const;
   // The composed frame (full screen); null before the first Render.
@@ -228,6 +232,7 @@ class CLyricScreen final : public ILyricScreen, public ILyricFeedScreen {
   bool chosenAnimating_ = false;
   int chosenRows_ = 0;
   QString cdgFile_;
+  CdgPlayer cdg_;
 
   // Settings and controller values.
   int reservedListEnable_ = 1;

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 
+#include "screen/cdg_draw.h"
 #include "screen/lyric_screen.h"
 #include "screen/screen_text.h"
 
@@ -106,8 +107,8 @@ void CLyricScreen::Render(QPainter& context) {
   DrawWholeFrame(canvas);
 }
 
-void CLyricScreen::DrawCdgPicture(QPainter& /*painter*/, const QRectF& /*target*/) {
-  // Draws the CD+G picture stretched to target; the CD+G player is attached here.
+void CLyricScreen::DrawCdgPicture(QPainter& painter, const QRectF& target) {
+  DrawCdgFrame(painter, cdg_, target);
 }
 
 void CLyricScreen::DrawWholeFrame(Canvas& canvas) {

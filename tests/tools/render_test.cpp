@@ -6,6 +6,7 @@
 #include <QImage>
 #include <sstream>
 
+#include "common/cdg_builder.h"
 #include "common/smf_builder.h"
 #include "support/temp_dir.h"
 
@@ -152,6 +153,26 @@ TEST_F(RenderTest, FramesAreWrittenOnePerTickIntoTheFolder) {
                 {"frame-000000.png", "frame-000001.png", "frame-000002.png", "frame-000003.png"}));
   EXPECT_EQ(QImage(folder + "/frame-000003.png").size(), QSize(320, 240));
   EXPECT_NE(out.str().find("frame-000000.png\t1020\n"), std::string::npos);
+}
+
+TEST_F(RenderTest, ASongWithACdgSideFileShowsItsPictureStretchedOverTheTarget) {
+  // Background index 1 (the key colour once preset), a blue border, one green tile at row 8,
+  // column 20: pixels 120..125 x 96..107 of the 300 x 216 picture.
+  cdg::TileRows full;
+  full.fill(0x3F);
+  const std::string stream = cdg::LoadTable(false, {0x000, 0xF00, 0x0F0, 0x00F, 0, 0, 0, 0}) +
+                             cdg::MemoryPreset(1) + cdg::BorderPreset(3) +
+                             cdg::Tile(1, 2, 8, 20, full) + std::string(24 * 600, '\0');
+  dir.Write("graphics.mp3", "");
+  dir.Write("GRAPHICS.CDG", stream);
+  const QString png = Q(dir.File("cdg.png"));
+  ASSERT_EQ(Run({Q(dir.File("graphics.mp3")), "--target", "600x432", "--at", "1", "--png", png}), 0)
+      << err.str();
+  const QImage frame(png);
+  ASSERT_EQ(frame.size(), QSize(600, 432));
+  EXPECT_EQ(frame.pixel(246, 204) | 0xFF000000u, qRgb(0, 255, 0));
+  EXPECT_EQ(frame.pixel(400, 300) | 0xFF000000u, kKey);
+  EXPECT_EQ(frame.pixel(3, 200) | 0xFF000000u, qRgb(0, 0, 255));
 }
 
 TEST_F(RenderTest, AMissingSongOrAnUnwritableFileIsReported) {

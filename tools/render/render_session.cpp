@@ -260,7 +260,7 @@ int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
     } else if (frame.playerKind() == kPlayerKindAudio) {
       if (screen.LyricMode() == kLyricModeText)
         feed.Step(frame.lyricStore(), position, false, screen);
-      // Lyric mode 2: the CD+G player is given position / 10 here.
+      if (screen.LyricMode() == kLyricModeCdg) screen.UpdateCdg(position / 10);
     }
     if (o.durationMs >= 0) {
       const int remaining = o.durationMs - position;
