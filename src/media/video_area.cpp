@@ -1,0 +1,108 @@
+#include "media/video_area.h"
+
+#include <QPainter>
+#include <QTimerEvent>
+
+#include "media/file_player.h"
+
+namespace lyrovox {
+
+namespace {
+
+// Frames are looked for a little more often than the fastest common frame rate.
+constexpr int kPollMs = 15;
+
+}  // namespace
+
+QRect PictureRect(const QRect& area, int aspectX, int aspectY, bool stretch) {
+  if (stretch || aspectX <= 0 || aspectY <= 0 || area.isEmpty()) return area;
+  int width = area.width();
+  int height = static_cast<int>(int64_t{width} * aspectY / aspectX);
+  if (height > area.height()) {
+    height = area.height();
+    width = static_cast<int>(int64_t{height} * aspectX / aspectY);
+  }
+  return QRect(area.x() + (area.width() - width) / 2, area.y() + (area.height() - height) / 2,
+               width, height);
+}
+
+QImage KeyOutFrame(const QImage& frame, uint32_t keyColor) {
+  if (frame.isNull()) return {};
+  QImage out = frame.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  // 0x00BBGGRR to the 0xRRGGBB of a pixel.
+  const QRgb key =
+      qRgb(keyColor & 0xFF, (keyColor >> 8) & 0xFF, (keyColor >> 16) & 0xFF) & 0xFFFFFF;
+  for (int y = 0; y < out.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+    for (int x = 0; x < out.width(); ++x) {
+      // Only opaque pixels of exactly the key colour let the picture through.
+      if (line[x] == (key | 0xFF000000u)) line[x] = 0;
+    }
+  }
+  return out;
+}
+
+CVideoArea::CVideoArea(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  pollTimer_ = startTimer(kPollMs, Qt::PreciseTimer);
+}
+
+CVideoArea::~CVideoArea() = default;
+
+void CVideoArea::SetFrameSource(std::shared_ptr<VideoFrameHolder> frames) {
+  frames_ = std::move(frames);
+  update();
+}
+
+void CVideoArea::SetLyricsFrame(const QImage& frame) {
+  lyricsFrame_ = frame;
+  keyedValid_ = false;
+  update();
+}
+
+void CVideoArea::SetVideoRect(const QRect& rect) {
+  videoRect_ = rect;
+  update();
+}
+
+QRect CVideoArea::videoRect() const {
+  return videoRect_.isEmpty() ? rect() : videoRect_;
+}
+
+void CVideoArea::PollFrames() {
+  if (frames_ && frames_->serial() != paintedSerial_) update();
+}
+
+void CVideoArea::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == pollTimer_) {
+    PollFrames();
+  } else {
+    QWidget::timerEvent(event);
+  }
+}
+
+void CVideoArea::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::black);
+  if (frames_) {
+    const QImage picture = frames_->Frame(&paintedSerial_);
+    if (!picture.isNull()) {
+      int aspectX = 0;
+      int aspectY = 0;
+      frames_->NativeSize(nullptr, nullptr, &aspectX, &aspectY);
+      const QRect target = PictureRect(videoRect(), aspectX, aspectY, frames_->stretch());
+      painter.setRenderHint(QPainter::SmoothPixmapTransform);
+      painter.drawImage(target, picture);
+    }
+  }
+  if (!lyricsFrame_.isNull()) {
+    if (!keyedValid_) {
+      keyedFrame_ = KeyOutFrame(lyricsFrame_, kKeyColor);
+      keyedValid_ = true;
+    }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(rect(), keyedFrame_);
+  }
+}
+
+}  // namespace lyrovox
