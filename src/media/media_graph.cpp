@@ -22,6 +22,7 @@ namespace {
 constexpr int kPrerollTimeoutMs = 10000;
 constexpr int kStateTimeoutMs = 5000;
 constexpr int kPollMs = 10;
+constexpr int kSeekSettleMs = 2000;
 
 constexpr double kMinRate = 0.5;
 constexpr double kMaxRate = 2.0;
@@ -210,8 +211,9 @@ bool MediaGraph::LinkToOwnSink(GstPad* pad) {
   std::vector<gst::ElementPtr> chain;
   chain.push_back(gst::MakeElement("fakesink"));
   if (!chain[0]) return false;
-  // Takes part in neither the preroll nor the clock.
-  g_object_set(chain[0].get(), "sync", FALSE, "async", FALSE, nullptr);
+  // Keeps time like the other sinks (the pipeline's position is the furthest sink's) but takes no
+  // part in the preroll, which a sparse stream could hold up.
+  g_object_set(chain[0].get(), "sync", TRUE, "async", FALSE, nullptr);
   if (!AddAndSync(chain)) return false;
   gst::PadPtr in(gst_element_get_static_pad(chain[0].get(), "sink"));
   return !GST_PAD_LINK_FAILED(gst_pad_link(pad, in.get()));
@@ -345,20 +347,25 @@ double MediaGraph::ChangeRate(bool faster) {
     rate_ -= kRateStep;
   }
   gint64 position = 0;
-  if (gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position)) {
-    gst_element_seek(pipeline_.get(), rate_, GST_FORMAT_TIME,
-                     static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
-                     GST_SEEK_TYPE_SET, position, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
-  }
+  if (!gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position)) position = 0;
+  Seek(position, GST_SEEK_FLAG_ACCURATE);
   return rate_;
 }
 
 void MediaGraph::SeekTo(int64_t hundredNanoseconds) {
   if (!controls_) return;
-  const gint64 position = std::max<int64_t>(hundredNanoseconds, 0) * 100;
-  gst_element_seek(pipeline_.get(), rate_, GST_FORMAT_TIME,
-                   static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT),
-                   GST_SEEK_TYPE_SET, position, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
+  Seek(std::max<int64_t>(hundredNanoseconds, 0) * 100, GST_SEEK_FLAG_KEY_UNIT);
+}
+
+// A flushing seek of the current position at the current rate, the stop position left alone.
+// Waits (bounded) until the pipeline has settled, so that the next position or seek sees it.
+void MediaGraph::Seek(int64_t nanoseconds, GstSeekFlags accuracy) {
+  const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | accuracy);
+  if (!gst_element_seek(pipeline_.get(), rate_, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                        nanoseconds, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
+    return;
+  }
+  gst_element_get_state(pipeline_.get(), nullptr, nullptr, kSeekSettleMs * GST_MSECOND);
 }
 
 bool MediaGraph::SwitchAudioStream() {

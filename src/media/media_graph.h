@@ -99,6 +99,7 @@ class MediaGraph {
   bool WaitForState(GstState wanted, int timeoutMs) const;
   bool ChangeState(GstState wanted, int timeoutMs);
   void ApplyVolume();
+  void Seek(int64_t nanoseconds, GstSeekFlags accuracy);
 
   const int eventType_;
   VidAudioSampleGrabber* const grabber_;

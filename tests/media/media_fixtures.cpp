@@ -81,10 +81,10 @@ bool WriteStereoWav(const std::string& path, int rate, int frames,
 
 bool MakeMpg(const std::string& path, double seconds, int toneHz) {
   const int frames = static_cast<int>(std::lround(seconds * 25));
-  std::string d = "mpegpsmux name=mux ! filesink location=\"" + path + "\" " +
+  std::string d = "avmux_mpeg name=mux ! filesink location=\"" + path + "\" " +
                   "videotestsrc pattern=ball num-buffers=" + std::to_string(frames) +
-                  " ! video/x-raw,width=320,height=240,framerate=25/1 ! videoconvert ! "
-                  "avenc_mpeg2video ! mpegvideoparse ! mux. ";
+                  " ! video/x-raw,width=320,height=240,framerate=25/1,format=I420 ! "
+                  "mpeg2enc format=3 ! mpegvideoparse ! mux. ";
   if (toneHz > 0) {
     d += Tone(seconds, toneHz) + " ! audioconvert ! avenc_mp2 ! mpegaudioparse ! mux. ";
   }

@@ -26,7 +26,8 @@ bool MakeToneFile(const std::string& path, double seconds, int frequency,
 bool WriteStereoWav(const std::string& path, int rate, int frames,
                     const std::function<int16_t(int)>& left,
                     const std::function<int16_t(int)>& right);
-// MPEG-1/2 program stream with MPEG-2 video, with an MPEG audio tone when toneHz > 0.
+// An MPEG program stream with MPEG-2 video (320 x 240, 25 fps), with an MPEG audio tone when
+// toneHz > 0.
 bool MakeMpg(const std::string& path, double seconds, int toneHz);
 // Matroska file: a picture and two audio tracks with tones a then b, in that order.
 bool MakeTwoTrackMkv(const std::string& path, double seconds, int a, int b);
