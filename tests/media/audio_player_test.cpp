@@ -229,6 +229,19 @@ TEST_F(AudioPlayerTest, RateStepsStopAtTheirLimits) {
   EXPECT_NEAR(rate, 0.5, 1e-9);
 }
 
+TEST_F(AudioPlayerTest, EventsOfAGraphClosedBeforeTheyAreReadAreDropped) {
+  const std::string song = ConstantStereoWav(dir, 0.2);
+  ASSERT_TRUE(Start(song));
+  // The end arrives while the UI thread is busy; the song is closed before it looks.
+  QThread::msleep(700);
+  player.Stop();
+  player.Close();
+  testing::Spin(200);
+  EXPECT_TRUE(receiver.received.empty());
+  int32_t code = 0;
+  EXPECT_FALSE(player.GetEvent(code));
+}
+
 TEST_F(AudioPlayerTest, BrokenFilesFailToOpenWithoutHanging) {
   const std::string garbage = dir.Write("broken.mp3", std::string(5000, '\x5a'));
   const std::string empty = dir.Write("empty.wma", "");
