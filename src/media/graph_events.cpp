@@ -17,6 +17,7 @@ struct GraphEvents::Channel {
   std::mutex mutex;
   bool open = true;
   bool errorSeen = false;
+  uint64_t asyncDone = 0;
   std::deque<int32_t> codes;
   GraphEvents* relay = nullptr;  // valid while open
 };
@@ -68,6 +69,12 @@ bool GraphEvents::errorSeen() const {
   return channel_->errorSeen;
 }
 
+uint64_t GraphEvents::asyncDoneCount() const {
+  if (!channel_) return 0;
+  std::lock_guard lock(channel_->mutex);
+  return channel_->asyncDone;
+}
+
 bool GraphEvents::event(QEvent* e) {
   if (e->type() != kRelayNotice) return QObject::event(e);
   if (receiver_ != nullptr) {
@@ -91,6 +98,11 @@ GstBusSyncReply GraphEvents::OnMessage(GstBus*, GstMessage* message, gpointer da
       GstState wanted = GST_STATE_VOID_PENDING;
       gst_message_parse_request_state(message, &wanted);
       if (wanted <= GST_STATE_READY) code = kGraphEventUserAbort;
+      break;
+    }
+    case GST_MESSAGE_ASYNC_DONE: {
+      std::lock_guard lock(channel.mutex);
+      ++channel.asyncDone;
       break;
     }
     default:

@@ -37,6 +37,9 @@ class GraphEvents : public QObject {
   bool GetEvent(int32_t& code);
   // True once the current pipeline reported an error (read while waiting for a state).
   bool errorSeen() const;
+  // How often the current pipeline finished an asynchronous state change (a preroll, the end of
+  // a flushing seek).
+  uint64_t asyncDoneCount() const;
 
  protected:
   bool event(QEvent* e) override;

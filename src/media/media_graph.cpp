@@ -181,6 +181,7 @@ GstPad* MediaGraph::AudioPathPad() {
     }
     selector_ = chain.front().get();
     volume_ = volume;
+    positionSink_ = chain.back().get();
     ApplyVolume();
   }
   return gst_element_request_pad_simple(selector_, "sink_%u");
@@ -204,6 +205,7 @@ GstPad* MediaGraph::PicturePathPad() {
   }
   chain.push_back(std::move(sink));
   if (!AddAndSync(chain)) return nullptr;
+  if (positionSink_ == nullptr) positionSink_ = chain.back().get();
   return gst_element_get_static_pad(chain.front().get(), "sink");
 }
 
@@ -308,6 +310,7 @@ void MediaGraph::Destroy() {
     streams_.clear();
     selector_ = nullptr;
     volume_ = nullptr;
+    positionSink_ = nullptr;
     pictureLinked_ = false;
   }
   pipeline_.reset();
@@ -316,10 +319,16 @@ void MediaGraph::Destroy() {
 
 uint32_t MediaGraph::GetPositionMs() const {
   gint64 ns = 0;
-  if (!controls_ || !gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &ns) || ns < 0) {
-    return 0;
-  }
+  if (!controls_ || !QueryPosition(&ns) || ns < 0) return 0;
   return static_cast<uint32_t>(ns / 1000000);
+}
+
+// The position of the sound, else of the picture: a pipeline answers with its furthest sink,
+// which may be a sink of an unused stream.
+bool MediaGraph::QueryPosition(gint64* ns) const {
+  std::lock_guard lock(mutex_);
+  GstElement* clock = positionSink_ != nullptr ? positionSink_ : pipeline_.get();
+  return gst_element_query_position(clock, GST_FORMAT_TIME, ns);
 }
 
 uint32_t MediaGraph::GetDurationMs() const {
@@ -347,7 +356,7 @@ double MediaGraph::ChangeRate(bool faster) {
     rate_ -= kRateStep;
   }
   gint64 position = 0;
-  if (!gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &position)) position = 0;
+  if (!QueryPosition(&position)) position = 0;
   Seek(position, GST_SEEK_FLAG_ACCURATE);
   return rate_;
 }
@@ -361,11 +370,17 @@ void MediaGraph::SeekTo(int64_t hundredNanoseconds) {
 // Waits (bounded) until the pipeline has settled, so that the next position or seek sees it.
 void MediaGraph::Seek(int64_t nanoseconds, GstSeekFlags accuracy) {
   const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | accuracy);
+  const uint64_t settled = events_.asyncDoneCount();
   if (!gst_element_seek(pipeline_.get(), rate_, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
                         nanoseconds, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)) {
     return;
   }
-  gst_element_get_state(pipeline_.get(), nullptr, nullptr, kSeekSettleMs * GST_MSECOND);
+  // The flush makes the sinks preroll again; the pipeline says when they have.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSeekSettleMs);
+  while (events_.asyncDoneCount() == settled && !events_.errorSeen() &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 bool MediaGraph::SwitchAudioStream() {

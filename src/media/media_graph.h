@@ -99,6 +99,7 @@ class MediaGraph {
   bool WaitForState(GstState wanted, int timeoutMs) const;
   bool ChangeState(GstState wanted, int timeoutMs);
   void ApplyVolume();
+  bool QueryPosition(gint64* ns) const;
   void Seek(int64_t nanoseconds, GstSeekFlags accuracy);
 
   const int eventType_;
@@ -119,9 +120,10 @@ class MediaGraph {
 
   // Shared with the streaming threads that add decoded streams.
   mutable std::mutex mutex_;
-  std::vector<Stream> streams_;     // in the order the file's streams appear
-  GstElement* selector_ = nullptr;  // owned by the pipeline
-  GstElement* volume_ = nullptr;    // owned by the pipeline
+  std::vector<Stream> streams_;         // in the order the file's streams appear
+  GstElement* selector_ = nullptr;      // owned by the pipeline
+  GstElement* volume_ = nullptr;        // owned by the pipeline
+  GstElement* positionSink_ = nullptr;  // the sound's sink, else the picture's
   bool pictureLinked_ = false;
 };
 
