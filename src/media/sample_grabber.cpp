@@ -1,30 +1,41 @@
 #include "media/sample_grabber.h"
 
+#include <bit>
 #include <cstring>
 
 #include "media/gst_handles.h"
 
 namespace lyrovox {
 
+namespace {
+
+// Rewrites each whole frame as one 32-bit word: on a little-endian machine bytes 0-1 (the left
+// sample) are its low half and bytes 2-3 (the right sample) its high half.
+template <class Rewrite>
+void ForEachFrame(uint8_t* bytes, size_t size, Rewrite rewrite) {
+  static_assert(std::endian::native == std::endian::little);
+  const size_t frames = size / 4;
+  for (size_t i = 0; i < frames; ++i) {
+    uint32_t frame;
+    std::memcpy(&frame, bytes + i * 4, 4);
+    frame = rewrite(frame);
+    std::memcpy(bytes + i * 4, &frame, 4);
+  }
+}
+
+}  // namespace
+
 void ApplyChannelMode(int32_t mode, uint8_t* bytes, size_t size) {
   if (mode == kChannelBoth || bytes == nullptr || size < 3) return;
-  uint8_t* const end = bytes + (size & ~size_t{3});
   switch (mode) {
     case kChannelLeft:
-      for (uint8_t* f = bytes; f != end; f += 4)
-        std::memcpy(f + 2, f, 2);
+      ForEachFrame(bytes, size, [](uint32_t f) { return (f & 0xFFFFu) | (f << 16); });
       break;
     case kChannelRight:
-      for (uint8_t* f = bytes; f != end; f += 4)
-        std::memcpy(f, f + 2, 2);
+      ForEachFrame(bytes, size, [](uint32_t f) { return (f & 0xFFFF0000u) | (f >> 16); });
       break;
     case kChannelReverse:
-      for (uint8_t* f = bytes; f != end; f += 4) {
-        uint8_t left[2];
-        std::memcpy(left, f, 2);
-        std::memcpy(f, f + 2, 2);
-        std::memcpy(f + 2, left, 2);
-      }
+      ForEachFrame(bytes, size, [](uint32_t f) { return (f << 16) | (f >> 16); });
       break;
     default:  // other values change nothing
       break;

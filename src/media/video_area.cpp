@@ -28,15 +28,28 @@ QRect PictureRect(const QRect& area, int aspectX, int aspectY, bool stretch) {
 
 QImage KeyOutFrame(const QImage& frame, uint32_t keyColor) {
   if (frame.isNull()) return {};
-  QImage out = frame.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-  // 0x00BBGGRR to the 0xRRGGBB of a pixel.
-  const QRgb key =
-      qRgb(keyColor & 0xFF, (keyColor >> 8) & 0xFF, (keyColor >> 16) & 0xFF) & 0xFFFFFF;
-  for (int y = 0; y < out.height(); ++y) {
+  const QImage source =
+      frame.format() == QImage::Format_RGB32 || frame.format() == QImage::Format_ARGB32
+          ? frame
+          : frame.convertToFormat(QImage::Format_RGB32);
+  QImage out(source.size(), QImage::Format_ARGB32_Premultiplied);
+  // 0x00BBGGRR to the 0xAARRGGBB of an opaque pixel.
+  const QRgb key = qRgb(keyColor & 0xFF, (keyColor >> 8) & 0xFF, (keyColor >> 16) & 0xFF);
+  const bool opaqueSource = source.format() == QImage::Format_RGB32;
+  for (int y = 0; y < source.height(); ++y) {
+    const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
     auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < out.width(); ++x) {
-      // Only opaque pixels of exactly the key colour let the picture through.
-      if (line[x] == (key | 0xFF000000u)) line[x] = 0;
+    const int width = source.width();
+    if (opaqueSource) {
+      // One pass the compiler can vectorise: exactly the key colour becomes transparent.
+      for (int x = 0; x < width; ++x) {
+        const QRgb p = in[x] | 0xFF000000u;
+        line[x] = p == key ? 0u : p;
+      }
+    } else {
+      for (int x = 0; x < width; ++x) {
+        line[x] = in[x] == key ? 0u : qPremultiply(in[x]);
+      }
     }
   }
   return out;
