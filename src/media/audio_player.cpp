@@ -4,7 +4,7 @@
 
 namespace lyrovox {
 
-CAudioPlayer::CAudioPlayer() : graph_(kAudioGraphEvent, &grabber_, nullptr) {}
+CAudioPlayer::CAudioPlayer() : PlayerControls(kAudioGraphEvent, nullptr) {}
 
 CAudioPlayer::~CAudioPlayer() = default;
 

@@ -12,7 +12,7 @@ constexpr size_t kDeviceNameBytes = 80;
 }  // namespace
 
 CBaseVideoPlayer::CBaseVideoPlayer()
-    : frames_(std::make_shared<VideoFrameHolder>()), graph_(kVideoGraphEvent, &grabber_, frames_) {}
+    : PlayerControls(kVideoGraphEvent, std::make_shared<VideoFrameHolder>()) {}
 
 CBaseVideoPlayer::~CBaseVideoPlayer() = default;
 
@@ -23,11 +23,11 @@ void CBaseVideoPlayer::SetFileName(const QString& path, bool videoOnly) {
 
 void CBaseVideoPlayer::GetNativeVideoSize(int* width, int* height, int* aspectX,
                                           int* aspectY) const {
-  frames_->NativeSize(width, height, aspectX, aspectY);
+  frames()->NativeSize(width, height, aspectX, aspectY);
 }
 
 void CBaseVideoPlayer::ConfigureOverlay() {
-  frames_->SetStretch(stretchVideo_);
+  frames()->SetStretch(stretchVideo_);
 }
 
 CFilePlayer::CFilePlayer() = default;

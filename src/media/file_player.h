@@ -9,8 +9,7 @@
 #include <string>
 
 #include "controller/ports.h"
-#include "media/media_graph.h"
-#include "media/sample_grabber.h"
+#include "media/player_controls.h"
 #include "media/video_frame_holder.h"
 
 namespace lyrovox {
@@ -24,44 +23,26 @@ inline constexpr int kSourceSolidColour = 2;
 inline constexpr uint32_t kKeyColor = 0x100C0E;
 
 // What every picture player has: the graph, its controls and the frame holder.
-class CBaseVideoPlayer : public IVideoPlayer {
+class CBaseVideoPlayer : public PlayerControls<IVideoPlayer> {
  public:
   CBaseVideoPlayer();
   ~CBaseVideoPlayer() override;
 
   void SetFileName(const QString& path, bool videoOnly) override;
   void SetStretchVideo(bool stretch) override { stretchVideo_ = stretch; }
-  bool Play() override { return graph_.Play(); }
-  bool Pause() override { return graph_.Pause(); }
-  bool Stop() override { return graph_.Stop(); }
-  int State() const override { return graph_.state(); }
-  uint32_t GetPositionMs() override { return graph_.GetPositionMs(); }
-  uint32_t GetDurationMs() override { return graph_.GetDurationMs(); }
-  void SetVolume(int32_t hundredthsOfDecibel) override { graph_.SetVolume(hundredthsOfDecibel); }
-  double ChangeRate(bool faster) override { return graph_.ChangeRate(faster); }
-  int GetAudioTrack() const override { return graph_.audioTrack(); }
-  void SetChannelBoth() override { grabber_.SetChannelMode(kChannelBoth); }
-  void SetChannelLeft() override { grabber_.SetChannelMode(kChannelLeft); }
-  void SetChannelRight() override { grabber_.SetChannelMode(kChannelRight); }
-  void SetChannelReverse() override { grabber_.SetChannelMode(kChannelReverse); }
-  bool GetEvent(int32_t& code) override { return graph_.GetEvent(code); }
 
   // The picture's native size and display aspect ratio (0 before the first frame).
   virtual void GetNativeVideoSize(int* width, int* height, int* aspectX, int* aspectY) const;
 
   // The frames the video area draws.
-  const std::shared_ptr<VideoFrameHolder>& frames() const { return frames_; }
+  const std::shared_ptr<VideoFrameHolder>& frames() const { return graph_.frames(); }
   const QString& fileName() const { return fileName_; }
   bool videoOnly() const { return videoOnly_; }
-  MediaGraph& graph() { return graph_; }
 
  protected:
   // The picture keeps its proportions unless the video is to be stretched.
   void ConfigureOverlay();
 
-  std::shared_ptr<VideoFrameHolder> frames_;
-  VidAudioSampleGrabber grabber_;
-  MediaGraph graph_;
   QString fileName_;
   bool videoOnly_ = false;
   bool stretchVideo_ = false;
@@ -77,9 +58,6 @@ class CFilePlayer final : public CBaseVideoPlayer {
   // exists, also without a camera.
   bool CreateGraph() override;
   int32_t Open(QObject* eventReceiver) override;
-  void Close() override { graph_.Close(); }
-  void Destroy() override { graph_.Destroy(); }
-  bool SwitchAudioStream() override { return graph_.SwitchAudioStream(); }
   void SeekTo(int64_t hundredNanoseconds) override { graph_.SeekTo(hundredNanoseconds); }
   void Rewind() override { SeekTo(0); }
   void SetAudioTrack(int track) override;

@@ -78,6 +78,8 @@ class MediaGraph {
   int audioTrack() const { return audioTrack_; }
   bool GetEvent(int32_t& code) { return events_.GetEvent(code); }
 
+  // Where the picture path's frames go (may be null).
+  const std::shared_ptr<VideoFrameHolder>& frames() const { return frames_; }
   // For diagnostics and tests: the pipeline (may be null) and the file source's kind.
   GstElement* pipeline() const { return pipeline_.get(); }
   bool renderedAutomatically() const { return automatic_; }
