@@ -1,7 +1,9 @@
 #include "controller/main_frame.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
+#include <QTimerEvent>
 #include <algorithm>
 
 #include "controller/lyric_source.h"
@@ -206,18 +208,25 @@ bool CMainFrame::StartVideoPlayback() {
   if (video == nullptr || !video->CreateGraph()) return false;
   ApplyChannelMode();
   if (parts_.screen != nullptr) ApplyLanguage(0);
-  if (video->Open(this) != 0 || !video->Pause() || !video->Play()) {
+  QObject* window = parts_.videoWindow != nullptr ? parts_.videoWindow : this;
+  if (video->Open(window) != 0 || !video->Pause() || !video->Play()) {
     video->Destroy();
     return false;
   }
   if (parts_.panel != nullptr) parts_.panel->SetVolumeDisplay(volume_);
+  SetVolume(volume_);
   video->SetAudioTrack(settings_.audioTrack);
-  timersRunning_ = true;
+  // The second track of a two-track video is a whole mix: no channel is left out of it.
+  if (video->GetAudioTrack() >= 1 && settings_.audioChannel > 0) video->SetChannelBoth();
+  if (parts_.panel != nullptr) parts_.panel->ShowAudioTrack(video->GetAudioTrack());
+  numberEntryTimer_.start(kMainLoopPeriodMs, Qt::PreciseTimer, this);
+  lyricTimer_.start(kMainLoopPeriodMs, Qt::PreciseTimer, this);
   return true;
 }
 
 void CMainFrame::StopVideoPlayback() {
-  timersRunning_ = false;
+  numberEntryTimer_.stop();
+  lyricTimer_.stop();
   IVideoPlayer* video = parts_.videoPlayer;
   if (video != nullptr && video->State() != 0) {
     video->Stop();
@@ -232,8 +241,18 @@ void CMainFrame::StartBackgroundVideo() {
   video->SetSourceKind(settings_.background);
   QString file = defaultBackgroundVideo_;
   if ((settings_.background == 0 || settings_.background == 1) &&
-      settings_.backgroundVideo.size() >= 5 && QFileInfo::exists(settings_.backgroundVideo)) {
-    file = settings_.backgroundVideo;
+      settings_.backgroundVideo.size() >= 5) {
+    if (QFileInfo::exists(settings_.backgroundVideo)) {
+      file = settings_.backgroundVideo;
+    } else {
+      if (parts_.messages != nullptr) {
+        parts_.messages->ShowMessageBox(
+            QStringLiteral("Can't find custom video.  Using original background video."));
+      }
+      // Said once: the setting is cleared, here and in the profile.
+      settings_.backgroundVideo.clear();
+      if (parts_.writeSetting) parts_.writeSetting(QStringLiteral("BackgroundVideo"), QString());
+    }
   }
   video->SetFileName(file, true);
   StartVideoPlayback();
@@ -241,6 +260,168 @@ void CMainFrame::StartBackgroundVideo() {
 
 void CMainFrame::RestartBackgroundVideo() {
   StartBackgroundVideo();
+}
+
+void CMainFrame::OnTimer(int id) {
+  // The number entry counts down here; the lyric tick's work (positions, lyric feed, banner,
+  // composing) and presenting belong to the lyrics screen's loop.
+  if (id == kNumberEntryTimer && numberEntryCountdown_ > 0) --numberEntryCountdown_;
+}
+
+void CMainFrame::timerEvent(QTimerEvent* e) {
+  if (e->timerId() == numberEntryTimer_.timerId()) {
+    OnTimer(kNumberEntryTimer);
+  } else if (e->timerId() == lyricTimer_.timerId()) {
+    OnTimer(kLyricTimer);
+  } else {
+    QObject::timerEvent(e);
+  }
+}
+
+bool CMainFrame::event(QEvent* e) {
+  if (e->type() == static_cast<QEvent::Type>(kAudioGraphEvent)) {
+    OnGraphEvent();
+    return true;
+  }
+  if (e->type() == static_cast<QEvent::Type>(kVideoGraphEvent)) {
+    OnVideoGraphEvent();
+    return true;
+  }
+  return QObject::event(e);
+}
+
+int CMainFrame::OnGraphEvent() {
+  // Events of a player that is not running are ignored.
+  if (!audioPlayer_ || audioPlayer_->State() != 3) return 0;
+  int32_t code = 0;
+  while (audioPlayer_->GetEvent(code)) {
+    if (code == 1 || code == 2 || code == 3) {
+      PlayNextSong();
+      return 1;
+    }
+  }
+  return 0;
+}
+
+void CMainFrame::OnVideoGraphEvent() {
+  IVideoPlayer* video = parts_.videoPlayer;
+  if (video == nullptr || video->State() != 3) return;
+  int32_t code = 0;
+  while (video->GetEvent(code)) {
+    if (code == 1) {
+      OnVideoEnded();
+      return;
+    }
+    if (code == 2 || code == 3) {
+      StopVideoPlayback();
+      return;
+    }
+  }
+}
+
+void CMainFrame::OnVideoEnded() {
+  if (playerKind_ != kPlayerKindVideo) {
+    // The background loops.
+    if (parts_.videoPlayer != nullptr) parts_.videoPlayer->Rewind();
+    return;
+  }
+  if (parts_.panel != nullptr) parts_.panel->SetSeekable(true);
+  PlayNextSong();
+}
+
+void CMainFrame::StopSong() {
+  if (parts_.panel != nullptr) parts_.panel->SetSeekable(false);
+  isPlaying_ = false;
+  if (playerKind_ == kPlayerKindVideo) {
+    StopVideoPlayback();
+    RestartBackgroundVideo();
+  } else {
+    CloseAudioSong();
+  }
+  playerKind_ = kPlayerKindAudio;
+}
+
+void CMainFrame::PlayNextSong() {
+  CloseAudioSong();
+  // The song list's walk (reserved list off) belongs to the play list window.
+  if (settings_.reservedListEnable != 0) PlayNextReserved();
+}
+
+void CMainFrame::PlayNextReserved() {
+  // No song is reserved: a video song gives the screen back to the background.
+  if (playerKind_ == kPlayerKindVideo) {
+    StopVideoPlayback();
+    playerKind_ = kPlayerKindAudio;
+    RestartBackgroundVideo();
+    if (parts_.panel != nullptr) parts_.panel->SetSongTitle(QStringLiteral("Please select a song"));
+  }
+}
+
+void CMainFrame::CycleAudio() {
+  IMediaPlayer* player = CurrentPlayer();
+  bool switched = false;
+  if (player != nullptr) {
+    switched = player->SwitchAudioStream();
+    ShowOnScreen(QStringLiteral("Audio Track %1").arg(player->GetAudioTrack() + 1));
+  }
+  if (switched) return;
+  // One audio stream: step through the channels instead.
+  int& mode = settings_.audioChannel;
+  QString text;
+  if (mode == 0) {
+    mode = 1;
+    text = QStringLiteral("Left Audio Channel");
+  } else if (mode == 1) {
+    mode = 2;
+    text = QStringLiteral("Right Audio Channel");
+  } else {
+    mode = 0;
+    text = QStringLiteral("Both Audio Channel");
+  }
+  ApplyChannelMode();
+  ShowOnScreen(text);
+}
+
+void CMainFrame::VolumeUp() {
+  if (volume_ < 100) ++volume_;
+  if (parts_.panel != nullptr) parts_.panel->SetVolumeDisplay(volume_);
+  SetVolume(volume_);
+}
+
+void CMainFrame::VolumeDown() {
+  if (volume_ > 0) --volume_;
+  if (parts_.panel != nullptr) parts_.panel->SetVolumeDisplay(volume_);
+  SetVolume(volume_);
+}
+
+void CMainFrame::SpeedUp() {
+  ChangeRate(true);
+}
+
+void CMainFrame::SlowDown() {
+  ChangeRate(false);
+}
+
+void CMainFrame::ChangeRate(bool faster) {
+  IMediaPlayer* player = CurrentPlayer();
+  if (player == nullptr) return;
+  const double rate = player->ChangeRate(faster);
+  if (rate > 0 && parts_.panel != nullptr) parts_.panel->ShowRate(rate);
+}
+
+void CMainFrame::SeekVideoSong(int ms) {
+  // Audio songs cannot be sought.
+  if (playerKind_ != kPlayerKindVideo || parts_.videoPlayer == nullptr) return;
+  parts_.videoPlayer->SeekTo(int64_t{ms} * 10000);
+}
+
+IMediaPlayer* CMainFrame::CurrentPlayer() const {
+  if (playerKind_ == kPlayerKindAudio) return audioPlayer_.get();
+  return parts_.videoPlayer;
+}
+
+void CMainFrame::ShowOnScreen(const QString& text) {
+  if (parts_.screen != nullptr) parts_.screen->ShowMessage(text);
 }
 
 void CMainFrame::SetLyricMode(int mode) {

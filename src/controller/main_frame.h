@@ -4,6 +4,7 @@
 // It reaches the screen, the control panel and the players only through the interfaces of
 // ports.h, so that its logic runs without a display.
 
+#include <QBasicTimer>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -20,6 +21,14 @@ inline constexpr int kPlayerKindNone = 0;
 inline constexpr int kPlayerKindAudio = 1;
 inline constexpr int kPlayerKindVideo = 2;
 
+// The main loop's timers, both 30 ms, running exactly while a video graph runs.
+inline constexpr int kNumberEntryTimer = 1020;
+inline constexpr int kLyricTimer = 1023;
+inline constexpr int kMainLoopPeriodMs = 30;
+
+// Ticks of the number entry timer before a typed song number is taken.
+inline constexpr int kNumberEntryTicks = 200;
+
 // Volume percent as hundredths of a decibel: -(1 - percent/100)^4 x 10000, truncated.
 int32_t VolumeLevel(int percent);
 
@@ -31,6 +40,12 @@ class CMainFrame : public QObject {
     ILyricScreen* screen = nullptr;
     IControlPanel* panel = nullptr;
     IVideoPlayer* videoPlayer = nullptr;
+    IMessagePort* messages = nullptr;
+    // Receives the picture player's graph events (the video window); null: the main frame
+    // handles them itself, as the video window would.
+    QObject* videoWindow = nullptr;
+    // Writes a setting of section "Setup" back to the profile.
+    std::function<void(const QString& key, const QString& value)> writeSetting;
     // Makes the audio player at the first audio song; it is kept for every later one.
     std::function<std::unique_ptr<IAudioPlayer>()> makeAudioPlayer;
   };
@@ -55,15 +70,36 @@ class CMainFrame : public QObject {
   void RestartBackgroundVideo();
   // Channel mode of the settings applied to both players and shown on the control panel.
   void ApplyChannelMode();
+
+  // The main loop and the players' events.
+  void OnTimer(int id);
+  // The audio player's graph events: 1 when one of them ended the song.
+  int OnGraphEvent();
+  // The picture player's graph events, handled as the video window does.
+  void OnVideoGraphEvent();
+  void OnVideoEnded();
+
+  // Commands.
+  void StopSong();
+  void PlayNextSong();
+  void PlayNextReserved();
+  void CycleAudio();
+  void VolumeUp();
+  void VolumeDown();
   // Output volume in percent, given to the player of the current kind.
   void SetVolume(int percent);
+  void SpeedUp();
+  void SlowDown();
+  void SeekVideoSong(int ms);
 
   int playerKind() const { return playerKind_; }
   int lyricMode() const { return lyricMode_; }
   bool isPlaying() const { return isPlaying_; }
   int syllableCursor() const { return syllableCursor_; }
   int volume() const { return volume_; }
-  bool timersRunning() const { return timersRunning_; }
+  bool timersRunning() const { return numberEntryTimer_.isActive() && lyricTimer_.isActive(); }
+  int numberEntryCountdown() const { return numberEntryCountdown_; }
+  void setNumberEntryCountdown(int ticks) { numberEntryCountdown_ = ticks; }
   const QString& pendingTitle() const { return pendingTitle_; }
   void setPendingTitle(const QString& title) { pendingTitle_ = title; }
   const QString& currentSongPath() const { return currentSongPath_; }
@@ -78,8 +114,16 @@ class CMainFrame : public QObject {
   const Settings& settings() const { return settings_; }
   IAudioPlayer* audioPlayer() const { return audioPlayer_.get(); }
 
+ protected:
+  bool event(QEvent* e) override;
+  void timerEvent(QTimerEvent* e) override;
+
  private:
   void SetLyricMode(int mode);
+  void ShowOnScreen(const QString& text);
+  // The player of the current kind: the audio player for audio songs, else the video player.
+  IMediaPlayer* CurrentPlayer() const;
+  void ChangeRate(bool faster);
 
   Parts parts_;
   Settings settings_;
@@ -92,7 +136,9 @@ class CMainFrame : public QObject {
   int syllableCursor_ = 0;
   int volume_ = 100;
   int lastSongNumber_ = 0;
-  bool timersRunning_ = false;
+  int numberEntryCountdown_ = kNumberEntryTicks;
+  QBasicTimer numberEntryTimer_;
+  QBasicTimer lyricTimer_;
   QString pendingTitle_;
   QString currentSongPath_;
   QString currentSongTitle_;

@@ -15,6 +15,11 @@ inline constexpr int kLyricModeNone = 0;
 inline constexpr int kLyricModeText = 1;
 inline constexpr int kLyricModeCdg = 2;
 
+// Private events: the audio player's graph events to the main frame, the picture player's to the
+// video window. The receiver drains the events with GetEvent.
+inline constexpr int kAudioGraphEvent = 0x466;
+inline constexpr int kVideoGraphEvent = 0x464;
+
 // Play states of the lyrics screen.
 inline constexpr int kPlayStateIdle = 0;
 inline constexpr int kPlayStateLoaded = 1;
@@ -35,6 +40,8 @@ class ILyricScreen {
   virtual void ClearTypedNumber() = 0;
   virtual void ApplyFontSettings(int language) = 0;
   virtual void LoadCdgFile(const QString& path) = 0;
+  // The on-screen message ("Audio Track 2", "Left Audio Channel"); screens without one ignore it.
+  virtual void ShowMessage(const QString& /*text*/) {}
 };
 
 class IControlPanel {
@@ -45,6 +52,17 @@ class IControlPanel {
   virtual void SetVolumeDisplay(int percent) = 0;
   // Audio channel mode 0 both, 1 left, 2 right, 3 reverse stereo.
   virtual void ShowChannel(int mode) = 0;
+  // The audio track of the playing file, 0 the first.
+  virtual void ShowAudioTrack(int track) = 0;
+  // The playback rate, 1.0 normal.
+  virtual void ShowRate(double rate) = 0;
+};
+
+// Message boxes with the program's fixed texts.
+class IMessagePort {
+ public:
+  virtual ~IMessagePort() = default;
+  virtual void ShowMessageBox(const QString& text) = 0;
 };
 
 // Operations both players share. States: 0 no graph, 1 ready or stopped, 2 paused, 3 running.
@@ -66,6 +84,8 @@ class IMediaPlayer {
   virtual void SetChannelLeft() = 0;
   virtual void SetChannelRight() = 0;
   virtual void SetChannelReverse() = 0;
+  // The next graph event code (1 end, 2 user abort, 3 error), without waiting; false when none.
+  virtual bool GetEvent(int32_t& code) = 0;
   virtual void Close() = 0;
   virtual void Destroy() = 0;
 };
@@ -73,7 +93,8 @@ class IMediaPlayer {
 class IAudioPlayer : public IMediaPlayer {
  public:
   virtual void SetFileName(const QString& path) = 0;
-  // Builds the graph for the file; graph events are posted to eventReceiver. 0 on success.
+  // Builds the graph for the file; kAudioGraphEvent is posted to eventReceiver for each graph
+  // event. 0 on success.
   virtual int32_t Open(QObject* eventReceiver) = 0;
 };
 
@@ -83,7 +104,8 @@ class IVideoPlayer : public IMediaPlayer {
   // 0 a video file, 1 the first camera, 2 a solid colour (plays the file).
   virtual void SetSourceKind(int kind) = 0;
   virtual void SetStretchVideo(bool stretch) = 0;
-  // Builds the picture graph; graph events are posted to eventReceiver. 0 on success.
+  // Builds the picture graph; kVideoGraphEvent is posted to eventReceiver for each graph event.
+  // 0 on success.
   virtual int32_t Open(QObject* eventReceiver) = 0;
   virtual void SeekTo(int64_t hundredNanoseconds) = 0;
   virtual void Rewind() = 0;

@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <deque>
+#include <vector>
 
 #include "controller/ports.h"
 
@@ -27,6 +29,7 @@ class FakeScreen final : public ILyricScreen {
   void ClearTypedNumber() override { ++typedNumberClears; }
   void ApplyFontSettings(int language) override { fontLanguage = language; }
   void LoadCdgFile(const QString& path) override { cdgFile = path; }
+  void ShowMessage(const QString& text) override { messages << text; }
 
   int lyricMode = -1;
   bool lineTimed = false;
@@ -37,6 +40,7 @@ class FakeScreen final : public ILyricScreen {
   QString songTitle;
   QString songArtist;
   QString cdgFile;
+  QStringList messages;
 };
 
 class FakePanel final : public IControlPanel {
@@ -45,11 +49,21 @@ class FakePanel final : public IControlPanel {
   void SetSeekable(bool on) override { seekable = on; }
   void SetVolumeDisplay(int percent) override { volume = percent; }
   void ShowChannel(int mode) override { channel = mode; }
+  void ShowAudioTrack(int t) override { track = t; }
+  void ShowRate(double r) override { rate = r; }
 
   QString songTitle;
   int seekable = -1;
   int volume = -1;
   int channel = -1;
+  int track = -1;
+  double rate = -1;
+};
+
+class FakeMessages final : public IMessagePort {
+ public:
+  void ShowMessageBox(const QString& text) override { shown << text; }
+  QStringList shown;
 };
 
 // Records calls as short words ("graph", "open", "pause", "play", "stop", "close", "destroy").
@@ -80,9 +94,25 @@ class FakePlayer : public Interface {
   uint32_t GetPositionMs() override { return 0; }
   uint32_t GetDurationMs() override { return 0; }
   void SetVolume(int32_t level) override { volume = level; }
-  double ChangeRate(bool) override { return 1.0; }
-  bool SwitchAudioStream() override { return false; }
-  int GetAudioTrack() const override { return 0; }
+  double ChangeRate(bool faster) override {
+    if (state == 0) return 0.0;
+    rate += faster ? 0.05 : -0.05;
+    return rate;
+  }
+  // Switches while otherTracks is above 0, flipping the track like a two-track file.
+  bool SwitchAudioStream() override {
+    calls << "switch";
+    if (otherTracks <= 0) return false;
+    audioTrack ^= 1;
+    return true;
+  }
+  int GetAudioTrack() const override { return audioTrack; }
+  bool GetEvent(int32_t& code) override {
+    if (events.empty()) return false;
+    code = events.front();
+    events.pop_front();
+    return true;
+  }
   void SetChannelBoth() override { channel = 0; }
   void SetChannelLeft() override { channel = 1; }
   void SetChannelRight() override { channel = 2; }
@@ -110,6 +140,10 @@ class FakePlayer : public Interface {
   int state = 0;
   int channel = -1;
   int32_t volume = 1;
+  double rate = 1.0;
+  int otherTracks = 0;
+  int audioTrack = 0;
+  std::deque<int32_t> events;
   QObject* eventReceiver = nullptr;
 };
 
@@ -127,15 +161,22 @@ class FakeVideoPlayer final : public FakePlayer<IVideoPlayer> {
   }
   void SetSourceKind(int kind) override { sourceKind = kind; }
   void SetStretchVideo(bool on) override { stretch = on; }
-  void SeekTo(int64_t) override {}
-  void Rewind() override {}
-  void SetAudioTrack(int track) override { audioTrack = track; }
+  void SeekTo(int64_t t) override { seeks.push_back(t); }
+  void Rewind() override {
+    calls << "rewind";
+    seeks.push_back(0);
+  }
+  void SetAudioTrack(int track) override {
+    requestedTrack = track;
+    if (track != audioTrack) SwitchAudioStream();
+  }
 
   QString fileName;
   bool videoOnly = false;
   int sourceKind = -1;
   bool stretch = false;
-  int audioTrack = -1;
+  int requestedTrack = -1;
+  std::vector<int64_t> seeks;
 };
 
 }  // namespace lyrovox::testing

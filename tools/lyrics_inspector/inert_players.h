@@ -25,6 +25,7 @@ class InertPlayer : public Interface {
   void SetChannelLeft() override {}
   void SetChannelRight() override {}
   void SetChannelReverse() override {}
+  bool GetEvent(int32_t&) override { return false; }
   void Close() override {}
   void Destroy() override {}
   int32_t Open(QObject*) override { return -1; }

@@ -1,0 +1,127 @@
+#include "media/graph_events.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+namespace lyrovox {
+
+namespace {
+
+// The relay's own notice type, private to this file.
+const QEvent::Type kRelayNotice = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+}  // namespace
+
+// State shared between the bus's sync handler (any thread) and the player (UI thread).
+struct GraphEvents::Channel {
+  std::mutex mutex;
+  bool open = true;
+  bool errorSeen = false;
+  uint64_t asyncDone = 0;
+  std::deque<int32_t> codes;
+  GraphEvents* relay = nullptr;  // valid while open
+};
+
+GraphEvents::GraphEvents(int eventType) : eventType_(eventType) {}
+
+GraphEvents::~GraphEvents() {
+  Detach();
+}
+
+void GraphEvents::Attach(GstBus* bus, QObject* receiver) {
+  Detach();
+  receiver_ = receiver;
+  channel_ = std::make_shared<Channel>();
+  channel_->relay = this;
+  bus_ = GST_BUS(gst_object_ref(bus));
+  gst_bus_set_sync_handler(bus_, &GraphEvents::OnMessage, new std::shared_ptr<Channel>(channel_),
+                           &GraphEvents::ReleaseChannel);
+}
+
+void GraphEvents::Detach() {
+  if (channel_) {
+    std::lock_guard lock(channel_->mutex);
+    channel_->open = false;
+    channel_->relay = nullptr;
+    channel_->codes.clear();
+  }
+  if (bus_ != nullptr) {
+    gst_bus_set_sync_handler(bus_, nullptr, nullptr, nullptr);
+    gst_object_unref(bus_);
+    bus_ = nullptr;
+  }
+  channel_.reset();
+  receiver_ = nullptr;
+}
+
+bool GraphEvents::GetEvent(int32_t& code) {
+  if (!channel_) return false;
+  std::lock_guard lock(channel_->mutex);
+  if (channel_->codes.empty()) return false;
+  code = channel_->codes.front();
+  channel_->codes.pop_front();
+  return true;
+}
+
+bool GraphEvents::errorSeen() const {
+  if (!channel_) return false;
+  std::lock_guard lock(channel_->mutex);
+  return channel_->errorSeen;
+}
+
+uint64_t GraphEvents::asyncDoneCount() const {
+  if (!channel_) return 0;
+  std::lock_guard lock(channel_->mutex);
+  return channel_->asyncDone;
+}
+
+bool GraphEvents::event(QEvent* e) {
+  if (e->type() != kRelayNotice) return QObject::event(e);
+  if (receiver_ != nullptr) {
+    QCoreApplication::postEvent(receiver_, new QEvent(static_cast<QEvent::Type>(eventType_)));
+  }
+  return true;
+}
+
+GstBusSyncReply GraphEvents::OnMessage(GstBus*, GstMessage* message, gpointer data) {
+  Channel& channel = **static_cast<std::shared_ptr<Channel>*>(data);
+  int32_t code = 0;
+  switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS:
+      code = kGraphEventComplete;
+      break;
+    case GST_MESSAGE_ERROR:
+      code = kGraphEventErrorAbort;
+      break;
+    case GST_MESSAGE_REQUEST_STATE: {
+      // An element asks from outside for the pipeline to stop (e.g. its window went away).
+      GstState wanted = GST_STATE_VOID_PENDING;
+      gst_message_parse_request_state(message, &wanted);
+      if (wanted <= GST_STATE_READY) code = kGraphEventUserAbort;
+      break;
+    }
+    case GST_MESSAGE_ASYNC_DONE: {
+      std::lock_guard lock(channel.mutex);
+      ++channel.asyncDone;
+      break;
+    }
+    default:
+      break;
+  }
+  if (code != 0) {
+    std::lock_guard lock(channel.mutex);
+    if (code == kGraphEventErrorAbort) channel.errorSeen = true;
+    if (channel.open) {
+      channel.codes.push_back(code);
+      QCoreApplication::postEvent(channel.relay, new QEvent(kRelayNotice));
+    }
+  }
+  // Nothing else reads this bus: every message ends here.
+  return GST_BUS_DROP;
+}
+
+void GraphEvents::ReleaseChannel(gpointer data) {
+  delete static_cast<std::shared_ptr<Channel>*>(data);
+}
+
+}  // namespace lyrovox

@@ -1,0 +1,55 @@
+#pragma once
+
+// The video area: the picture player's latest frame in the video rectangle (stretched, or keeping
+// its proportions with black bars), then the lyrics frame over it, with the key colour
+// transparent so that the picture shows through exactly where the frame has that colour.
+
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+
+#include "media/video_frame_holder.h"
+
+namespace lyrovox {
+
+// Where a picture of the given display aspect ratio lands in a rectangle: the whole rectangle
+// when stretched, else the largest centred rectangle of that ratio.
+QRect PictureRect(const QRect& area, int aspectX, int aspectY, bool stretch);
+
+// The lyrics frame made ready for drawing over video: key-colour pixels transparent, the rest
+// opaque.
+QImage KeyOutFrame(const QImage& frame, uint32_t keyColor);
+
+class CVideoArea : public QWidget {
+ public:
+  explicit CVideoArea(QWidget* parent = nullptr);
+  ~CVideoArea() override;
+
+  // The frames of the picture player; null shows black.
+  void SetFrameSource(std::shared_ptr<VideoFrameHolder> frames);
+  // The lyrics screen's presented frame, drawn over the whole area; a null image draws none.
+  void SetLyricsFrame(const QImage& frame);
+  // Where the picture goes, in widget coordinates; an empty rectangle means the whole area.
+  void SetVideoRect(const QRect& rect);
+  QRect videoRect() const;
+
+  // Repaints when the player has a new frame; the presented lyrics frame repaints by itself.
+  void PollFrames();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+
+ private:
+  std::shared_ptr<VideoFrameHolder> frames_;
+  QImage lyricsFrame_;
+  QImage keyedFrame_;  // lyricsFrame_ with the key colour transparent
+  bool keyedValid_ = false;
+  QRect videoRect_;
+  uint64_t paintedSerial_ = 0;
+  int pollTimer_ = 0;
+};
+
+}  // namespace lyrovox

@@ -1,0 +1,104 @@
+#include "media/video_frame_holder.h"
+
+#include <gst/video/video.h>
+
+#include <numeric>
+
+namespace lyrovox {
+
+namespace {
+
+// Keeps a sample mapped for as long as an image shows its pixels.
+struct MappedSample {
+  GstSample* sample;
+  GstBuffer* buffer;
+  GstMapInfo map;
+};
+
+void ReleaseMappedSample(void* data) {
+  auto* mapped = static_cast<MappedSample*>(data);
+  gst_buffer_unmap(mapped->buffer, &mapped->map);
+  gst_sample_unref(mapped->sample);
+  delete mapped;
+}
+
+}  // namespace
+
+void VideoFrameHolder::Push(GstSample* sample) {
+  GstCaps* caps = gst_sample_get_caps(sample);
+  GstBuffer* buffer = gst_sample_get_buffer(sample);
+  GstVideoInfo info;
+  if (caps == nullptr || buffer == nullptr || !gst_video_info_from_caps(&info, caps)) return;
+  if (GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGRx) return;
+  const int width = GST_VIDEO_INFO_WIDTH(&info);
+  const int height = GST_VIDEO_INFO_HEIGHT(&info);
+  const int stride = GST_VIDEO_INFO_PLANE_STRIDE(&info, 0);
+  const gsize offset = GST_VIDEO_INFO_PLANE_OFFSET(&info, 0);
+  if (width <= 0 || height <= 0 || stride < width * 4) return;
+
+  auto* mapped = new MappedSample{gst_sample_ref(sample), buffer, {}};
+  if (!gst_buffer_map(buffer, &mapped->map, GST_MAP_READ)) {
+    gst_sample_unref(mapped->sample);
+    delete mapped;
+    return;
+  }
+  if (mapped->map.size < offset + static_cast<gsize>(stride) * (height - 1) + width * 4) {
+    ReleaseMappedSample(mapped);
+    return;
+  }
+  QImage image(mapped->map.data + offset, width, height, stride, QImage::Format_RGB32,
+               &ReleaseMappedSample, mapped);
+
+  // Display aspect ratio from the pixel aspect ratio.
+  int64_t ax = int64_t{width} * std::max(GST_VIDEO_INFO_PAR_N(&info), 1);
+  int64_t ay = int64_t{height} * std::max(GST_VIDEO_INFO_PAR_D(&info), 1);
+  const int64_t g = std::gcd(ax, ay);
+  ax /= g;
+  ay /= g;
+
+  std::lock_guard lock(mutex_);
+  frame_ = std::move(image);  // the previous frame is released outside the streaming path's
+  ++serial_;                  // hot loop only when its last copy goes
+  width_ = width;
+  height_ = height;
+  aspectX_ = static_cast<int>(ax);
+  aspectY_ = static_cast<int>(ay);
+}
+
+void VideoFrameHolder::Clear() {
+  std::lock_guard lock(mutex_);
+  frame_ = QImage();
+  ++serial_;
+  width_ = height_ = aspectX_ = aspectY_ = 0;
+}
+
+QImage VideoFrameHolder::Frame(uint64_t* serial) const {
+  std::lock_guard lock(mutex_);
+  if (serial != nullptr) *serial = serial_;
+  return frame_;
+}
+
+uint64_t VideoFrameHolder::serial() const {
+  std::lock_guard lock(mutex_);
+  return serial_;
+}
+
+void VideoFrameHolder::NativeSize(int* width, int* height, int* aspectX, int* aspectY) const {
+  std::lock_guard lock(mutex_);
+  if (width != nullptr) *width = width_;
+  if (height != nullptr) *height = height_;
+  if (aspectX != nullptr) *aspectX = aspectX_;
+  if (aspectY != nullptr) *aspectY = aspectY_;
+}
+
+void VideoFrameHolder::SetStretch(bool stretch) {
+  std::lock_guard lock(mutex_);
+  stretch_ = stretch;
+}
+
+bool VideoFrameHolder::stretch() const {
+  std::lock_guard lock(mutex_);
+  return stretch_;
+}
+
+}  // namespace lyrovox

@@ -1,0 +1,309 @@
+// The main frame's playback commands and its handling of the players' graph events.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <memory>
+
+#include "common/smf_builder.h"
+#include "controller/main_frame.h"
+#include "fakes.h"
+#include "support/temp_dir.h"
+
+namespace lyrovox {
+namespace {
+
+using testing::FakeAudioPlayer;
+using testing::FakeMessages;
+using testing::FakePanel;
+using testing::FakeScreen;
+using testing::FakeVideoPlayer;
+
+std::string KarBytes() {
+  smf::File f(1, 480);
+  f.AddTrack().Text(0, "@TSong").Text(480, "\\La");
+  return f.Encode();
+}
+
+class PlaybackTest : public ::testing::Test {
+ protected:
+  PlaybackTest() { Make(Settings{}); }
+
+  void Make(const Settings& settings) {
+    CMainFrame::Parts parts;
+    parts.screen = &screen;
+    parts.panel = &panel;
+    parts.videoPlayer = &video;
+    parts.messages = &messages;
+    parts.writeSetting = [this](const QString& key, const QString& value) {
+      written << key + "=" + value;
+    };
+    parts.makeAudioPlayer = [this]() -> std::unique_ptr<IAudioPlayer> {
+      auto p = std::make_unique<FakeAudioPlayer>();
+      audio = p.get();
+      return p;
+    };
+    frame = std::make_unique<CMainFrame>(std::move(parts), settings);
+    frame->setDefaultBackgroundVideo("/opt/lyrovox/video.mpg");
+  }
+
+  // The background runs and an audio song plays over it.
+  void PlayAudioSong() {
+    frame->StartBackgroundVideo();
+    frame->PlaySong(QString::fromStdString(dir.Write("song.kar", KarBytes())));
+    ASSERT_NE(audio, nullptr);
+  }
+
+  void PlayVideoSong() {
+    frame->StartBackgroundVideo();
+    frame->PlaySong(QString::fromStdString(dir.Write("clip.mpg", "x")));
+  }
+
+  void Post(int type) {
+    QCoreApplication::postEvent(frame.get(), new QEvent(static_cast<QEvent::Type>(type)));
+    QCoreApplication::processEvents();
+  }
+
+  testing::TempDir dir;
+  FakeScreen screen;
+  FakePanel panel;
+  FakeVideoPlayer video;
+  FakeMessages messages;
+  QStringList written;
+  FakeAudioPlayer* audio = nullptr;
+  std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(PlaybackTest, TheBackgroundStartsTheMainLoopAndStoppingItStopsTheLoop) {
+  frame->StartBackgroundVideo();
+  EXPECT_EQ(video.fileName, "/opt/lyrovox/video.mpg");
+  EXPECT_TRUE(video.videoOnly);
+  EXPECT_EQ(video.sourceKind, 0);
+  EXPECT_TRUE(video.stretch);  // Aspect 0
+  EXPECT_EQ(video.calls, QStringList({"graph", "open", "pause", "play"}));
+  EXPECT_EQ(video.eventReceiver, frame.get());
+  EXPECT_EQ(video.requestedTrack, 0);
+  EXPECT_EQ(panel.track, 0);
+  EXPECT_TRUE(frame->timersRunning());
+
+  frame->StopVideoPlayback();
+  EXPECT_FALSE(frame->timersRunning());
+  EXPECT_TRUE(video.calls.endsWith("destroy"));
+  EXPECT_EQ(video.state, 0);
+}
+
+TEST_F(PlaybackTest, TheNumberEntryTimerCountsDownEvery30Milliseconds) {
+  frame->StartBackgroundVideo();
+  frame->setNumberEntryCountdown(5);
+  QElapsedTimer clock;
+  clock.start();
+  while (frame->numberEntryCountdown() > 0 && clock.elapsed() < 2000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  EXPECT_EQ(frame->numberEntryCountdown(), 0);
+  EXPECT_GE(clock.elapsed(), 4 * 30 - 10);
+  frame->OnTimer(kNumberEntryTimer);  // stays at 0
+  EXPECT_EQ(frame->numberEntryCountdown(), 0);
+}
+
+TEST_F(PlaybackTest, ABackgroundThatCannotStartLeavesTheLoopStopped) {
+  video.openWorks = false;
+  frame->StartBackgroundVideo();
+  EXPECT_FALSE(frame->timersRunning());
+  EXPECT_TRUE(video.calls.endsWith("destroy"));
+}
+
+TEST_F(PlaybackTest, AMissingCustomVideoIsReportedOnceAndForgotten) {
+  Settings settings;
+  settings.backgroundVideo = QString::fromStdString(dir.File("gone.mpg"));
+  Make(settings);
+  frame->StartBackgroundVideo();
+  EXPECT_EQ(messages.shown,
+            QStringList({"Can't find custom video.  Using original background video."}));
+  EXPECT_EQ(written, QStringList({"BackgroundVideo="}));
+  EXPECT_TRUE(frame->settings().backgroundVideo.isEmpty());
+  EXPECT_EQ(video.fileName, "/opt/lyrovox/video.mpg");
+  frame->RestartBackgroundVideo();
+  EXPECT_EQ(messages.shown.size(), 1);
+
+  // An existing one is used; the solid colour background always plays the default video.
+  settings.backgroundVideo = QString::fromStdString(dir.Write("mine.mpg", "x"));
+  settings.aspect = 1;
+  Make(settings);
+  frame->StartBackgroundVideo();
+  EXPECT_EQ(video.fileName, settings.backgroundVideo);
+  EXPECT_FALSE(video.stretch);
+  settings.background = 2;
+  Make(settings);
+  frame->StartBackgroundVideo();
+  EXPECT_EQ(video.fileName, "/opt/lyrovox/video.mpg");
+  EXPECT_EQ(video.sourceKind, 2);
+}
+
+TEST_F(PlaybackTest, TheSecondTrackOfAVideoPlaysBothChannels) {
+  Settings settings;
+  settings.audioTrack = 1;
+  settings.audioChannel = 2;
+  Make(settings);
+  video.otherTracks = 1;
+  PlayVideoSong();
+  EXPECT_EQ(video.GetAudioTrack(), 1);
+  EXPECT_EQ(video.channel, 0);
+  EXPECT_EQ(panel.track, 1);
+  EXPECT_EQ(frame->settings().audioChannel, 2);  // the setting keeps its value
+}
+
+TEST_F(PlaybackTest, AnyEndOfTheAudioSongMovesOnToTheNextSong) {
+  for (int32_t code : {1, 2, 3}) {
+    PlayAudioSong();
+    EXPECT_TRUE(frame->isPlaying());
+    audio->events = {14, code};  // other events are skipped
+    Post(kAudioGraphEvent);
+    EXPECT_FALSE(frame->isPlaying()) << code;
+    EXPECT_EQ(audio->state, 0);
+    EXPECT_TRUE(audio->events.empty());
+  }
+}
+
+TEST_F(PlaybackTest, EventsOfAnAudioPlayerThatIsNotRunningAreIgnored) {
+  PlayAudioSong();
+  audio->state = 2;
+  audio->events = {1};
+  EXPECT_EQ(frame->OnGraphEvent(), 0);
+  EXPECT_TRUE(frame->isPlaying());
+  audio->state = 3;
+  audio->events = {14};
+  EXPECT_EQ(frame->OnGraphEvent(), 0);
+  audio->events = {1};
+  EXPECT_EQ(frame->OnGraphEvent(), 1);
+}
+
+TEST_F(PlaybackTest, TheBackgroundLoopsWhenItEnds) {
+  PlayAudioSong();
+  video.events = {1};
+  Post(kVideoGraphEvent);
+  EXPECT_TRUE(video.calls.endsWith("rewind"));
+  EXPECT_TRUE(frame->isPlaying());
+  EXPECT_EQ(frame->playerKind(), kPlayerKindAudio);
+}
+
+TEST_F(PlaybackTest, AVideoSongThatEndsGivesTheScreenBackToTheBackground) {
+  PlayVideoSong();
+  ASSERT_EQ(frame->playerKind(), kPlayerKindVideo);
+  video.calls.clear();
+  video.events = {1};
+  Post(kVideoGraphEvent);
+  EXPECT_EQ(frame->playerKind(), kPlayerKindAudio);
+  EXPECT_EQ(video.fileName, "/opt/lyrovox/video.mpg");
+  EXPECT_TRUE(video.videoOnly);
+  EXPECT_EQ(video.calls, QStringList({"stop", "destroy", "graph", "open", "pause", "play"}));
+  EXPECT_EQ(panel.songTitle, "Please select a song");
+  EXPECT_TRUE(frame->timersRunning());
+}
+
+TEST_F(PlaybackTest, AVideoErrorStopsVideoPlayback) {
+  PlayVideoSong();
+  video.events = {3};
+  Post(kVideoGraphEvent);
+  EXPECT_FALSE(frame->timersRunning());
+  EXPECT_EQ(video.state, 0);
+}
+
+TEST_F(PlaybackTest, StopReturnsAVideoSongToTheBackgroundAndClosesAnAudioSong) {
+  PlayVideoSong();
+  frame->StopSong();
+  EXPECT_EQ(frame->playerKind(), kPlayerKindAudio);
+  EXPECT_FALSE(frame->isPlaying());
+  EXPECT_TRUE(video.videoOnly);
+  EXPECT_TRUE(frame->timersRunning());
+  EXPECT_EQ(panel.seekable, 0);
+
+  PlayAudioSong();
+  frame->StopSong();
+  EXPECT_EQ(audio->state, 0);
+  EXPECT_FALSE(frame->isPlaying());
+  EXPECT_EQ(screen.playState, kPlayStateIdle);
+}
+
+TEST_F(PlaybackTest, CycleAudioSwitchesTracksOrStepsTheChannels) {
+  PlayAudioSong();
+  frame->CycleAudio();
+  EXPECT_EQ(screen.messages, QStringList({"Audio Track 1", "Left Audio Channel"}));
+  EXPECT_EQ(audio->channel, 1);
+  EXPECT_EQ(video.channel, 1);
+  EXPECT_EQ(panel.channel, 1);
+  screen.messages.clear();
+  frame->CycleAudio();
+  frame->CycleAudio();
+  EXPECT_EQ(screen.messages, QStringList({"Audio Track 1", "Right Audio Channel", "Audio Track 1",
+                                          "Both Audio Channel"}));
+  EXPECT_EQ(frame->settings().audioChannel, 0);
+
+  // A video with a second track switches it, on the video player.
+  PlayVideoSong();
+  video.otherTracks = 1;
+  screen.messages.clear();
+  frame->CycleAudio();
+  EXPECT_EQ(screen.messages, QStringList({"Audio Track 2"}));
+  EXPECT_EQ(frame->settings().audioChannel, 0);
+}
+
+TEST_F(PlaybackTest, VolumeStepsStayWithinTheirRangeAndReachThePlayer) {
+  PlayAudioSong();
+  frame->VolumeUp();
+  EXPECT_EQ(frame->volume(), 100);
+  EXPECT_EQ(audio->volume, 0);
+  for (int i = 0; i < 50; ++i)
+    frame->VolumeDown();
+  EXPECT_EQ(panel.volume, 50);
+  EXPECT_EQ(audio->volume, -625);
+  for (int i = 0; i < 60; ++i)
+    frame->VolumeDown();
+  EXPECT_EQ(frame->volume(), 0);
+  EXPECT_EQ(audio->volume, -10000);
+
+  PlayVideoSong();
+  frame->VolumeUp();
+  EXPECT_EQ(video.volume, VolumeLevel(1));
+}
+
+TEST_F(PlaybackTest, SpeedChangesTheCurrentPlayersRateAndShowsIt) {
+  PlayAudioSong();
+  frame->SpeedUp();
+  EXPECT_DOUBLE_EQ(panel.rate, 1.05);
+  EXPECT_DOUBLE_EQ(audio->rate, 1.05);
+  frame->SlowDown();
+  frame->SlowDown();
+  EXPECT_DOUBLE_EQ(panel.rate, 0.95);
+  EXPECT_DOUBLE_EQ(video.rate, 1.0);
+
+  // A closed player has no rate to show.
+  frame->StopSong();
+  panel.rate = -1;
+  frame->SpeedUp();
+  EXPECT_EQ(panel.rate, -1);
+}
+
+TEST_F(PlaybackTest, OnlyVideoSongsCanBeSought) {
+  PlayAudioSong();
+  frame->SeekVideoSong(5000);
+  EXPECT_TRUE(video.seeks.empty());
+  PlayVideoSong();
+  frame->SeekVideoSong(5000);
+  EXPECT_EQ(video.seeks, std::vector<int64_t>({50000000}));
+}
+
+TEST_F(PlaybackTest, AVideoWindowReceivesThePictureEventsWhenThereIsOne) {
+  QObject window;
+  CMainFrame::Parts parts;
+  parts.videoPlayer = &video;
+  parts.videoWindow = &window;
+  CMainFrame withWindow(std::move(parts), Settings{});
+  withWindow.StartBackgroundVideo();
+  EXPECT_EQ(video.eventReceiver, &window);
+}
+
+}  // namespace
+}  // namespace lyrovox

@@ -1,0 +1,204 @@
+#include "media_fixtures.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+#include "common/smf_builder.h"
+#include "media/gst_handles.h"
+
+namespace lyrovox::testing {
+
+bool RunPipeline(const std::string& description, int timeoutMs) {
+  if (!gst::EnsureInitialized()) return false;
+  GError* raw = nullptr;
+  gst::ElementPtr pipeline = gst::AdoptElement(gst_parse_launch(description.c_str(), &raw));
+  gst::ErrorPtr error(raw);
+  if (!pipeline || error) return false;
+  if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+    gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+    return false;
+  }
+  gst::BusPtr bus(gst_element_get_bus(pipeline.get()));
+  GstMessage* message =
+      gst_bus_timed_pop_filtered(bus.get(), static_cast<GstClockTime>(timeoutMs) * GST_MSECOND,
+                                 static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+  const bool ok = message != nullptr && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+  if (message != nullptr) gst_message_unref(message);
+  gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+  return ok;
+}
+
+namespace {
+
+int Buffers(double seconds, int samplesPerBuffer, int rate) {
+  return static_cast<int>(std::lround(seconds * rate / samplesPerBuffer));
+}
+
+std::string Tone(double seconds, int frequency, int channels = 1) {
+  return "audiotestsrc wave=sine volume=0.5 samplesperbuffer=1024 num-buffers=" +
+         std::to_string(Buffers(seconds, 1024, 44100)) + " freq=" + std::to_string(frequency) +
+         " ! audio/x-raw,rate=44100,channels=" + std::to_string(channels);
+}
+
+}  // namespace
+
+bool MakeToneFile(const std::string& path, double seconds, int frequency,
+                  const std::string& encoder) {
+  return RunPipeline(Tone(seconds, frequency) + " ! audioconvert ! " + encoder +
+                     " ! filesink location=\"" + path + "\"");
+}
+
+bool WriteStereoWav(const std::string& path, int rate, int frames,
+                    const std::function<int16_t(int)>& left,
+                    const std::function<int16_t(int)>& right) {
+  std::ofstream out(path, std::ios::binary);
+  auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+  auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+  const uint32_t bytes = static_cast<uint32_t>(frames) * 4;
+  out.write("RIFF", 4);
+  u32(36 + bytes);
+  out.write("WAVEfmt ", 8);
+  u32(16);
+  u16(1);
+  u16(2);
+  u32(static_cast<uint32_t>(rate));
+  u32(static_cast<uint32_t>(rate) * 4);
+  u16(4);
+  u16(16);
+  out.write("data", 4);
+  u32(bytes);
+  for (int i = 0; i < frames; ++i) {
+    const int16_t pair[2] = {left(i), right(i)};
+    out.write(reinterpret_cast<const char*>(pair), 4);
+  }
+  return static_cast<bool>(out);
+}
+
+bool MakeMpg(const std::string& path, double seconds, int toneHz) {
+  const int frames = static_cast<int>(std::lround(seconds * 25));
+  std::string d = "avmux_mpeg name=mux ! filesink location=\"" + path + "\" " +
+                  "videotestsrc pattern=ball num-buffers=" + std::to_string(frames) +
+                  " ! video/x-raw,width=320,height=240,framerate=25/1,format=I420 ! "
+                  "mpeg2enc format=3 ! mpegvideoparse ! mux. ";
+  if (toneHz > 0) {
+    d += Tone(seconds, toneHz) + " ! audioconvert ! avenc_mp2 ! mpegaudioparse ! mux. ";
+  }
+  return RunPipeline(d);
+}
+
+bool MakeTwoTrackMkv(const std::string& path, double seconds, int a, int b) {
+  const int frames = static_cast<int>(std::lround(seconds * 25));
+  return RunPipeline("matroskamux name=mux ! filesink location=\"" + path + "\" " +
+                     "videotestsrc num-buffers=" + std::to_string(frames) +
+                     " ! video/x-raw,width=160,height=120,framerate=25/1 ! jpegenc ! mux. " +
+                     Tone(seconds, a, 2) + " ! audioconvert ! audio/x-raw,format=S16LE ! mux. " +
+                     Tone(seconds, b, 2) + " ! audioconvert ! audio/x-raw,format=S16LE ! mux. ");
+}
+
+bool MakeMidi(const std::string& path, double seconds) {
+  smf::File file(0, 480);
+  auto& track = file.AddTrack();
+  track.Tempo(0, 500000).Program(0, 0, 0);
+  const int beats = static_cast<int>(std::lround(seconds * 2));
+  for (int i = 0; i < beats; ++i) {
+    track.Note(static_cast<uint32_t>(i) * 480, 480, 0, static_cast<uint8_t>(60 + i % 12), 100);
+  }
+  return file.Write(path);
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+void Spin(int ms) {
+  WaitUntil([] { return false; }, ms);
+}
+
+bool SinkCapture::Attach(GstElement* pipeline) {
+  if (pipeline == nullptr) return false;
+  gst::ElementPtr sink(gst_bin_get_by_name(GST_BIN(pipeline), "capture"));
+  if (!sink) return false;
+  gst::PadPtr pad(gst_element_get_static_pad(sink.get(), "sink"));
+  if (!pad) return false;
+  gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &SinkCapture::OnBuffer, this, nullptr);
+  return true;
+}
+
+GstPadProbeReturn SinkCapture::OnBuffer(GstPad*, GstPadProbeInfo* info, gpointer self) {
+  auto* capture = static_cast<SinkCapture*>(self);
+  gst::BufferMap map(GST_PAD_PROBE_INFO_BUFFER(info), GST_MAP_READ);
+  if (!map.ok()) return GST_PAD_PROBE_OK;
+  std::lock_guard lock(capture->mutex_);
+  const size_t n = map.size() / 2;
+  const size_t at = capture->samples_.size();
+  capture->samples_.resize(at + n);
+  std::memcpy(capture->samples_.data() + at, map.data(), n * 2);
+  return GST_PAD_PROBE_OK;
+}
+
+std::vector<int16_t> SinkCapture::Samples() const {
+  std::lock_guard lock(mutex_);
+  return samples_;
+}
+
+size_t SinkCapture::size() const {
+  std::lock_guard lock(mutex_);
+  return samples_.size();
+}
+
+void SinkCapture::Clear() {
+  std::lock_guard lock(mutex_);
+  samples_.clear();
+}
+
+std::vector<int16_t> Channel(const std::vector<int16_t>& stereo, int channel, size_t from) {
+  std::vector<int16_t> out;
+  for (size_t i = from * 2 + static_cast<size_t>(channel); i < stereo.size(); i += 2) {
+    out.push_back(stereo[i]);
+  }
+  return out;
+}
+
+double ToneFrequency(const std::vector<int16_t>& mono, int rate) {
+  int crossings = 0;
+  size_t first = 0;
+  size_t last = 0;
+  for (size_t i = 1; i < mono.size(); ++i) {
+    if (mono[i - 1] < 0 && mono[i] >= 0) {
+      if (crossings == 0) first = i;
+      last = i;
+      ++crossings;
+    }
+  }
+  if (crossings < 2) return 0.0;
+  return (crossings - 1) * static_cast<double>(rate) / static_cast<double>(last - first);
+}
+
+int Peak(const std::vector<int16_t>& mono) {
+  int peak = 0;
+  for (int16_t s : mono)
+    peak = std::max(peak, std::abs(static_cast<int>(s)));
+  return peak;
+}
+
+bool EventRecorder::event(QEvent* e) {
+  if (e->type() >= QEvent::User) {
+    received.push_back({e->type(), QThread::currentThread()});
+    return true;
+  }
+  return QObject::event(e);
+}
+
+}  // namespace lyrovox::testing

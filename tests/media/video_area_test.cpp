@@ -1,0 +1,146 @@
+#include "media/video_area.h"
+
+#include <gtest/gtest.h>
+
+#include <gst/app/gstappsink.h>
+#include <gst/video/video.h>
+#include <QImage>
+#include <QPainter>
+
+#include "media/file_player.h"
+#include "media/gst_handles.h"
+
+namespace lyrovox {
+namespace {
+
+constexpr QRgb kKey = 0xFF0E0C10;  // 0x100C0E as a pixel
+constexpr QRgb kRed = 0xFFFF0000;
+constexpr QRgb kWhite = 0xFFFFFFFF;
+
+// A BGRx sample of one colour, as the picture path's appsink hands it over.
+gst::SamplePtr SolidSample(int width, int height, QRgb colour, int parN = 1, int parD = 1) {
+  GstVideoInfo info;
+  gst_video_info_set_format(&info, GST_VIDEO_FORMAT_BGRx, width, height);
+  info.par_n = parN;
+  info.par_d = parD;
+  gst::CapsPtr caps(gst_video_info_to_caps(&info));
+  GstBuffer* buffer = gst_buffer_new_allocate(nullptr, info.size, nullptr);
+  {
+    gst::BufferMap map(buffer, GST_MAP_WRITE);
+    for (int y = 0; y < height; ++y) {
+      auto* line = reinterpret_cast<uint32_t*>(map.data() + y * info.stride[0]);
+      for (int x = 0; x < width; ++x)
+        line[x] = colour;
+    }
+  }
+  gst::SamplePtr sample(gst_sample_new(buffer, caps.get(), nullptr, nullptr));
+  gst_buffer_unref(buffer);
+  return sample;
+}
+
+QImage Render(CVideoArea& area) {
+  return area.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(PictureRect, KeepsTheRatioCentredOrFillsTheArea) {
+  const QRect area(0, 0, 400, 300);
+  EXPECT_EQ(PictureRect(area, 16, 9, false), QRect(0, 37, 400, 225));
+  EXPECT_EQ(PictureRect(area, 1, 1, false), QRect(50, 0, 300, 300));
+  EXPECT_EQ(PictureRect(area, 16, 9, true), area);
+  EXPECT_EQ(PictureRect(area, 0, 0, false), area);
+}
+
+TEST(KeyOutFrame, OnlyTheExactKeyColourBecomesTransparent) {
+  QImage frame(3, 1, QImage::Format_RGB32);
+  frame.setPixel(0, 0, kKey);
+  frame.setPixel(1, 0, 0xFF0E0C11);  // one step off
+  frame.setPixel(2, 0, kWhite);
+  const QImage keyed = KeyOutFrame(frame, kKeyColor);
+  EXPECT_EQ(qAlpha(keyed.pixel(0, 0)), 0);
+  EXPECT_EQ(keyed.pixel(1, 0), 0xFF0E0C11);
+  EXPECT_EQ(keyed.pixel(2, 0), kWhite);
+}
+
+TEST(VideoFrameHolder, RejectsSamplesItCannotShow) {
+  ASSERT_TRUE(gst::EnsureInitialized());
+  VideoFrameHolder holder;
+  GstVideoInfo info;
+  gst_video_info_set_format(&info, GST_VIDEO_FORMAT_I420, 8, 8);
+  gst::CapsPtr caps(gst_video_info_to_caps(&info));
+  GstBuffer* tiny = gst_buffer_new_allocate(nullptr, 4, nullptr);
+  gst::SamplePtr wrongFormat(gst_sample_new(tiny, caps.get(), nullptr, nullptr));
+  holder.Push(wrongFormat.get());
+  gst_video_info_set_format(&info, GST_VIDEO_FORMAT_BGRx, 64, 64);
+  caps.reset(gst_video_info_to_caps(&info));
+  gst::SamplePtr shortBuffer(gst_sample_new(tiny, caps.get(), nullptr, nullptr));
+  holder.Push(shortBuffer.get());
+  gst_buffer_unref(tiny);
+  EXPECT_TRUE(holder.Frame().isNull());
+  EXPECT_EQ(holder.serial(), 0u);
+}
+
+TEST(CVideoArea, ThePictureShowsExactlyWhereTheLyricsFrameHasTheKeyColour) {
+  ASSERT_TRUE(gst::EnsureInitialized());
+  auto frames = std::make_shared<VideoFrameHolder>();
+  frames->Push(SolidSample(64, 48, kRed).get());
+  CVideoArea area;
+  area.resize(80, 60);
+  area.SetFrameSource(frames);
+
+  QImage lyrics(80, 60, QImage::Format_RGB32);
+  lyrics.fill(kKey);
+  QPainter(&lyrics).fillRect(10, 10, 20, 5, QColor(kWhite));
+  area.SetLyricsFrame(lyrics);
+
+  const QImage shown = Render(area);
+  EXPECT_EQ(shown.pixel(0, 0), kRed);
+  EXPECT_EQ(shown.pixel(79, 59), kRed);
+  EXPECT_EQ(shown.pixel(10, 10), kWhite);
+  EXPECT_EQ(shown.pixel(29, 14), kWhite);
+  EXPECT_EQ(shown.pixel(30, 14), kRed);
+  EXPECT_EQ(shown.pixel(29, 15), kRed);
+}
+
+TEST(CVideoArea, ThePictureKeepsItsProportionsUnlessStretched) {
+  ASSERT_TRUE(gst::EnsureInitialized());
+  auto frames = std::make_shared<VideoFrameHolder>();
+  frames->Push(SolidSample(160, 90, kRed).get());  // 16:9 in a 4:3 area
+  CVideoArea area;
+  area.resize(160, 120);
+  area.SetFrameSource(frames);
+  frames->SetStretch(false);
+  QImage shown = Render(area);
+  EXPECT_EQ(shown.pixel(80, 5), 0xFF000000u);  // black bar above
+  EXPECT_EQ(shown.pixel(80, 60), kRed);
+  EXPECT_EQ(shown.pixel(80, 114), 0xFF000000u);  // and below
+
+  frames->SetStretch(true);
+  shown = Render(area);
+  EXPECT_EQ(shown.pixel(80, 5), kRed);
+  EXPECT_EQ(shown.pixel(80, 114), kRed);
+
+  // Wide pixels make a wider picture: 120 x 120 with 4:3 pixels shows as 4:3.
+  frames->SetStretch(false);
+  frames->Push(SolidSample(120, 120, kRed, 4, 3).get());
+  shown = Render(area);
+  EXPECT_EQ(shown.pixel(2, 60), kRed);
+  EXPECT_EQ(shown.pixel(80, 2), kRed);
+
+  // A video rectangle narrower than the area.
+  area.SetVideoRect(QRect(40, 0, 80, 120));
+  shown = Render(area);
+  EXPECT_EQ(shown.pixel(20, 60), 0xFF000000u);
+  EXPECT_EQ(shown.pixel(80, 60), kRed);
+}
+
+TEST(CVideoArea, WithoutAPictureTheKeyColourShowsBlack) {
+  CVideoArea area;
+  area.resize(20, 20);
+  QImage lyrics(20, 20, QImage::Format_RGB32);
+  lyrics.fill(kKey);
+  area.SetLyricsFrame(lyrics);
+  EXPECT_EQ(Render(area).pixel(10, 10), 0xFF000000u);
+}
+
+}  // namespace
+}  // namespace lyrovox
