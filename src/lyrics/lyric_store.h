@@ -56,13 +56,19 @@ class LyricStore {
   void LoadKarAnsi(const std::string& path);
   // LoadKar on a file already in memory (the same reading, for fuzzing and tools).
   void LoadKarBytes(std::span<const uint8_t> bytes);
-  // LRC side files: 8-bit text with codePage, and UTF-16.
+  // LRC side files: 8-bit text with codePage, and UTF-16. Each clears the store first.
   void LoadLrc(const std::string& path);
   void LoadLrcWide(const std::string& path);
-  // XML side files with singer marks.
+  // The same readings of a file already in memory (fuzzing, tools).
+  void LoadLrcBytes(std::span<const uint8_t> bytes);
+  void LoadLrcWideBytes(std::span<const uint8_t> bytes);
+  // XML side files with singer marks; does not clear the store first (the caller does).
   void LoadXmlLyrics(const std::string& path);
-  // KYM songs: the lyric block near the end of the file, code page 949.
+  void LoadXmlLyricsBytes(std::span<const uint8_t> bytes);
+  // KYM songs: the lyric block near the end of the file, code page 949. LoadKymBytes takes the
+  // whole file's bytes.
   void LoadKym(const std::string& path);
+  void LoadKymBytes(std::span<const uint8_t> bytes);
 
   // Position for a syllable added at the end: count, clamped to the last slot of a full store.
   int32_t AppendSlot() const { return count < kMaxSyllables ? count : kMaxSyllables - 1; }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 struct UConverter;
@@ -45,6 +46,20 @@ class CodePageDecoder {
 
 // One-shot form of CodePageDecoder::Decode.
 size_t DecodeLyricText(std::string_view bytes, int32_t codePage, char16_t* dest, size_t capacity);
+
+// The Vietnamese letter conversions (Part 1.3), applied after the code-page step to text decoded
+// with a single-byte (Windows-1252 style) reading. Each rewrites the zero-terminated text of at
+// most `capacity` units in place (it never grows); a text without a terminator inside `capacity`
+// is taken as `capacity` units long.
+//
+// TCVN3: each unit that is one of the 76 TCVN3 byte values (U+00A1..U+00FE) becomes its letter.
+void ConvertTcvn(char16_t* text, size_t capacity);
+// VNI: single letters, then the 116 two-unit sequences of the VNI table (turned into UTF-16 once,
+// through the code-page step with the ANSI code page), then the last single letters.
+void ConvertVni(char16_t* text, size_t capacity);
+// Convenience forms on a string.
+void ConvertTcvn(std::u16string& text);
+void ConvertVni(std::u16string& text);
 
 // The letter repair that follows the code-page step for the language index (4 TCVN, 5 VNI);
 // other indexes leave the text alone. Rewrites the zero-terminated text in place.

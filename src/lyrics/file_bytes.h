@@ -1,0 +1,23 @@
+#pragma once
+
+// Reading a lyric file's bytes into memory, whole or its tail, with the readers' result codes.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lyrics/hresult.h"
+
+namespace lyrovox {
+
+// Reads the whole regular file. kOk; the system error of a failed open or size query (a path
+// that is not a regular file gives EISDIR or EINVAL); kFail when fewer bytes than the file's size
+// could be read. `out` holds what was read.
+HResult ReadFileBytes(const std::string& path, std::vector<uint8_t>& out);
+
+// Reads the last `maxBytes` bytes of the regular file (the whole file when it is shorter), with
+// the result codes of ReadFileBytes.
+HResult ReadFileTail(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out);
+
+}  // namespace lyrovox

@@ -1,0 +1,340 @@
+// LRC side files (Part 1.4): the grammar, the time patterns, the readers' results and the store.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "common/smf_builder.h"
+#include "lyrics/lrc_file.h"
+#include "lyrics/lyric_store.h"
+#include "lyrics/text_buffer.h"
+#include "support/temp_dir.h"
+
+namespace lyrovox {
+namespace {
+
+LrcFile Parse(std::string_view text, HResult* result = nullptr) {
+  LrcFile file;
+  const HResult r = ParseLrc(text, file);
+  if (result != nullptr) *result = r;
+  return file;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The grammar
+
+TEST(LrcGrammar, HeadingOffsetAndOneLine) {
+  HResult result = -1;
+  const LrcFile f = Parse("[ti:Song]\n[ar:Singer]\n[offset:500]\n[00:12.34]First line\n", &result);
+  EXPECT_EQ(result, kLrcParsed);
+  EXPECT_EQ(f.title, "Song");
+  EXPECT_EQ(f.artist, "Singer");
+  ASSERT_EQ(f.entries.size(), 1u);
+  EXPECT_EQ(f.entries[0].text, "First line ");
+  EXPECT_EQ(f.entries[0].timeMs, 12840);
+  EXPECT_EQ(f.entries[0].lineBreak, 0);
+}
+
+TEST(LrcGrammar, RepeatedTimeTagsAreNotExpanded) {
+  const LrcFile f = Parse("[00:12.00][00:45.00]Chorus\n");
+  ASSERT_EQ(f.entries.size(), 2u);
+  EXPECT_EQ(f.entries[0].text, " ");
+  EXPECT_EQ(f.entries[0].timeMs, 12000);
+  EXPECT_EQ(f.entries[1].text, "Chorus ");
+  EXPECT_EQ(f.entries[1].timeMs, 45000);
+  EXPECT_EQ(f.entries[1].lineBreak, 0);
+}
+
+TEST(LrcGrammar, WordTimesInsideALine) {
+  const LrcFile f = Parse("[00:10.00]Hello<00:11.50>world\n");
+  ASSERT_EQ(f.entries.size(), 2u);
+  EXPECT_EQ(f.entries[0].text, "Hello");
+  EXPECT_EQ(f.entries[0].timeMs, 10000);
+  EXPECT_EQ(f.entries[1].text, "world ");
+  EXPECT_EQ(f.entries[1].timeMs, 11500);
+  EXPECT_EQ(f.entries[1].lineBreak, 0);
+}
+
+TEST(LrcGrammar, LineBreakValues) {
+  const LrcFile f = Parse(
+      "[00:01.00]one\n"
+      "[00:02.00]two\n"
+      "\n"
+      "[00:03.00]three\n"
+      "[la:ignored]\n"
+      "[00:04.00]four\n"
+      "  \t[00:05.00]five\n");
+  ASSERT_EQ(f.entries.size(), 5u);
+  EXPECT_EQ(f.entries[0].lineBreak, 0);  // the first entry of a file
+  EXPECT_EQ(f.entries[1].lineBreak, 1);
+  EXPECT_EQ(f.entries[2].lineBreak, 2);  // after an empty line
+  EXPECT_EQ(f.entries[3].lineBreak, 2);  // after a tag-only line
+  EXPECT_EQ(f.entries[4].lineBreak, 1);  // leading blanks are skipped
+}
+
+TEST(LrcGrammar, TheFiveTimePatterns) {
+  const LrcFile f = Parse(
+      "[01:02]a\n"
+      "[01:02.3]b\n"
+      "[1.25]c\n"
+      "[01:02.345]d\n"
+      "[0.5]e\n");
+  ASSERT_EQ(f.entries.size(), 5u);
+  EXPECT_EQ(f.entries[0].timeMs, 62000);
+  EXPECT_EQ(f.entries[1].timeMs, 62300);
+  EXPECT_EQ(f.entries[2].timeMs, 63550);  // relative to the entry before
+  EXPECT_EQ(f.entries[3].timeMs, 62340);  // the third fraction digit is ignored
+  EXPECT_EQ(f.entries[4].timeMs, 62840);
+}
+
+TEST(LrcGrammar, ScanfRulesInsideTimeTags) {
+  const LrcFile f = Parse("[ 1: 2. 5]a\n[+0:07.25xyz]b\n<00:08.00>c\n");
+  ASSERT_EQ(f.entries.size(), 3u);
+  EXPECT_EQ(f.entries[0].timeMs, 62500);  // "%d" and "%1d" skip white space
+  EXPECT_EQ(f.entries[1].timeMs, 7250);   // characters after the last field do not matter
+  EXPECT_EQ(f.entries[2].timeMs, 8000);   // "<" and ">" work like "[" and "]"
+}
+
+TEST(LrcGrammar, ARelativeTimeBeforeAnyEntryCountsFromMinusOne) {
+  const LrcFile f = Parse("[1.25]x\n");
+  ASSERT_EQ(f.entries.size(), 1u);
+  EXPECT_EQ(f.entries[0].timeMs, 1249);
+}
+
+TEST(LrcGrammar, OffsetAppliesToEveryTimeAndNegativeTimesBecomeZero) {
+  const LrcFile f = Parse("[offset:-1000]\n[00:00.50]x\n[00:03.00]y\n[0.25]z\n[-1:00]w\n");
+  ASSERT_EQ(f.entries.size(), 4u);
+  EXPECT_EQ(f.entries[0].timeMs, 0);
+  EXPECT_EQ(f.entries[1].timeMs, 2000);
+  EXPECT_EQ(f.entries[2].timeMs, 1250);  // 2000 + 250 - 1000
+  EXPECT_EQ(f.entries[3].timeMs, 0);
+}
+
+TEST(LrcGrammar, HugeTimesStayInRange) {
+  const LrcFile f = Parse("[99999999999:00]x\n[offset:99999999999]\n[00:01]y\n");
+  ASSERT_EQ(f.entries.size(), 2u);
+  EXPECT_EQ(f.entries[0].timeMs, INT32_MAX);
+  EXPECT_EQ(f.entries[1].timeMs, INT32_MAX);
+}
+
+TEST(LrcGrammar, MalformedItemsStopTheParseAndKeepWhatCameBefore) {
+  struct Case {
+    const char* text;
+    size_t entries;
+  };
+  const Case cases[] = {
+      {"[00:01.00]a\n[AR:Singer]\n[00:02.00]b\n", 1},   // uppercase key: not an ID tag, no time
+      {"[00:01.00]a\n[]\n[00:02.00]b\n", 1},            // empty tag
+      {"[00:01.00]a\nx[00:02.00]b\n", 1},               // stray character between items
+      {"[00:01.00]a\n[offset:abc]\n[00:02.00]b\n", 1},  // unreadable offset
+      {"[00:01.00]a\n[xx]\n[00:02.00]b\n", 1},          // unreadable time
+      {"\xEF\xBB\xBF[00:01.00]a\n", 0},                 // a UTF-8 mark
+      {"\xFF\xFE[\0", 0},                               // UTF-16 given to the 8-bit reader
+  };
+  for (const Case& c : cases) {
+    HResult result = -1;
+    const LrcFile f = Parse(c.text, &result);
+    EXPECT_EQ(result, kLrcStopped) << c.text;
+    EXPECT_EQ(f.entries.size(), c.entries) << c.text;
+  }
+}
+
+TEST(LrcGrammar, ALastLineWithoutLineFeedIsDropped) {
+  HResult result = -1;
+  const LrcFile f = Parse("[00:01.00]a\n[00:02.00]b", &result);
+  EXPECT_EQ(result, kLrcParsed);
+  ASSERT_EQ(f.entries.size(), 1u);
+  EXPECT_EQ(f.entries[0].text, "a ");
+}
+
+TEST(LrcGrammar, CarriageReturnsAreSkippedEverywhere) {
+  const LrcFile f = Parse("[ti:T\r]\r\n[00:01.00]a\rb\r\n\r\n[00:02.00]c\r\n");
+  EXPECT_EQ(f.title, "T");
+  ASSERT_EQ(f.entries.size(), 2u);
+  EXPECT_EQ(f.entries[0].text, "ab ");
+  EXPECT_EQ(f.entries[1].text, "c ");
+  EXPECT_EQ(f.entries[1].lineBreak, 2);
+}
+
+TEST(LrcGrammar, EmptySegmentsAndHeadings) {
+  const std::string longTitle(300, 't');
+  const LrcFile f = Parse("[ti:" + longTitle + "]\n[ti:Second]\n[ar:]\n[00:01.00]\n[by:x:y]\n");
+  EXPECT_EQ(f.title, "Second");  // the last "ti" tag
+  EXPECT_EQ(f.artist, "");
+  ASSERT_EQ(f.entries.size(), 1u);
+  EXPECT_EQ(f.entries[0].text, "  ");  // a single space, then the line's space
+  const LrcFile g = Parse("[ti:" + longTitle + "]\n");
+  EXPECT_EQ(g.title, std::string(255, 't'));
+}
+
+TEST(LrcGrammar, TheWideParseSkipsOneByteOrderMark) {
+  LrcFileWide f;
+  EXPECT_EQ(ParseLrcWideBytes({}, f), kLrcParsed);
+  const std::string bytes = smf::Utf16Le(u"\uFEFF[ti:\u6B4C]\n[00:01.00]\u4F60\u597D\n") + "x";
+  EXPECT_EQ(ParseLrcWideBytes({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, f),
+            kLrcParsed);
+  EXPECT_EQ(f.title, u"\u6B4C");
+  ASSERT_EQ(f.entries.size(), 1u);
+  EXPECT_EQ(f.entries[0].text, u"\u4F60\u597D ");
+  // A second mark is a stray character.
+  LrcFileWide g;
+  const std::string twice = smf::Utf16Le(u"\uFEFF\uFEFF[00:01.00]x\n");
+  EXPECT_EQ(ParseLrcWideBytes({reinterpret_cast<const uint8_t*>(twice.data()), twice.size()}, g),
+            kLrcStopped);
+  EXPECT_TRUE(g.entries.empty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading files
+
+class LrcFileTest : public ::testing::Test {
+ protected:
+  testing::TempDir dir;
+};
+
+TEST_F(LrcFileTest, ResultCodes) {
+  HResult result = -1;
+  ReadLrcFile(dir.Write("ok.lrc", "[00:01.00]a\n"), &result);
+  EXPECT_EQ(result, kLrcParsed);
+  ReadLrcFile(dir.Write("bad.lrc", "[00:01.00]a\n?"), &result);
+  EXPECT_EQ(result, kLrcStopped);
+  const LrcFile missing = ReadLrcFile(dir.File("missing.lrc"), &result);
+  EXPECT_EQ(result, HResultFromErrno(ENOENT));
+  EXPECT_TRUE(missing.entries.empty());
+  ReadLrcFileWide(dir.path(), &result);
+  EXPECT_EQ(result, HResultFromErrno(EISDIR));
+  ReadLrcFileWide(dir.Write("w.lrc", smf::Utf16Le(u"\uFEFF[00:01.00]a\n")), &result);
+  EXPECT_EQ(result, kLrcParsed);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Into the lyric store
+
+class LoadLrcTest : public ::testing::Test {
+ protected:
+  void Load(std::string_view text) { store.LoadLrc(dir.Write("song.lrc", text)); }
+  void LoadWide(std::u16string_view text) {
+    store.LoadLrcWide(dir.Write("song.lrc", smf::Utf16Le(text)));
+  }
+  std::u16string Text(int i) const { return std::u16string(TextView(store.syllables[i].text)); }
+  int Time(int i) const { return store.syllables[i].timeMs; }
+  int Break(int i) const { return store.syllables[i].lineBreak; }
+
+  testing::TempDir dir;
+  std::unique_ptr<LyricStore> owner = std::make_unique<LyricStore>();
+  LyricStore& store = *owner;
+};
+
+TEST_F(LoadLrcTest, FillsHeadingAndSyllables) {
+  Load(
+      "[ti:Song]\n[ar:Singer]\n[offset:500]\n[00:12.34]First line\n[00:14.00]Second\n\n"
+      "[00:15.00]Third<00:16.00>part\n");
+  EXPECT_EQ(std::u16string(TextView(store.title)), u"Song");
+  EXPECT_EQ(std::u16string(TextView(store.artist)), u"Singer");
+  ASSERT_EQ(store.count, 4);
+  EXPECT_EQ(Text(0), u"First line ");
+  EXPECT_EQ(Time(0), 12840);
+  EXPECT_EQ(Break(0), 1);  // the first syllable starts a line
+  EXPECT_EQ(Text(1), u"Second ");
+  EXPECT_EQ(Break(1), 1);
+  EXPECT_EQ(Text(2), u"Third");
+  EXPECT_EQ(Break(2), 2);
+  EXPECT_EQ(Text(3), u"part ");
+  EXPECT_EQ(Time(3), 16500);
+  EXPECT_EQ(Break(3), 0);
+  for (int i = 0; i < store.count; ++i)
+    EXPECT_EQ(store.syllables[i].shown, 0);
+}
+
+TEST_F(LoadLrcTest, ClearsTheStoreEvenWhenTheFileIsMissing) {
+  Load("[00:01.00]a\n");
+  ASSERT_EQ(store.count, 1);
+  store.codePage = 1251;
+  store.LoadLrc(dir.File("missing.lrc"));
+  EXPECT_EQ(store.count, 0);
+  EXPECT_EQ(store.title[0], 0);
+  EXPECT_EQ(store.codePage, 1251);
+}
+
+TEST_F(LoadLrcTest, AMalformedItemKeepsTheLinesBeforeIt) {
+  Load("[ti:T]\n[00:01.00]a\n[00:02.00]b\n[AR:Singer]\n[00:03.00]c\n");
+  ASSERT_EQ(store.count, 2);
+  EXPECT_EQ(Text(1), u"b ");
+}
+
+TEST_F(LoadLrcTest, SplitsALongLineOnceTheNextTimeIsKnown) {
+  // 60 characters with a comma right at the middle (index 30).
+  const std::string first = "This very first line is long, but the first entry never splits";
+  const std::string line = "abcdefghijklmnopqrstuvwxyzabcd, efghijklmnopqrstuvwxyzabcdefg";
+  ASSERT_EQ(line.size(), 61u);
+  Load("[00:00.00]" + first + "\n[00:10.00]" + line + "\n[00:20.00]end\n[00:30.00]" + line + "\n");
+  ASSERT_EQ(store.count, 5);
+  EXPECT_EQ(Text(0), std::u16string(first.begin(), first.end()) + u" ");
+  // The first half keeps the text up to the cut, the second loses the separators in front.
+  EXPECT_EQ(Text(1), u"abcdefghijklmnopqrstuvwxyzabcd, ");
+  EXPECT_EQ(Time(1), 10000);
+  EXPECT_EQ(Text(2), u"efghijklmnopqrstuvwxyzabcdefg ");
+  EXPECT_EQ(Break(2), 1);
+  // The cut after the comma and its space is at 32 of 62 units: 10000 + 32 * 10000 / 62.
+  EXPECT_EQ(Time(2), 10000 + 32 * 10000 / 62);
+  EXPECT_EQ(Text(3), u"end ");
+  EXPECT_EQ(Text(4).size(), 62u);  // the last entry of a file is never split
+}
+
+TEST_F(LoadLrcTest, AFullStoreIsNeverWrittenPastItsLastSyllable) {
+  // 3002 lines of 45 characters: every line would split in two.
+  std::string text;
+  for (int i = 0; i < 3002; ++i) {
+    char line[80];
+    std::snprintf(line, sizeof line,
+                  "[%02d:%02d.00]line %04d with words enough to split it in two\n", i / 60, i % 60,
+                  i);
+    text += line;
+  }
+  Load(text);
+  // A canary right behind the syllables: `count` itself. Splitting syllable 2999 would write
+  // syllable 3000, which is past the array.
+  EXPECT_EQ(store.count, kMaxSyllables);
+  EXPECT_EQ(Text(2999), u"line 3001 with words enough to split it in two ");
+  EXPECT_EQ(Time(2999), (3001 / 60 * 60 + 3001 % 60) * 1000);
+  // The syllables before stay as the split left them.
+  EXPECT_EQ(Break(2998), 1);
+}
+
+TEST_F(LoadLrcTest, SplitLongLineRefusesTheLastSlot) {
+  for (int i = 0; i < kMaxSyllables; ++i) {
+    CopyText(store.syllables[i].text, u"a line of more than forty units, which would split");
+    store.syllables[i].timeMs = i;
+  }
+  store.count = kMaxSyllables;
+  EXPECT_EQ(store.SplitLongLine(2999, 5000), 0);
+  EXPECT_EQ(store.SplitLongLine(2998, 5000), 1);
+}
+
+TEST_F(LoadLrcTest, UnicodeFilesGoToTheWideReader) {
+  const std::u16string text = u"\uFEFF[ti:\u6B4C]\n[ar:\u6B4C\u624B]\n[00:01.00]\u4F60\u597D\n";
+  LoadWide(text);
+  EXPECT_EQ(std::u16string(TextView(store.title)), u"\u6B4C");
+  EXPECT_EQ(std::u16string(TextView(store.artist)), u"\u6B4C\u624B");
+  ASSERT_EQ(store.count, 1);
+  EXPECT_EQ(Text(0), u"\u4F60\u597D ");
+  EXPECT_EQ(Break(0), 1);
+  // The 8-bit reader stops at the byte-order mark and stores nothing.
+  store.LoadLrc(dir.File("song.lrc"));
+  EXPECT_EQ(store.count, 0);
+}
+
+TEST_F(LoadLrcTest, TextIsCutToTheSyllableField) {
+  using namespace std::literals;
+  LoadWide(u"[00:01.00]" + std::u16string(100, u'x') + u"\n[00:02.00]a\u0000b\n"s);
+  ASSERT_EQ(store.count, 2);
+  // The first syllable is never split; its 101 units are cut to 79.
+  EXPECT_EQ(Text(0).size(), 79u);
+  EXPECT_EQ(Text(1), u"a");
+}
+
+}  // namespace
+}  // namespace lyrovox
