@@ -1,4 +1,4 @@
-// Fills the lyric store from the lyric block of a KYM song (Part 1.6): lines of code page 949
+// Fills the lyric store from the lyric block of a KYM song: lines of code page 949
 // text after "LTAG", one 23-byte timing record per word after the "STAG" record, the title and
 // singer in the trailer that follows the "ITAG" record.
 

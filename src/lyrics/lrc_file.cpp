@@ -112,7 +112,7 @@ size_t RunEnd(std::basic_string_view<CharT> in, size_t from, const StopSet& stop
   return i;
 }
 
-// The three-state grammar of Part 1.4.
+// The three-state grammar: between items, inside a tag, inside a text segment.
 template <typename CharT>
 HResult Parse(std::basic_string_view<CharT> in, BasicLrcFile<CharT>& out) {
   enum class State { kBetween, kTag, kText };

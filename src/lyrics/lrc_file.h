@@ -1,6 +1,6 @@
 #pragma once
 
-// LRC side files (Part 1.4): time-tagged lyric lines, as 8-bit text (ReadLrcFile) or UTF-16
+// LRC side files: time-tagged lyric lines, as 8-bit text (ReadLrcFile) or UTF-16
 // (ReadLrcFileWide). The parse keeps the file's own characters; turning 8-bit text into UTF-16
 // and filling the lyric store is LyricStore::LoadLrc / LoadLrcWide.
 
@@ -43,7 +43,7 @@ inline constexpr HResult kLrcParsed = 1;
 // Result of a parse that stopped at a malformed item (the entries before it are kept).
 inline constexpr HResult kLrcStopped = 0;
 
-// The grammar of Part 1.4 over a whole text: kLrcParsed or kLrcStopped.
+// The LRC grammar over a whole text: kLrcParsed or kLrcStopped.
 HResult ParseLrc(std::string_view text, LrcFile& out);
 HResult ParseLrcWide(std::u16string_view text, LrcFileWide& out);
 // The UTF-16 reading of a file's bytes: little-endian units (an odd last byte is dropped), a

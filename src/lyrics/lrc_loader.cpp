@@ -1,4 +1,4 @@
-// Fills the lyric store from an LRC side file (Part 1.4): one syllable per timed segment, the
+// Fills the lyric store from an LRC side file: one syllable per timed segment, the
 // syllable stored last split in two when it is long, "ti" and "ar" as the heading.
 
 #include "lyrics/lrc_file.h"

@@ -116,7 +116,7 @@ size_t DecodeLyricText(std::string_view bytes, int32_t codePage, char16_t* dest,
 
 namespace {
 
-// The TCVN table of Part 1.3 in table order: the unit a TCVN3 byte becomes through a
+// The TCVN table in table order: the unit a TCVN3 byte becomes through a
 // single-byte reading, and its letter.
 struct TcvnRow {
   uint8_t byte;
@@ -149,7 +149,7 @@ struct TcvnLookup {
 };
 constexpr TcvnLookup kTcvn;
 
-// The VNI table of Part 1.3 in table order: two bytes and their letter.
+// The VNI table in table order: two bytes and their letter.
 struct VniRow {
   uint8_t first;
   uint8_t second;

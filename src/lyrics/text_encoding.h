@@ -47,7 +47,7 @@ class CodePageDecoder {
 // One-shot form of CodePageDecoder::Decode.
 size_t DecodeLyricText(std::string_view bytes, int32_t codePage, char16_t* dest, size_t capacity);
 
-// The Vietnamese letter conversions (Part 1.3), applied after the code-page step to text decoded
+// The Vietnamese letter conversions, applied after the code-page step to text decoded
 // with a single-byte (Windows-1252 style) reading. Each rewrites the zero-terminated text of at
 // most `capacity` units in place (it never grows); a text without a terminator inside `capacity`
 // is taken as `capacity` units long.

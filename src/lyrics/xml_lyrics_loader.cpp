@@ -1,4 +1,4 @@
-// Fills the lyric store from an XML side file (Part 1.5): one syllable per timed element, a
+// Fills the lyric store from an XML side file: one syllable per timed element, a
 // singer mark in front of every line.
 
 #include <string_view>

@@ -1,4 +1,4 @@
-// Real lyric text in every code page of the language list (Parts 1.3 and 2.1), through a MIDI
+// Real lyric text in every code page of the language list, through a MIDI
 // karaoke file and through an LRC file: the bytes a file in that script holds decode to the
 // expected UTF-16 text.
 
@@ -23,7 +23,7 @@ using testing::CodePageSamples;
 
 class CodePageTest : public ::testing::TestWithParam<CodePageSample> {
  protected:
-  // The store as song opening leaves it for the language (ApplyLanguage, Part 2.1).
+  // The store as song opening leaves it for the language (ApplyLanguage).
   void ApplyLanguage(int language) {
     store.language = language;
     if (const auto cp = CodePageForLanguage(language)) store.codePage = *cp;

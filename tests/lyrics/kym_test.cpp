@@ -1,4 +1,4 @@
-// KYM lyrics (Part 1.6): the LTAG/STAG/ITAG walk, word records, the trailer, code page 949.
+// KYM lyrics: the LTAG/STAG/ITAG walk, word records, the trailer, code page 949.
 
 #include <gtest/gtest.h>
 

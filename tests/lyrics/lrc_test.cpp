@@ -1,4 +1,4 @@
-// LRC side files (Part 1.4): the grammar, the time patterns, the readers' results and the store.
+// LRC side files: the grammar, the time patterns, the readers' results and the store.
 
 #include <gtest/gtest.h>
 

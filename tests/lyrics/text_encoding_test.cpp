@@ -78,7 +78,7 @@ TEST(DecodeLyricText, BrokenDoubleByteTextIsReplacedNotOverrun) {
   EXPECT_LE(t.size(), 2u);
 }
 
-// Part 1.3, TCVN: table order, source byte through a Windows-1252 reading, replacement.
+// TCVN: table order, source byte through a Windows-1252 reading, replacement.
 struct TcvnRow {
   uint8_t byte;
   char16_t letter;
@@ -99,7 +99,7 @@ constexpr TcvnRow kTcvnRows[] = {
     {0xA4, 0x00D4}, {0xA5, 0x01A0}, {0xA6, 0x01AF}, {0xA7, 0x0110},
 };
 
-TEST(ConvertTcvn, TheEdgeCasesOfPart13) {
+TEST(ConvertTcvn, SingleLettersAndPairs) {
   EXPECT_EQ(Tcvn("\xB8"), u"\u00E1");
   EXPECT_EQ(Tcvn("Hello"), u"Hello");
   EXPECT_EQ(Tcvn("\xA7i h\xB8t c\xEFng nhau"), u"\u0110i h\u00E1t c\u00F9ng nhau");
@@ -123,7 +123,7 @@ TEST(ConvertTcvn, StaysInsideItsCapacity) {
   EXPECT_EQ(text[3], 0x00B8);
 }
 
-// Part 1.3, VNI: table order, two source bytes, replacement.
+// VNI: table order, two source bytes, replacement.
 struct VniRow {
   uint8_t first;
   uint8_t second;
@@ -161,7 +161,7 @@ constexpr VniRow kVniRows[] = {
     {0x41, 0xD5, 0x00C3}, {0x41, 0xC2, 0x00C2}, {0x41, 0xD9, 0x00C1}, {0x41, 0xD8, 0x00C0},
 };
 
-TEST(ConvertVni, TheEdgeCasesOfPart13) {
+TEST(ConvertVni, SingleLettersAndPairs) {
   EXPECT_EQ(Vni("\x61\xF9"), u"\u00E1");
   EXPECT_EQ(Vni("\xD1"), u"\u0110");
   EXPECT_EQ(Vni("\x4F\xC2"), u"\u00D4");

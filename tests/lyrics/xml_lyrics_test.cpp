@@ -1,4 +1,4 @@
-// XML lyrics (Part 1.5) and the CXmlNode / CXmlNodes wrappers.
+// XML lyrics and the CXmlNode / CXmlNodes wrappers.
 
 #include <gtest/gtest.h>
 

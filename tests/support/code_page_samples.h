@@ -1,6 +1,6 @@
 #pragma once
 
-// A lyric line in the script of every language index (Parts 1.3 and 2.1): the bytes a file in
+// A lyric line in the script of every language index: the bytes a file in
 // that code page holds and the UTF-16 text the readers must make of them. Shared by the reader
 // tests and the inspector tests.
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// Writes KYM song files (Part 1.6): some stand-in audio bytes, then the lyric block "LTAG", the
+// Writes KYM song files: some stand-in audio bytes, then the lyric block "LTAG", the
 // 24-byte line records, the "STAG" record, the 23-byte word records and the trailer with the
 // title and singer. The tests, the benchmarks and the fuzzing corpus build their KYM files with
 // it. Text is given as the file's own bytes (code page 949).

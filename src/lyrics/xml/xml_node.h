@@ -1,6 +1,6 @@
 #pragma once
 
-// The XML document object model as the XML lyric reader (Part 1.5) uses it: CXmlNode (one node,
+// The XML document object model as the XML lyric reader uses it: CXmlNode (one node,
 // or a loaded document) and CXmlNodes (a list of nodes), small wrappers over pugixml. Copies
 // share the parsed document by reference counting; the document is released when the last node
 // or list that came from it goes away. Text comes out as UTF-16.
