@@ -9,9 +9,9 @@
 #include <set>
 
 #include "controller/main_frame.h"
-#include "lyrics_inspector/inert_players.h"
-#include "screen/lyric_feed.h"
+#include "render/clock_players.h"
 #include "screen/lyric_screen.h"
+#include "screen/screen_settings.h"
 #include "screen/screen_surfaces.h"
 #include "screen/screen_text.h"
 
@@ -50,6 +50,47 @@ class LastFrameSink final : public IFrameSink {
     return true;
   }
   const QImage* last = nullptr;
+};
+
+// The control panel's time fields, from which the main loop decides the next-song banner.
+class TimesPanel final : public IControlPanel {
+ public:
+  void SetSongTitle(const QString&) override {}
+  void SetSeekable(bool) override {}
+  void SetVolumeDisplay(int) override {}
+  void ShowChannel(int) override {}
+  void ShowAudioTrack(int) override {}
+  void ShowRate(double) override {}
+  void SetPosition(int32_t ms) override { position_ = ms; }
+  void SetDuration(int32_t ms) override { duration_ = ms; }
+  int32_t Position() const override { return position_; }
+  int32_t Duration() const override { return duration_; }
+
+ private:
+  int32_t position_ = 0;
+  int32_t duration_ = 0;
+};
+
+// The video area: the target, at the top left of the screen.
+class TargetWindow final : public IVideoWindow {
+ public:
+  explicit TargetWindow(QSize size) : size_(size) {}
+  QRect GetVideoRect() const override { return QRect(QPoint(0, 0), size_); }
+
+ private:
+  QSize size_;
+};
+
+class ErrorsToStream final : public IMessagePort {
+ public:
+  explicit ErrorsToStream(std::ostream& err) : err_(err) {}
+  void ShowMessageBox(const QString& text) override { ShowErrorBox(text); }
+  void ShowErrorBox(const QString& text) override {
+    err_ << "lyrovox-render: " << text.toStdString() << '\n';
+  }
+
+ private:
+  std::ostream& err_;
 };
 
 // The reserved-list rows as the screen shows them: the count, the numbers of the first six rows
@@ -196,36 +237,32 @@ int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
 
   Settings settings;
   CLyricScreen screen;
-  screen.SetScreenSize(o.size.width(), o.size.height());
-  screen.SetFontName(settings.defaultFontName);
-  screen.SetDefaultFontSizeValue(settings.defaultFontSizeValue);
-  screen.SetMaleColor(settings.lyricColorMale);
-  screen.SetFemaleColor(settings.lyricColorFemale);
-  screen.SetDuetColor(settings.lyricColorDuet);
-  screen.SetHasShadow(settings.hasShadow != 0);
-  screen.SetReservedListEnable(settings.reservedListEnable);
-  screen.SetBackground(settings.background);
-  screen.SetBackGroundVideoColor(settings.backGroundVideoColor);
-  const QSize target = o.target.value_or(o.size);
-  screen.SetTargetRect(0, 0, target.width(), target.height());
+  ApplyScreenSettings(settings, screen);
   screen.SetFullScreen(o.fullScreen);
 
   LastFrameSink sink;
   CScreenSurfaces surfaces(screen, &sink);
-  if (surfaces.Create(o.size) != kOk) {
-    err << "lyrovox-render: " << surfaces.ErrorText().toStdString() << '\n';
-    return 1;
-  }
+  surfaces.SetFixedScreenSize(o.size);
+  SimulatedClock clock;
+  clock.durationMs = static_cast<uint32_t>(std::max(o.durationMs, 0));
+  ClockVideoPlayer video(clock);
+  TimesPanel panel;
+  TargetWindow window(o.target.value_or(o.size));
+  ErrorsToStream messages(err);
 
-  InertVideoPlayer video;
   CMainFrame::Parts parts;
   parts.screen = &screen;
+  parts.surfaces = &surfaces;
+  parts.videoArea = &window;
+  parts.panel = &panel;
   parts.videoPlayer = &video;
-  parts.makeAudioPlayer = [] { return std::make_unique<InertAudioPlayer>(); };
+  parts.messages = &messages;
+  parts.makeAudioPlayer = [&clock] { return std::make_unique<ClockAudioPlayer>(clock); };
   CMainFrame frame(std::move(parts), settings);
+  // As in the player: the background runs first (it makes the surfaces), then the song opens.
+  frame.StartBackgroundVideo();
+  if (!frame.timersRunning()) return 1;  // the surfaces could not be made (reported)
   frame.PlaySong(o.song);
-  screen.SetPlayerKind(frame.playerKind());
-  LyricFeed feed;
 
   for (QChar c : o.typedNumber)
     screen.TypeDigit(c);
@@ -249,25 +286,10 @@ int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
   const int atCount = static_cast<int>(o.atMs.size());
   for (int tick = 0; tick <= lastTick; ++tick) {
     const int position = tick * kTickMs;
-    // The lyric timer's work: the feed on the playing player's clock, the banner, the frame.
-    if (frame.playerKind() == kPlayerKindVideo) {
-      if (screen.LyricMode() == kLyricModeText) {
-        feed.Step(frame.lyricStore(), position, true, screen);
-      } else if (position > LyricFeed::kNoLyricsClearMs) {
-        screen.ResetLyrics();
-        screen.SetPlayState(kPlayStateSinging);
-      }
-    } else if (frame.playerKind() == kPlayerKindAudio) {
-      if (screen.LyricMode() == kLyricModeText)
-        feed.Step(frame.lyricStore(), position, false, screen);
-      if (screen.LyricMode() == kLyricModeCdg) screen.UpdateCdg(position / 10);
-    }
-    if (o.durationMs >= 0) {
-      const int remaining = o.durationMs - position;
-      screen.SetNextSongBanner(remaining > 20000 && remaining < 30000);
-    }
-    screen.Compose();
-    surfaces.Present();
+    clock.positionMs = static_cast<uint32_t>(position);
+    // The main loop's two timers of this tick: the lyric tick composes, then the present.
+    frame.OnTimer(kLyricTimer);
+    frame.OnTimer(kNumberEntryTimer);
 
     auto write = [&](const QString& path) {
       if (sink.last == nullptr || !VideoArea(*sink.last, screen, o.background).save(path, "PNG")) {
