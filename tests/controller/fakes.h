@@ -8,11 +8,17 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "controller/ports.h"
+
+// Readable failure messages for texts and lists of calls.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace lyrovox::testing {
 
