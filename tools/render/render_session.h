@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+#include "common/tool_args.h"
+
 namespace lyrovox {
 
 struct RenderOptions {
@@ -32,9 +34,6 @@ struct RenderOptions {
 
 // Reads the command line (without the program name). False with a message on a bad one.
 bool ParseRenderArgs(const QStringList& args, RenderOptions& options, QString& error);
-
-// The PNG file for the index-th of `count` --at times.
-QString PngPathFor(const QString& png, int index, int count, int timeMs);
 
 // Renders; prints one line per written file ("PATH<TAB>MS"). Returns the exit status: 0, or 1
 // when the song cannot be opened or a file cannot be written.
