@@ -32,19 +32,23 @@ QImage KeyOutFrame(const QImage& frame, uint32_t keyColor) {
   return out;
 }
 
-void KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor, QImage& out) {
+bool KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor, QImage& out) {
   const QRect area = source & frame.rect();
   if (frame.isNull() || area.isEmpty()) {
+    const bool changed = !out.isNull();
     out = QImage();
-    return;
+    return changed;
   }
   const bool direct =
       frame.format() == QImage::Format_RGB32 || frame.format() == QImage::Format_ARGB32;
   const QImage converted = direct ? QImage() : frame.convertToFormat(QImage::Format_RGB32);
   const QImage& in = direct ? frame : converted;
+  QRgb changed = 0;
   if (out.size() != area.size() || out.format() != QImage::Format_ARGB32_Premultiplied) {
     out = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
-    if (out.isNull()) return;
+    if (out.isNull()) return true;
+    out.fill(0);  // the pass below compares with what the buffer held
+    changed = 1;
   }
   // 0x00BBGGRR to the 0xAARRGGBB of an opaque pixel.
   const QRgb key = qRgb(keyColor & 0xFF, (keyColor >> 8) & 0xFF, (keyColor >> 16) & 0xFF);
@@ -53,18 +57,24 @@ void KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor
   for (int y = 0; y < area.height(); ++y) {
     const auto* from = reinterpret_cast<const QRgb*>(in.constScanLine(area.y() + y)) + area.x();
     auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+    // One pass the compiler can vectorise: exactly the key colour becomes transparent, and any
+    // difference from what the buffer held is noted.
     if (opaqueSource) {
-      // One pass the compiler can vectorise: exactly the key colour becomes transparent.
       for (int x = 0; x < width; ++x) {
         const QRgb p = from[x] | 0xFF000000u;
-        line[x] = p == key ? 0u : p;
+        const QRgb keyed = p == key ? 0u : p;
+        changed |= keyed ^ line[x];
+        line[x] = keyed;
       }
     } else {
       for (int x = 0; x < width; ++x) {
-        line[x] = from[x] == key ? 0u : qPremultiply(from[x]);
+        const QRgb keyed = from[x] == key ? 0u : qPremultiply(from[x]);
+        changed |= keyed ^ line[x];
+        line[x] = keyed;
       }
     }
   }
+  return changed != 0;
 }
 
 CVideoArea::CVideoArea(QWidget* parent) : QWidget(parent) {
@@ -89,9 +99,10 @@ void CVideoArea::SetLyricsFrame(const QImage& frame) {
 
 void CVideoArea::SetLyricsFrame(const QImage& frame, const QRect& source) {
   lyricsFrame_ = QImage();
-  KeyOutFrameInto(frame, source, kKeyColor, keyedFrame_);
+  const bool changed = KeyOutFrameInto(frame, source, kKeyColor, keyedFrame_) || !keyedValid_;
   keyedValid_ = true;
-  update();
+  // Most presents repeat the frame before them: those repaint nothing.
+  if (changed) update();
 }
 
 void CVideoArea::SetVideoRect(const QRect& rect) {
@@ -131,8 +142,15 @@ void CVideoArea::paintEvent(QPaintEvent*) {
         painter.drawImage(target.topLeft(), picture);
       } else {
         if (serial != scaledSerial_ || scaledPicture_.size() != target.size()) {
-          scaledPicture_ =
-              picture.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+          // Bilinear, on this thread: smooth scaling through the thread pool costs several
+          // times the processor time for a picture that changes 25 times a second.
+          if (scaledPicture_.size() != target.size()) {
+            scaledPicture_ = QImage(target.size(), QImage::Format_RGB32);
+          }
+          QPainter scaler(&scaledPicture_);
+          scaler.setRenderHint(QPainter::SmoothPixmapTransform);
+          scaler.setCompositionMode(QPainter::CompositionMode_Source);
+          scaler.drawImage(scaledPicture_.rect(), picture);
           scaledSerial_ = serial;
         }
         painter.drawImage(target.topLeft(), scaledPicture_);

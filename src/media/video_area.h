@@ -22,8 +22,8 @@ QRect PictureRect(const QRect& area, int aspectX, int aspectY, bool stretch);
 // opaque.
 QImage KeyOutFrame(const QImage& frame, uint32_t keyColor);
 // The same for the part `source` of frame (cut to the frame), written into out, whose buffer is
-// reused when it already has that size.
-void KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor, QImage& out);
+// reused when it already has that size. True when out changed.
+bool KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor, QImage& out);
 
 class CVideoArea : public QWidget {
  public:

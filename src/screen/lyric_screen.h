@@ -19,6 +19,7 @@
 #include "screen/text_sprites.h"
 
 class QPainter;
+class QPaintDevice;
 class QRectF;
 
 namespace lyrovox {
@@ -219,6 +220,13 @@ class CLyricScreen final : public ILyricScreen {
   QRect targetRect_;
   bool fullScreen_ = false;
   QImage offscreen_;
+  QRgb offscreenFill_ = 0;       // the colour the off-screen frame was last filled with
+  bool offscreenDrawn_ = false;  // something besides the fill was drawn on it (full screen)
+  // What the last windowed Render copied the whole fill onto.
+  const QPaintDevice* renderedDevice_ = nullptr;
+  QSize renderedSize_;
+  QRect renderedTarget_;
+  QRgb renderedFill_ = 0;
   std::u16string osdText_;
   int osdFrames_ = 0;
   bool nextSongBanner_ = false;
