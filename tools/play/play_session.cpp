@@ -126,8 +126,9 @@ PlaySession::PlaySession(PlayOptions options, std::ostream& out, std::ostream& e
   parts.messages = messages_.get();
   parts.makeAudioPlayer = [] { return std::make_unique<CAudioPlayer>(); };
   frame_ = std::make_unique<CMainFrame>(std::move(parts), settings_);
-  frame_->setDefaultBackgroundVideo(
-      FindDefaultBackgroundVideo(QCoreApplication::applicationDirPath()));
+  frame_->setDefaultBackgroundVideo(FindDefaultBackgroundVideo(
+      options_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                       : options_.programFolder));
 
   QObject::connect(frame_.get(), &CMainFrame::SongEnded, frame_.get(), [this] { OnSongEnded(); });
   sink_->SetPresentedHook([this] { OnPresented(); });

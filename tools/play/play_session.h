@@ -32,6 +32,7 @@ struct PlayOptions {
   bool quitAtEnd = false;  // quit when the song ends
   std::vector<int> atMs;   // song positions at which to save the window as PNG
   QString png;
+  QString programFolder;  // where the default background video is; the executable's folder
 };
 
 // Reads the command line (without the program name). False with a message on a bad one.
@@ -58,6 +59,7 @@ class PlaySession {
   CLyricScreen& screen() { return *screen_; }
   CScreenSurfaces& surfaces() { return *surfaces_; }
   TitlePanel& panel() { return *panel_; }
+  CFilePlayer& videoPlayer() { return *videoPlayer_; }
   const PlayMeasure& measure() const { return measure_; }
 
  private:
