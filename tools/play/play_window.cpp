@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QScreen>
 
 namespace lyrovox {
 
@@ -20,9 +21,13 @@ void PlayWindow::SetFullScreen(bool on) {
   // draws it scaled into the target.
   screen_.SetFullScreen(on);
   if (on) {
+    normalGeometry_ = geometry();
     showFullScreen();
+    // Without a window manager to honour the request the window is sized by hand.
+    if (const QScreen* display = screen()) setGeometry(display->geometry());
   } else {
     showNormal();
+    if (normalGeometry_.isValid()) setGeometry(normalGeometry_);
   }
 }
 

@@ -35,6 +35,7 @@ class PlayWindow final : public QWidget, public IVideoWindow {
   CLyricScreen& screen_;
   CVideoArea* area_;  // a child: owned by the window
   bool fullScreen_ = false;
+  QRect normalGeometry_;  // the window's place before full screen
   std::function<void()> closing_;
 };
 
