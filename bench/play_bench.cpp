@@ -13,7 +13,7 @@
 #include "app/video_area_sink.h"
 #include "controller/main_frame.h"
 #include "media/video_area.h"
-#include "render/clock_players.h"
+#include "render/simulated_parts.h"
 #include "screen/lyric_screen.h"
 #include "screen/screen_settings.h"
 #include "screen/screen_surfaces.h"
@@ -24,15 +24,6 @@ namespace {
 constexpr QSize kScreen(1920, 1080);
 constexpr QSize kWindow(1280, 720);
 constexpr int kTickMs = 30;
-
-class AreaWindow final : public IVideoWindow {
- public:
-  explicit AreaWindow(QSize size) : size_(size) {}
-  QRect GetVideoRect() const override { return QRect(QPoint(0, 0), size_); }
-
- private:
-  QSize size_;
-};
 
 struct Loop {
   explicit Loop(bool fullScreen)
@@ -70,7 +61,7 @@ struct Loop {
   SimulatedClock clock;
   CLyricScreen screen;
   CVideoArea area;
-  AreaWindow window;
+  FixedVideoArea window;
   VideoAreaSink sink;
   CScreenSurfaces surfaces;
   ClockVideoPlayer video;

@@ -48,17 +48,8 @@ int32_t ClampMs(uint32_t ms) {
 }  // namespace
 
 bool ParsePlayArgs(const QStringList& args, PlayOptions& o, QString& error) {
-  auto value = [&](qsizetype& i, QString& out) {
-    if (i + 1 >= args.size()) {
-      error = QStringLiteral("%1 needs a value").arg(args[i]);
-      return false;
-    }
-    out = args[++i];
-    return true;
-  };
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
-    QString v;
     if (a == u"--fullscreen") {
       o.fullScreen = true;
     } else if (a == u"--measure") {
@@ -67,41 +58,13 @@ bool ParsePlayArgs(const QStringList& args, PlayOptions& o, QString& error) {
       o.quitAtEnd = true;
     } else if (a == u"--size") {
       QSize size;
-      if (!value(i, v)) return false;
-      if (!ParseSize(v, size)) {
-        error = QStringLiteral("--size wants WIDTHxHEIGHT, not %1").arg(v);
-        return false;
-      }
+      if (!TakeSize(args, i, size, error)) return false;
       o.windowSize = size;
-    } else if (a == u"--at") {
-      int ms = 0;
-      if (!value(i, v)) return false;
-      if (!ParseSeconds(v, ms)) {
-        error = QStringLiteral("--at wants seconds, not %1").arg(v);
-        return false;
-      }
-      o.atMs.push_back(ms);
-    } else if (a == u"--png") {
-      if (!value(i, o.png)) return false;
-    } else if (a.startsWith(u"--")) {
-      error = QStringLiteral("unknown option %1").arg(a);
-      return false;
-    } else if (o.song.isEmpty()) {
-      o.song = a;
-    } else {
-      error = QStringLiteral("one song at a time (%1 and %2)").arg(o.song, a);
+    } else if (!TakeSongOrShot(args, i, o, error)) {
       return false;
     }
   }
-  if (o.song.isEmpty()) {
-    error = QStringLiteral("no song given");
-    return false;
-  }
-  if (o.png.isEmpty() != o.atMs.empty()) {
-    error = QStringLiteral("--png and --at go together");
-    return false;
-  }
-  return true;
+  return CheckSongAndShots(o, error);
 }
 
 PlaySession::PlaySession(PlayOptions options, std::ostream& out, std::ostream& err)

@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/tool_args.h"
 #include "controller/main_frame.h"
 #include "media/file_player.h"
 #include "play/play_measure.h"
@@ -24,15 +25,13 @@ class TitlePanel;
 class VideoAreaSink;
 class MessageBoxes;
 
-struct PlayOptions {
-  QString song;
+// The song, and the window saved as PNG at --at times of the song.
+struct PlayOptions : SongAndShots {
   std::optional<QSize> windowSize;  // the window's size; from the screen's size when not given
   bool fullScreen = false;
   bool measure = false;    // print the measurements when the song ends, then quit
   bool quitAtEnd = false;  // quit when the song ends
-  std::vector<int> atMs;   // song positions at which to save the window as PNG
-  QString png;
-  QString programFolder;  // where the default background video is; the executable's folder
+  QString programFolder;   // where the default background video is; the executable's folder
 };
 
 // Reads the command line (without the program name). False with a message on a bad one.

@@ -10,7 +10,7 @@
 
 #include "common/tool_args.h"
 #include "controller/main_frame.h"
-#include "render/clock_players.h"
+#include "render/simulated_parts.h"
 #include "screen/lyric_screen.h"
 #include "screen/screen_settings.h"
 #include "screen/screen_surfaces.h"
@@ -49,16 +49,6 @@ class TimesPanel final : public IControlPanel {
  private:
   int32_t position_ = 0;
   int32_t duration_ = 0;
-};
-
-// The video area: the target, at the top left of the screen.
-class TargetWindow final : public IVideoWindow {
- public:
-  explicit TargetWindow(QSize size) : size_(size) {}
-  QRect GetVideoRect() const override { return QRect(QPoint(0, 0), size_); }
-
- private:
-  QSize size_;
 };
 
 class ErrorsToStream final : public IMessagePort {
@@ -110,48 +100,27 @@ QImage VideoArea(const QImage& frame, const CLyricScreen& screen,
 }  // namespace
 
 bool ParseRenderArgs(const QStringList& args, RenderOptions& o, QString& error) {
-  auto value = [&](qsizetype& i, QString& out) {
-    if (i + 1 >= args.size()) {
-      error = QStringLiteral("%1 needs a value").arg(args[i]);
-      return false;
-    }
-    out = args[++i];
-    return true;
-  };
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     QString v;
     if (a == u"--fullscreen") {
       o.fullScreen = true;
-    } else if (a == u"--size" || a == u"--target") {
+    } else if (a == u"--size") {
+      if (!TakeSize(args, i, o.size, error)) return false;
+    } else if (a == u"--target") {
       QSize size;
-      if (!value(i, v)) return false;
-      if (!ParseSize(v, size)) {
-        error = QStringLiteral("%1 wants WIDTHxHEIGHT, not %2").arg(a, v);
-        return false;
-      }
-      if (a == u"--size") {
-        o.size = size;
-      } else {
-        o.target = size;
-      }
-    } else if (a == u"--at" || a == u"--from" || a == u"--to" || a == u"--duration") {
-      int ms = 0;
-      if (!value(i, v)) return false;
-      if (!ParseSeconds(v, ms)) {
-        error = QStringLiteral("%1 wants seconds, not %2").arg(a, v);
-        return false;
-      }
-      if (a == u"--at") o.atMs.push_back(ms);
-      if (a == u"--from") o.fromMs = ms;
-      if (a == u"--to") o.toMs = ms;
-      if (a == u"--duration") o.durationMs = ms;
-    } else if (a == u"--png") {
-      if (!value(i, o.png)) return false;
+      if (!TakeSize(args, i, size, error)) return false;
+      o.target = size;
+    } else if (a == u"--from") {
+      if (!TakeSeconds(args, i, o.fromMs, error)) return false;
+    } else if (a == u"--to") {
+      if (!TakeSeconds(args, i, o.toMs, error)) return false;
+    } else if (a == u"--duration") {
+      if (!TakeSeconds(args, i, o.durationMs, error)) return false;
     } else if (a == u"--frames") {
-      if (!value(i, o.framesDir)) return false;
+      if (!TakeValue(args, i, o.framesDir, error)) return false;
     } else if (a == u"--background") {
-      if (!value(i, v)) return false;
+      if (!TakeValue(args, i, v, error)) return false;
       const QColor color = QColor::fromString(v);
       if (!color.isValid()) {
         error = QStringLiteral("--background wants a colour such as #102030, not %1").arg(v);
@@ -159,10 +128,10 @@ bool ParseRenderArgs(const QStringList& args, RenderOptions& o, QString& error) 
       }
       o.background = color;
     } else if (a == u"--reserved") {
-      if (!value(i, v)) return false;
+      if (!TakeValue(args, i, v, error)) return false;
       o.reserved << v;
     } else if (a == u"--type") {
-      if (!value(i, v)) return false;
+      if (!TakeValue(args, i, v, error)) return false;
       for (QChar c : v) {
         if (!c.isDigit() || c.unicode() > '9') {
           error = QStringLiteral("--type wants digits, not %1").arg(v);
@@ -171,25 +140,12 @@ bool ParseRenderArgs(const QStringList& args, RenderOptions& o, QString& error) 
       }
       o.typedNumber = v;
     } else if (a == u"--typed-title") {
-      if (!value(i, o.typedTitle)) return false;
-    } else if (a.startsWith(u"--")) {
-      error = QStringLiteral("unknown option %1").arg(a);
-      return false;
-    } else if (o.song.isEmpty()) {
-      o.song = a;
-    } else {
-      error = QStringLiteral("one song at a time (%1 and %2)").arg(o.song, a);
+      if (!TakeValue(args, i, o.typedTitle, error)) return false;
+    } else if (!TakeSongOrShot(args, i, o, error)) {
       return false;
     }
   }
-  if (o.song.isEmpty()) {
-    error = QStringLiteral("no song given");
-    return false;
-  }
-  if (o.png.isEmpty() != o.atMs.empty()) {
-    error = QStringLiteral("--png and --at go together");
-    return false;
-  }
+  if (!CheckSongAndShots(o, error)) return false;
   if (!o.framesDir.isEmpty() && (o.fromMs < 0 || o.toMs < o.fromMs)) {
     error = QStringLiteral("--frames needs --from S and --to S, from not after to");
     return false;
@@ -219,7 +175,7 @@ int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
   clock.durationMs = static_cast<uint32_t>(std::max(o.durationMs, 0));
   ClockVideoPlayer video(clock);
   TimesPanel panel;
-  TargetWindow window(o.target.value_or(o.size));
+  FixedVideoArea window(o.target.value_or(o.size));
   ErrorsToStream messages(err);
 
   CMainFrame::Parts parts;

@@ -15,13 +15,11 @@
 
 namespace lyrovox {
 
-struct RenderOptions {
-  QString song;
+// The song, and the frames to write to png at --at times.
+struct RenderOptions : SongAndShots {
   QSize size{1920, 1080};       // the screen: the layout and the back surface
   std::optional<QSize> target;  // the video area at the top left; the whole screen by default
   bool fullScreen = false;
-  std::vector<int> atMs;  // frames to write to png
-  QString png;
   QString framesDir;  // every frame from fromMs to toMs
   int fromMs = -1;
   int toMs = -1;
