@@ -128,7 +128,8 @@ TEST_F(PlayTest, TheKeysReachTheControllerThroughTheAcceleratorTable) {
   EXPECT_EQ(frame.settings().audioChannel, 1);  // one audio stream: the channels step
   EXPECT_GT(session.screen().MessageFrames(), 0);
   QTest::keyClick(&window, Qt::Key_Right, Qt::ControlModifier);
-  EXPECT_NE(session.panel().Text().indexOf("Speed: 1.05X"), -1) << session.panel().Text().toStdString();
+  EXPECT_NE(session.panel().Text().indexOf("Speed: 1.05X"), -1)
+      << session.panel().Text().toStdString();
   QTest::keyClick(&window, Qt::Key_End, Qt::ControlModifier | Qt::AltModifier);
   EXPECT_FALSE(frame.isPlaying());
   QTest::keyClick(&window, Qt::Key_Insert, Qt::ControlModifier | Qt::AltModifier);
