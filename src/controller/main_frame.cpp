@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QTimerEvent>
 #include <algorithm>
+#include <climits>
 
+#include "controller/commands.h"
 #include "controller/lyric_source.h"
 #include "controller/song_paths.h"
 #include "controller/zip_song.h"
@@ -19,6 +21,15 @@ namespace {
 QString ToQString(std::u16string_view text) {
   return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
 }
+
+// The players' unsigned milliseconds as the panel's and the feed's signed ones.
+int32_t ToMs(uint32_t ms) {
+  return static_cast<int32_t>(std::min<uint32_t>(ms, INT32_MAX));
+}
+
+// The next-song banner shows while the song is between 30 and 20 seconds from its end.
+constexpr int64_t kBannerFromMs = 30000;
+constexpr int64_t kBannerToMs = 20000;
 
 }  // namespace
 
@@ -45,7 +56,7 @@ bool CMainFrame::PlaySong(const QString& path) {
 
   if (settings_.useOriginalVideo != 0 && IsVideoSongPath(path)) {
     if (playerKind_ == kPlayerKindAudio) CloseAudioSong();
-    playerKind_ = kPlayerKindVideo;
+    SetPlayerKind(kPlayerKindVideo);
     StopVideoPlayback();
     if (parts_.videoPlayer != nullptr) {
       if (parts_.panel != nullptr) parts_.panel->SetSeekable(true);
@@ -68,7 +79,7 @@ bool CMainFrame::PlaySong(const QString& path) {
     StopVideoPlayback();
     RestartBackgroundVideo();
   }
-  playerKind_ = kPlayerKindAudio;
+  SetPlayerKind(kPlayerKindAudio);
   PlayAudioSong(path);
   return true;
 }
@@ -110,7 +121,7 @@ int32_t CMainFrame::PlayZipSong(const QString& path) {
       StopVideoPlayback();
       RestartBackgroundVideo();
     }
-    playerKind_ = kPlayerKindAudio;
+    SetPlayerKind(kPlayerKindAudio);
     PlayAudioSong(zip.songFile);
   }
   return zip.entryCount;
@@ -127,7 +138,7 @@ void CMainFrame::LoadSongLyrics(const QString& path) {
 }
 
 void CMainFrame::LoadLyricsForKind(const QString& path, int kind) {
-  syllableCursor_ = 0;
+  feed_.Reset();
   const LyricSource source = LoadLyricSource(path, kind, *lyricStore_);
   SetLyricMode(source.lyricMode);
 
@@ -207,20 +218,47 @@ bool CMainFrame::StartVideoPlayback() {
   IVideoPlayer* video = parts_.videoPlayer;
   if (video == nullptr || !video->CreateGraph()) return false;
   ApplyChannelMode();
-  if (parts_.screen != nullptr) ApplyLanguage(0);
+
+  ILyricScreen* screen = parts_.screen;
+  IScreenSurfaces* surfaces = parts_.surfaces;
+  if (surfaces != nullptr) {
+    if (surfaces->Create() != 0) {
+      // Without surfaces no frame can be shown: playback does not start.
+      if (parts_.messages != nullptr) parts_.messages->ShowErrorBox(surfaces->ErrorText());
+      video->Destroy();
+      return false;
+    }
+    const QSize size = surfaces->ScreenSize();
+    if (screen != nullptr) screen->SetScreenSize(size.width(), size.height());
+  }
+  if (screen != nullptr) ApplyLanguage(0);
+
   QObject* window = parts_.videoWindow != nullptr ? parts_.videoWindow : this;
-  if (video->Open(window) != 0 || !video->Pause() || !video->Play()) {
+  if (video->Open(window) != 0 || !video->Pause()) {
     video->Destroy();
     return false;
   }
+  if (surfaces != nullptr) surfaces->SetVideoShown(true);
+  if (screen != nullptr && parts_.videoArea != nullptr) {
+    const QRect area = parts_.videoArea->GetVideoRect();
+    screen->SetTargetRect(area.left(), area.top(), area.right() + 1, area.bottom() + 1);
+  }
+  if (surfaces != nullptr) surfaces->Present();
+  if (!video->Play()) {
+    video->Destroy();
+    return false;
+  }
+
   if (parts_.panel != nullptr) parts_.panel->SetVolumeDisplay(volume_);
   SetVolume(volume_);
   video->SetAudioTrack(settings_.audioTrack);
   // The second track of a two-track video is a whole mix: no channel is left out of it.
   if (video->GetAudioTrack() >= 1 && settings_.audioChannel > 0) video->SetChannelBoth();
   if (parts_.panel != nullptr) parts_.panel->ShowAudioTrack(video->GetAudioTrack());
-  numberEntryTimer_.start(kMainLoopPeriodMs, Qt::PreciseTimer, this);
+  // Equal periods keep the order the timers were started in, so each present comes right after
+  // the lyric tick and shows the frame that tick composed.
   lyricTimer_.start(kMainLoopPeriodMs, Qt::PreciseTimer, this);
+  numberEntryTimer_.start(kMainLoopPeriodMs, Qt::PreciseTimer, this);
   return true;
 }
 
@@ -229,6 +267,10 @@ void CMainFrame::StopVideoPlayback() {
   lyricTimer_.stop();
   IVideoPlayer* video = parts_.videoPlayer;
   if (video != nullptr && video->State() != 0) {
+    if (parts_.surfaces != nullptr) {
+      parts_.surfaces->SetVideoShown(false);
+      parts_.surfaces->Present();
+    }
     video->Stop();
     video->Destroy();
   }
@@ -263,9 +305,48 @@ void CMainFrame::RestartBackgroundVideo() {
 }
 
 void CMainFrame::OnTimer(int id) {
-  // The number entry counts down here; the lyric tick's work (positions, lyric feed, banner,
-  // composing) and presenting belong to the lyrics screen's loop.
-  if (id == kNumberEntryTimer && numberEntryCountdown_ > 0) --numberEntryCountdown_;
+  if (id == kNumberEntryTimer) {
+    // At 1 the typed number is taken as if Enter were pressed (the number entry's work); the
+    // countdown then rests at 0 until the next typed character.
+    if (numberEntryCountdown_ > 0) --numberEntryCountdown_;
+    if (parts_.surfaces != nullptr) parts_.surfaces->Present();
+  } else if (id == kLyricTimer) {
+    RunLyricTick();
+  }
+}
+
+void CMainFrame::RunLyricTick() {
+  ILyricScreen* screen = parts_.screen;
+  IControlPanel* panel = parts_.panel;
+  // The playing player's clock. A closed player has none: a stopped or ended song must not put
+  // its lyrics back on the idle screen.
+  IMediaPlayer* player = nullptr;
+  if (playerKind_ == kPlayerKindVideo) player = parts_.videoPlayer;
+  if (playerKind_ == kPlayerKindAudio) player = audioPlayer_.get();
+  if (player != nullptr) {
+    const int32_t position = ToMs(player->GetPositionMs());
+    if (panel != nullptr) {
+      panel->SetPosition(position);
+      panel->SetDuration(ToMs(player->GetDurationMs()));
+    }
+    if (screen != nullptr && player->State() != 0) {
+      const bool video = playerKind_ == kPlayerKindVideo;
+      if (lyricMode_ == kLyricModeText) {
+        feed_.Step(*lyricStore_, position, video, *screen);
+      } else if (video && position > LyricFeed::kNoLyricsClearMs) {
+        // A video song without text lyrics: the title slides away and the video shows.
+        screen->ResetLyrics();
+        screen->SetPlayState(kPlayStateSinging);
+      } else if (!video && lyricMode_ == kLyricModeCdg) {
+        screen->UpdateCdg(position / 10);
+      }
+    }
+  }
+  if (panel != nullptr && screen != nullptr) {
+    const int64_t remaining = int64_t{panel->Duration()} - panel->Position();
+    screen->SetNextSongBanner(remaining > kBannerToMs && remaining < kBannerFromMs);
+  }
+  if (screen != nullptr) screen->Compose();
 }
 
 void CMainFrame::timerEvent(QTimerEvent* e) {
@@ -297,6 +378,7 @@ int CMainFrame::OnGraphEvent() {
   while (audioPlayer_->GetEvent(code)) {
     if (code == 1 || code == 2 || code == 3) {
       PlayNextSong();
+      emit SongEnded();
       return 1;
     }
   }
@@ -327,6 +409,7 @@ void CMainFrame::OnVideoEnded() {
   }
   if (parts_.panel != nullptr) parts_.panel->SetSeekable(true);
   PlayNextSong();
+  emit SongEnded();
 }
 
 void CMainFrame::StopSong() {
@@ -338,7 +421,19 @@ void CMainFrame::StopSong() {
   } else {
     CloseAudioSong();
   }
-  playerKind_ = kPlayerKindAudio;
+  SetPlayerKind(kPlayerKindAudio);
+}
+
+void CMainFrame::ReplaySong() {
+  if (currentSongPath_.size() < 5) return;
+  // Opening the song again gives it its own title; the one shown before (a reserved row's, a
+  // DVD song's) is kept.
+  const QString title = currentSongTitle_;
+  const QString path = currentSongPath_;
+  PlaySong(path);
+  if (parts_.screen != nullptr) parts_.screen->SetSongTitle(title);
+  if (parts_.panel != nullptr) parts_.panel->SetSongTitle(title);
+  currentSongTitle_ = title;
 }
 
 void CMainFrame::PlayNextSong() {
@@ -347,11 +442,18 @@ void CMainFrame::PlayNextSong() {
   if (settings_.reservedListEnable != 0) PlayNextReserved();
 }
 
+void CMainFrame::PlayPreviousSong() {
+  CloseAudioSong();
+  // The reserved list keeps no history: the current song starts again. The song list's walk
+  // belongs to the play list window.
+  if (settings_.reservedListEnable != 0) ReplaySong();
+}
+
 void CMainFrame::PlayNextReserved() {
   // No song is reserved: a video song gives the screen back to the background.
   if (playerKind_ == kPlayerKindVideo) {
     StopVideoPlayback();
-    playerKind_ = kPlayerKindAudio;
+    SetPlayerKind(kPlayerKindAudio);
     RestartBackgroundVideo();
     if (parts_.panel != nullptr) parts_.panel->SetSongTitle(QStringLiteral("Please select a song"));
   }
@@ -409,6 +511,48 @@ void CMainFrame::ChangeRate(bool faster) {
   if (rate > 0 && parts_.panel != nullptr) parts_.panel->ShowRate(rate);
 }
 
+bool CMainFrame::OnCommand(int id) {
+  switch (id) {
+    case kCommandPlayNextSong:
+      PlayNextSong();
+      return true;
+    case kCommandPlayPreviousSong:
+      PlayPreviousSong();
+      return true;
+    case kCommandStopSong:
+      StopSong();
+      return true;
+    case kCommandReplaySong:
+      ReplaySong();
+      return true;
+    case kCommandSlowDown:
+      SlowDown();
+      return true;
+    case kCommandSpeedUp:
+      SpeedUp();
+      return true;
+    case kCommandVolumeUp:
+      VolumeUp();
+      return true;
+    case kCommandVolumeDown:
+      VolumeDown();
+      return true;
+    case kCommandCycleAudio:
+      CycleAudio();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CMainFrame::OnDestroy() {
+  StopVideoPlayback();
+  isPlaying_ = false;
+  if (audioPlayer_ && audioPlayer_->State() != 0) audioPlayer_->Stop();
+  if (audioPlayer_) audioPlayer_->Destroy();
+  if (parts_.surfaces != nullptr) parts_.surfaces->Release();
+}
+
 void CMainFrame::SeekVideoSong(int ms) {
   // Audio songs cannot be sought.
   if (playerKind_ != kPlayerKindVideo || parts_.videoPlayer == nullptr) return;
@@ -422,6 +566,11 @@ IMediaPlayer* CMainFrame::CurrentPlayer() const {
 
 void CMainFrame::ShowOnScreen(const QString& text) {
   if (parts_.screen != nullptr) parts_.screen->ShowMessage(text);
+}
+
+void CMainFrame::SetPlayerKind(int kind) {
+  playerKind_ = kind;
+  if (parts_.screen != nullptr) parts_.screen->SetPlayerKind(kind);
 }
 
 void CMainFrame::SetLyricMode(int mode) {

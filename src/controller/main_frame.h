@@ -1,8 +1,9 @@
 #pragma once
 
-// The playback controller: opens songs, chooses their lyric source and hands them to the players.
-// It reaches the screen, the control panel and the players only through the interfaces of
-// ports.h, so that its logic runs without a display.
+// The playback controller: opens songs, chooses their lyric source, hands them to the players and
+// runs the main loop (two 30 ms timers that feed the lyrics screen and present its frames). It
+// reaches the screen, the control panel and the players only through the interfaces of ports.h,
+// so that its logic runs without a display.
 
 #include <QBasicTimer>
 #include <QObject>
@@ -13,6 +14,7 @@
 #include "controller/ports.h"
 #include "controller/settings.h"
 #include "lyrics/lyric_store.h"
+#include "screen/lyric_feed.h"
 
 namespace lyrovox {
 
@@ -38,6 +40,10 @@ class CMainFrame : public QObject {
  public:
   struct Parts {
     ILyricScreen* screen = nullptr;
+    // The lyrics screen's display surfaces, made when a video graph starts.
+    IScreenSurfaces* surfaces = nullptr;
+    // The video area the frames are shown in (the target of the screen); null: the whole screen.
+    IVideoWindow* videoArea = nullptr;
     IControlPanel* panel = nullptr;
     IVideoPlayer* videoPlayer = nullptr;
     IMessagePort* messages = nullptr;
@@ -71,7 +77,9 @@ class CMainFrame : public QObject {
   // Channel mode of the settings applied to both players and shown on the control panel.
   void ApplyChannelMode();
 
-  // The main loop and the players' events.
+  // The main loop and the players' events. Timer 1020: the number entry's countdown, then a
+  // present. Timer 1023: positions to the control panel, the lyric feed or the CD+G picture,
+  // the next-song banner, then the next frame is composed.
   void OnTimer(int id);
   // The audio player's graph events: 1 when one of them ended the song.
   int OnGraphEvent();
@@ -79,9 +87,14 @@ class CMainFrame : public QObject {
   void OnVideoGraphEvent();
   void OnVideoEnded();
 
-  // Commands.
+  // Commands: one of the ids of commands.h, as the accelerator keys give them. False for an id
+  // without an operation.
+  bool OnCommand(int id);
   void StopSong();
+  // Play: the current song from its start (there is no pause).
+  void ReplaySong();
   void PlayNextSong();
+  void PlayPreviousSong();
   void PlayNextReserved();
   void CycleAudio();
   void VolumeUp();
@@ -91,11 +104,14 @@ class CMainFrame : public QObject {
   void SpeedUp();
   void SlowDown();
   void SeekVideoSong(int ms);
+  // The window is going away: the video graph and the audio song stop.
+  void OnDestroy();
 
   int playerKind() const { return playerKind_; }
   int lyricMode() const { return lyricMode_; }
   bool isPlaying() const { return isPlaying_; }
-  int syllableCursor() const { return syllableCursor_; }
+  int syllableCursor() const { return feed_.syllableCursor(); }
+  const LyricFeed& lyricFeed() const { return feed_; }
   int volume() const { return volume_; }
   bool timersRunning() const { return numberEntryTimer_.isActive() && lyricTimer_.isActive(); }
   int numberEntryCountdown() const { return numberEntryCountdown_; }
@@ -114,12 +130,18 @@ class CMainFrame : public QObject {
   const Settings& settings() const { return settings_; }
   IAudioPlayer* audioPlayer() const { return audioPlayer_.get(); }
 
+ signals:
+  // The playing song's end event arrived (and the next song, if any, was started).
+  void SongEnded();
+
  protected:
   bool event(QEvent* e) override;
   void timerEvent(QTimerEvent* e) override;
 
  private:
   void SetLyricMode(int mode);
+  void SetPlayerKind(int kind);
+  void RunLyricTick();
   void ShowOnScreen(const QString& text);
   // The player of the current kind: the audio player for audio songs, else the video player.
   IMediaPlayer* CurrentPlayer() const;
@@ -129,11 +151,11 @@ class CMainFrame : public QObject {
   Settings settings_;
   std::unique_ptr<LyricStore> lyricStore_;  // about half a megabyte: kept off the stack
   std::unique_ptr<IAudioPlayer> audioPlayer_;
+  LyricFeed feed_;  // its cursor is the song's syllable cursor
 
   int playerKind_ = kPlayerKindNone;
   int lyricMode_ = kLyricModeNone;
   bool isPlaying_ = false;
-  int syllableCursor_ = 0;
   int volume_ = 100;
   int lastSongNumber_ = 0;
   int numberEntryCountdown_ = kNumberEntryTicks;

@@ -27,32 +27,54 @@ QRect PictureRect(const QRect& area, int aspectX, int aspectY, bool stretch) {
 }
 
 QImage KeyOutFrame(const QImage& frame, uint32_t keyColor) {
-  if (frame.isNull()) return {};
-  const QImage source =
-      frame.format() == QImage::Format_RGB32 || frame.format() == QImage::Format_ARGB32
-          ? frame
-          : frame.convertToFormat(QImage::Format_RGB32);
-  QImage out(source.size(), QImage::Format_ARGB32_Premultiplied);
+  QImage out;
+  KeyOutFrameInto(frame, frame.rect(), keyColor, out);
+  return out;
+}
+
+bool KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor, QImage& out) {
+  const QRect area = source & frame.rect();
+  if (frame.isNull() || area.isEmpty()) {
+    const bool changed = !out.isNull();
+    out = QImage();
+    return changed;
+  }
+  const bool direct =
+      frame.format() == QImage::Format_RGB32 || frame.format() == QImage::Format_ARGB32;
+  const QImage converted = direct ? QImage() : frame.convertToFormat(QImage::Format_RGB32);
+  const QImage& in = direct ? frame : converted;
+  QRgb changed = 0;
+  if (out.size() != area.size() || out.format() != QImage::Format_ARGB32_Premultiplied) {
+    out = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull()) return true;
+    out.fill(0);  // the pass below compares with what the buffer held
+    changed = 1;
+  }
   // 0x00BBGGRR to the 0xAARRGGBB of an opaque pixel.
   const QRgb key = qRgb(keyColor & 0xFF, (keyColor >> 8) & 0xFF, (keyColor >> 16) & 0xFF);
-  const bool opaqueSource = source.format() == QImage::Format_RGB32;
-  for (int y = 0; y < source.height(); ++y) {
-    const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+  const bool opaqueSource = in.format() == QImage::Format_RGB32;
+  const int width = area.width();
+  for (int y = 0; y < area.height(); ++y) {
+    const auto* from = reinterpret_cast<const QRgb*>(in.constScanLine(area.y() + y)) + area.x();
     auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-    const int width = source.width();
+    // One pass the compiler can vectorise: exactly the key colour becomes transparent, and any
+    // difference from what the buffer held is noted.
     if (opaqueSource) {
-      // One pass the compiler can vectorise: exactly the key colour becomes transparent.
       for (int x = 0; x < width; ++x) {
-        const QRgb p = in[x] | 0xFF000000u;
-        line[x] = p == key ? 0u : p;
+        const QRgb p = from[x] | 0xFF000000u;
+        const QRgb keyed = p == key ? 0u : p;
+        changed |= keyed ^ line[x];
+        line[x] = keyed;
       }
     } else {
       for (int x = 0; x < width; ++x) {
-        line[x] = in[x] == key ? 0u : qPremultiply(in[x]);
+        const QRgb keyed = from[x] == key ? 0u : qPremultiply(from[x]);
+        changed |= keyed ^ line[x];
+        line[x] = keyed;
       }
     }
   }
-  return out;
+  return changed != 0;
 }
 
 CVideoArea::CVideoArea(QWidget* parent) : QWidget(parent) {
@@ -64,6 +86,8 @@ CVideoArea::~CVideoArea() = default;
 
 void CVideoArea::SetFrameSource(std::shared_ptr<VideoFrameHolder> frames) {
   frames_ = std::move(frames);
+  scaledPicture_ = QImage();
+  scaledSerial_ = 0;
   update();
 }
 
@@ -71,6 +95,14 @@ void CVideoArea::SetLyricsFrame(const QImage& frame) {
   lyricsFrame_ = frame;
   keyedValid_ = false;
   update();
+}
+
+void CVideoArea::SetLyricsFrame(const QImage& frame, const QRect& source) {
+  lyricsFrame_ = QImage();
+  const bool changed = KeyOutFrameInto(frame, source, kKeyColor, keyedFrame_) || !keyedValid_;
+  keyedValid_ = true;
+  // Most presents repeat the frame before them: those repaint nothing.
+  if (changed) update();
 }
 
 void CVideoArea::SetVideoRect(const QRect& rect) {
@@ -98,23 +130,43 @@ void CVideoArea::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::black);
   if (frames_) {
-    const QImage picture = frames_->Frame(&paintedSerial_);
+    uint64_t serial = 0;
+    const QImage picture = frames_->Frame(&serial);
+    paintedSerial_ = serial;
     if (!picture.isNull()) {
       int aspectX = 0;
       int aspectY = 0;
       frames_->NativeSize(nullptr, nullptr, &aspectX, &aspectY);
       const QRect target = PictureRect(videoRect(), aspectX, aspectY, frames_->stretch());
-      painter.setRenderHint(QPainter::SmoothPixmapTransform);
-      painter.drawImage(target, picture);
+      if (target.size() == picture.size()) {
+        painter.drawImage(target.topLeft(), picture);
+      } else {
+        if (serial != scaledSerial_ || scaledPicture_.size() != target.size()) {
+          // Bilinear, on this thread: smooth scaling through the thread pool costs several
+          // times the processor time for a picture that changes 25 times a second.
+          if (scaledPicture_.size() != target.size()) {
+            scaledPicture_ = QImage(target.size(), QImage::Format_RGB32);
+          }
+          QPainter scaler(&scaledPicture_);
+          scaler.setRenderHint(QPainter::SmoothPixmapTransform);
+          scaler.setCompositionMode(QPainter::CompositionMode_Source);
+          scaler.drawImage(scaledPicture_.rect(), picture);
+          scaledSerial_ = serial;
+        }
+        painter.drawImage(target.topLeft(), scaledPicture_);
+      }
     }
   }
-  if (!lyricsFrame_.isNull()) {
-    if (!keyedValid_) {
-      keyedFrame_ = KeyOutFrame(lyricsFrame_, kKeyColor);
-      keyedValid_ = true;
+  if (!keyedValid_ && !lyricsFrame_.isNull()) {
+    KeyOutFrameInto(lyricsFrame_, lyricsFrame_.rect(), kKeyColor, keyedFrame_);
+    keyedValid_ = true;
+  }
+  if (keyedValid_ && !keyedFrame_.isNull()) {
+    if (keyedFrame_.size() == size()) {
+      painter.drawImage(0, 0, keyedFrame_);
+    } else {
+      painter.drawImage(rect(), keyedFrame_);
     }
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(rect(), keyedFrame_);
   }
 }
 

@@ -21,6 +21,9 @@ QRect PictureRect(const QRect& area, int aspectX, int aspectY, bool stretch);
 // The lyrics frame made ready for drawing over video: key-colour pixels transparent, the rest
 // opaque.
 QImage KeyOutFrame(const QImage& frame, uint32_t keyColor);
+// The same for the part `source` of frame (cut to the frame), written into out, whose buffer is
+// reused when it already has that size. True when out changed.
+bool KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor, QImage& out);
 
 class CVideoArea : public QWidget {
  public:
@@ -31,6 +34,8 @@ class CVideoArea : public QWidget {
   void SetFrameSource(std::shared_ptr<VideoFrameHolder> frames);
   // The lyrics screen's presented frame, drawn over the whole area; a null image draws none.
   void SetLyricsFrame(const QImage& frame);
+  // The part `source` of a presented frame, keyed out at once: the frame may change afterwards.
+  void SetLyricsFrame(const QImage& frame, const QRect& source);
   // Where the picture goes, in widget coordinates; an empty rectangle means the whole area.
   void SetVideoRect(const QRect& rect);
   QRect videoRect() const;
@@ -49,6 +54,9 @@ class CVideoArea : public QWidget {
   bool keyedValid_ = false;
   QRect videoRect_;
   uint64_t paintedSerial_ = 0;
+  // The picture scaled to its place: lyrics change more often than the picture does.
+  QImage scaledPicture_;
+  uint64_t scaledSerial_ = 0;
   int pollTimer_ = 0;
 };
 

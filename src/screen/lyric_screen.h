@@ -19,11 +19,12 @@
 #include "screen/text_sprites.h"
 
 class QPainter;
+class QPaintDevice;
 class QRectF;
 
 namespace lyrovox {
 
-class CLyricScreen final : public ILyricScreen, public ILyricFeedScreen {
+class CLyricScreen final : public ILyricScreen {
  public:
   // Capacities of the text fields, terminator included.
   static constexpr size_t kLineUnits = 256;
@@ -57,9 +58,9 @@ class CLyricScreen final : public ILyricScreen, public ILyricFeedScreen {
   void FlipSingingLine() override { singingLowerLine_ = !singingLowerLine_; }
 
   // --- Layout, fonts and colours ---
-  void SetScreenSize(int width, int height);
-  void SetTargetRect(int left, int top, int right, int bottom);
-  void SetFullScreen(bool on) { fullScreen_ = on; }
+  void SetScreenSize(int width, int height) override;
+  void SetTargetRect(int left, int top, int right, int bottom) override;
+  void SetFullScreen(bool on) override { fullScreen_ = on; }
   void SetFontName(const QString& name);
   // The "DefaultFontSizeValue" setting; ApplyFontSettings corrects it into 50..100, and the
   // controller writes the corrected value back.
@@ -76,17 +77,19 @@ class CLyricScreen final : public ILyricScreen, public ILyricFeedScreen {
   void SetReservedListEnable(int enabled) { reservedListEnable_ = enabled; }
   // Player kind 0 nothing yet, 1 audio song, 2 video song; with the Background setting (2 solid
   // colour) and BackGroundVideoColor it decides the frame's background.
-  void SetPlayerKind(int kind) { playerKind_ = kind; }
+  void SetPlayerKind(int kind) override { playerKind_ = kind; }
+  int PlayerKind() const { return playerKind_; }
   void SetBackground(int source) { background_ = source; }
   void SetBackGroundVideoColor(uint32_t color) { backgroundColor_ = color; }
 
   // --- Frames ---
   // Once per lyric tick, after the lyric feed.
-  void Compose();
+  void Compose() override;
   // Once per present, onto the back surface.
   void Render(QPainter& context);
-  void ShowMessage(const QString& text);
-  void SetNextSongBanner(bool on) { nextSongBanner_ = on; }
+  void ShowMessage(const QString& text) override;
+  void SetNextSongBanner(bool on) override { nextSongBanner_ = on; }
+  bool NextSongBanner() const { return nextSongBanner_; }
   void SetReservedCount(int count) { reservedCount_ = count; }
   void SetReservedNumbers(const QString& numbers);
   void SetNextSongTitle(const QString& title);
@@ -138,7 +141,7 @@ class CLyricScreen final : public ILyricScreen, public ILyricFeedScreen {
   QRect TargetRect() const { return targetRect_; }
   const QString& CdgFile() const { return cdgFile_; }
   // Advances the CD+G picture to the song position (hundredths of a second).
-  void UpdateCdg(int32_t centiseconds) { cdg_.Update(centiseconds); }
+  void UpdateCdg(int32_t centiseconds) override { cdg_.Update(centiseconds); }
   const CdgPlayer& Cdg() const { return cdg_; }
   // The colour of the frame's background (0x00BBGGRR).
   uint32_t BackgroundColor() const;
@@ -217,6 +220,13 @@ class CLyricScreen final : public ILyricScreen, public ILyricFeedScreen {
   QRect targetRect_;
   bool fullScreen_ = false;
   QImage offscreen_;
+  QRgb offscreenFill_ = 0;       // the colour the off-screen frame was last filled with
+  bool offscreenDrawn_ = false;  // something besides the fill was drawn on it (full screen)
+  // What the last windowed Render copied the whole fill onto.
+  const QPaintDevice* renderedDevice_ = nullptr;
+  QSize renderedSize_;
+  QRect renderedTarget_;
+  QRgb renderedFill_ = 0;
   std::u16string osdText_;
   int osdFrames_ = 0;
   bool nextSongBanner_ = false;

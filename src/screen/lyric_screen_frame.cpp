@@ -51,13 +51,24 @@ bool CLyricScreen::MakeOffscreen() {
   if (offscreen_.size() != layoutRect_.size()) {
     offscreen_ = QImage(layoutRect_.size(), QImage::Format_RGB32);
     if (offscreen_.isNull()) return false;
-    offscreen_.fill(RgbOf(BackgroundColor()));
+    offscreenFill_ = RgbOf(BackgroundColor());
+    offscreen_.fill(offscreenFill_);
+    offscreenDrawn_ = false;
   }
   return true;
 }
 
 void CLyricScreen::Compose() {
-  if (!offscreen_.isNull()) offscreen_.fill(RgbOf(BackgroundColor()));
+  if (!offscreen_.isNull()) {
+    // In a window the off-screen frame holds nothing but the fill, so a fill that is already
+    // there is not redone: the screen-sized fill is most of a tick's memory traffic.
+    const QRgb fill = RgbOf(BackgroundColor());
+    if (fullScreen_ || offscreenDrawn_ || fill != offscreenFill_) {
+      offscreen_.fill(fill);
+      offscreenFill_ = fill;
+    }
+    offscreenDrawn_ = fullScreen_;
+  }
   if (!fullScreen_) return;
 
   QPainter painter;
@@ -93,10 +104,22 @@ void CLyricScreen::Render(QPainter& context) {
     return;
   }
   if (offscreen_.isNull()) return;
+  // Only the target is ever shown of the back surface. The whole fill is copied when the surface,
+  // the target or the fill is new; after that the target alone is renewed.
+  const QPaintDevice* device = context.device();
+  const bool whole =
+      device != renderedDevice_ || targetRect_ != renderedTarget_ ||
+      offscreenFill_ != renderedFill_ ||
+      (device != nullptr && QSize(device->width(), device->height()) != renderedSize_);
+  const QRect copied = whole ? offscreen_.rect() : targetRect_ & offscreen_.rect();
   const QPainter::CompositionMode mode = context.compositionMode();
   context.setCompositionMode(QPainter::CompositionMode_Source);
-  context.drawImage(0, 0, offscreen_);
+  context.drawImage(copied.topLeft(), offscreen_, copied);
   context.setCompositionMode(mode);
+  renderedDevice_ = device;
+  renderedSize_ = device != nullptr ? QSize(device->width(), device->height()) : QSize();
+  renderedTarget_ = targetRect_;
+  renderedFill_ = offscreenFill_;
 
   Canvas canvas;
   canvas.painter = &context;

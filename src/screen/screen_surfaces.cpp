@@ -12,6 +12,7 @@ CScreenSurfaces::CScreenSurfaces(CLyricScreen& screen, IFrameSink* sink)
     : screen_(screen), sink_(sink) {}
 
 HResult CScreenSurfaces::Create() {
+  if (!fixedSize_.isEmpty()) return Create(fixedSize_);
   QSize size;
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
     if (const QScreen* primary = QGuiApplication::primaryScreen()) size = primary->size();
@@ -49,6 +50,11 @@ void CScreenSurfaces::Present() {
   } else {
     ++framesDropped_;
   }
+}
+
+void CScreenSurfaces::SetVideoShown(bool shown) {
+  videoShown_ = shown;
+  if (sink_ != nullptr) sink_->SetVideoShown(shown);
 }
 
 void CScreenSurfaces::Release() {

@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "controller/ports.h"
 #include "lyrics/hresult.h"
 
 namespace lyrovox {
@@ -21,23 +22,34 @@ class IFrameSink {
   virtual ~IFrameSink() = default;
   // False when the frame could not be shown; it is then dropped and the next present tries again.
   virtual bool ShowFrame(const QImage& frame) = 0;
+  // Whether a picture player's video is running underneath: without one the key colour shows
+  // no picture.
+  virtual void SetVideoShown(bool /*shown*/) {}
 };
 
-class CScreenSurfaces {
+class CScreenSurfaces final : public IScreenSurfaces {
  public:
   explicit CScreenSurfaces(CLyricScreen& screen, IFrameSink* sink = nullptr);
 
-  // Makes the back surface the size of the primary screen. kOk, or kFail with ErrorText() set to
-  // the message for the user (the controller shows it in an "Error" box).
-  HResult Create();
+  // Makes the back surface the size of the primary screen (or of the fixed size, when one is
+  // set). kOk, or kFail with ErrorText() set to the message for the user (the controller shows it
+  // in an "Error" box).
+  HResult Create() override;
   // The same for a given screen size.
   HResult Create(QSize screenSize);
-  const QString& ErrorText() const { return errorText_; }
+  QString ErrorText() const override { return errorText_; }
+  // The back surface's size: the screen's once Create succeeded.
+  QSize ScreenSize() const override { return backSurface_.size(); }
+  // A screen size that Create() uses in place of the primary screen's (tools drawing frames of a
+  // chosen size); an empty size returns to the primary screen.
+  void SetFixedScreenSize(QSize size) { fixedSize_ = size; }
 
   void SetSink(IFrameSink* sink) { sink_ = sink; }
+  void SetVideoShown(bool shown) override;
+  bool videoShown() const { return videoShown_; }
   // Renders the screen onto the back surface and hands it to the sink.
-  void Present();
-  void Release();
+  void Present() override;
+  void Release() override;
 
   const QImage& BackSurface() const { return backSurface_; }
   int framesPresented() const { return framesPresented_; }
@@ -48,6 +60,8 @@ class CScreenSurfaces {
   IFrameSink* sink_;
   QImage backSurface_;
   QString errorText_;
+  QSize fixedSize_;
+  bool videoShown_ = false;
   int framesPresented_ = 0;
   int framesDropped_ = 0;
 };

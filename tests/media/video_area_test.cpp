@@ -61,6 +61,29 @@ TEST(KeyOutFrame, OnlyTheExactKeyColourBecomesTransparent) {
   EXPECT_EQ(keyed.pixel(2, 0), kWhite);
 }
 
+TEST(KeyOutFrame, APartGoesIntoAReusedBufferThatSaysWhetherItChanged) {
+  QImage frame(4, 2, QImage::Format_RGB32);
+  frame.fill(kKey);
+  frame.setPixel(2, 1, kWhite);
+  QImage out;
+  EXPECT_TRUE(KeyOutFrameInto(frame, QRect(1, 0, 2, 2), kKeyColor, out));
+  ASSERT_EQ(out.size(), QSize(2, 2));
+  EXPECT_EQ(qAlpha(out.pixel(0, 0)), 0);
+  EXPECT_EQ(out.pixel(1, 1), kWhite);
+  const uchar* buffer = out.constBits();
+  EXPECT_FALSE(KeyOutFrameInto(frame, QRect(1, 0, 2, 2), kKeyColor, out));  // the same again
+  EXPECT_EQ(out.constBits(), buffer);
+  frame.setPixel(1, 0, kRed);
+  EXPECT_TRUE(KeyOutFrameInto(frame, QRect(1, 0, 2, 2), kKeyColor, out));
+  EXPECT_EQ(out.pixel(0, 0), kRed);
+  // A part reaching past the frame is cut to it; one wholly outside leaves nothing.
+  EXPECT_TRUE(KeyOutFrameInto(frame, QRect(3, 1, 5, 5), kKeyColor, out));
+  EXPECT_EQ(out.size(), QSize(1, 1));
+  EXPECT_TRUE(KeyOutFrameInto(frame, QRect(10, 10, 2, 2), kKeyColor, out));
+  EXPECT_TRUE(out.isNull());
+  EXPECT_FALSE(KeyOutFrameInto(frame, QRect(10, 10, 2, 2), kKeyColor, out));
+}
+
 TEST(VideoFrameHolder, RejectsSamplesItCannotShow) {
   ASSERT_TRUE(gst::EnsureInitialized());
   VideoFrameHolder holder;
@@ -131,6 +154,26 @@ TEST(CVideoArea, ThePictureKeepsItsProportionsUnlessStretched) {
   shown = Render(area);
   EXPECT_EQ(shown.pixel(20, 60), 0xFF000000u);
   EXPECT_EQ(shown.pixel(80, 60), kRed);
+}
+
+TEST(CVideoArea, APresentedFramesVideoPartIsDrawnOverThePicture) {
+  ASSERT_TRUE(gst::EnsureInitialized());
+  auto frames = std::make_shared<VideoFrameHolder>();
+  frames->Push(SolidSample(32, 24, kRed).get());  // scaled up to the area
+  CVideoArea area;
+  area.resize(40, 30);
+  area.SetFrameSource(frames);
+  // A screen-sized frame whose video part is the top left 40 x 30.
+  QImage frame(100, 80, QImage::Format_RGB32);
+  frame.fill(kKey);
+  QPainter(&frame).fillRect(5, 5, 10, 10, QColor(kWhite));
+  QPainter(&frame).fillRect(50, 50, 10, 10, QColor(kWhite));  // outside the part
+  area.SetLyricsFrame(frame, QRect(0, 0, 40, 30));
+  frame.fill(kWhite);  // the area keeps what it was given
+  const QImage shown = Render(area);
+  EXPECT_EQ(shown.pixel(7, 7), kWhite);
+  EXPECT_EQ(shown.pixel(20, 20), kRed);
+  EXPECT_EQ(shown.pixel(39, 29), kRed);
 }
 
 TEST(CVideoArea, WithoutAPictureTheKeyColourShowsBlack) {

@@ -149,6 +149,24 @@ TEST_F(FramePixelsTest, AFullScreenFrameIsTheWindowedFrameAtFullSize) {
   EXPECT_EQ(windowed.sink.last, full.sink.last);
 }
 
+TEST_F(FramePixelsTest, LeavingFullScreenShowsNothingOfTheFullSizeFrame) {
+  // In a window the frame starts from the fill it keeps: what full screen drew into it must go.
+  rig.Fill({{1000, 2, u"Hello"}, {3000, 1, u"World"}});
+  screen.SetFullScreen(true);
+  rig.RunTo(0, 1200);
+  ASSERT_GT(CountOther(rig.sink.last, QRect(0, 700, 1920, 380), kKey), 1000);
+  screen.SetFullScreen(false);
+  screen.ResetLyrics();
+  rig.Tick(1230);
+  EXPECT_EQ(CountOther(rig.sink.last, rig.sink.last.rect(), kKey), 0);
+
+  // And the fill is renewed when its colour changes.
+  screen.SetBackground(2);
+  screen.SetBackGroundVideoColor(0x0000FF);
+  rig.Tick(1260);
+  EXPECT_EQ(Count(rig.sink.last, rig.sink.last.rect(), qRgb(255, 0, 0)), 1920 * 1080);
+}
+
 TEST_F(FramePixelsTest, AnAudioSongWithASolidBackgroundShowsTheColourAndAVideoSongTheKey) {
   screen.SetReservedListEnable(0);
   screen.SetBackground(2);

@@ -31,12 +31,12 @@ class InertPlayer : public Interface {
   int32_t Open(QObject*) override { return -1; }
 };
 
-class InertAudioPlayer final : public InertPlayer<IAudioPlayer> {
+class InertAudioPlayer : public InertPlayer<IAudioPlayer> {
  public:
   void SetFileName(const QString&) override {}
 };
 
-class InertVideoPlayer final : public InertPlayer<IVideoPlayer> {
+class InertVideoPlayer : public InertPlayer<IVideoPlayer> {
  public:
   void SetFileName(const QString&, bool) override {}
   void SetSourceKind(int) override {}

@@ -8,10 +8,11 @@
 #include <ostream>
 #include <set>
 
+#include "common/tool_args.h"
 #include "controller/main_frame.h"
-#include "lyrics_inspector/inert_players.h"
-#include "screen/lyric_feed.h"
+#include "render/simulated_parts.h"
 #include "screen/lyric_screen.h"
+#include "screen/screen_settings.h"
 #include "screen/screen_surfaces.h"
 #include "screen/screen_text.h"
 
@@ -20,27 +21,6 @@ namespace lyrovox {
 namespace {
 
 constexpr int kTickMs = 30;
-constexpr int kLongestMs = 24 * 3600 * 1000;
-
-bool ParseSize(const QString& text, QSize& size) {
-  const QStringList parts = text.toLower().split(QLatin1Char('x'));
-  if (parts.size() != 2) return false;
-  bool okW = false;
-  bool okH = false;
-  const int w = parts[0].toInt(&okW);
-  const int h = parts[1].toInt(&okH);
-  if (!okW || !okH || w < 1 || h < 1 || w > 8192 || h > 8192) return false;
-  size = QSize(w, h);
-  return true;
-}
-
-bool ParseSeconds(const QString& text, int& ms) {
-  bool ok = false;
-  const double seconds = text.toDouble(&ok);
-  if (!ok || !(seconds >= 0) || seconds * 1000 > kLongestMs) return false;
-  ms = static_cast<int>(seconds * 1000 + 0.5);
-  return true;
-}
 
 // Keeps the last frame presented.
 class LastFrameSink final : public IFrameSink {
@@ -50,6 +30,37 @@ class LastFrameSink final : public IFrameSink {
     return true;
   }
   const QImage* last = nullptr;
+};
+
+// The control panel's time fields, from which the main loop decides the next-song banner.
+class TimesPanel final : public IControlPanel {
+ public:
+  void SetSongTitle(const QString&) override {}
+  void SetSeekable(bool) override {}
+  void SetVolumeDisplay(int) override {}
+  void ShowChannel(int) override {}
+  void ShowAudioTrack(int) override {}
+  void ShowRate(double) override {}
+  void SetPosition(int32_t ms) override { position_ = ms; }
+  void SetDuration(int32_t ms) override { duration_ = ms; }
+  int32_t Position() const override { return position_; }
+  int32_t Duration() const override { return duration_; }
+
+ private:
+  int32_t position_ = 0;
+  int32_t duration_ = 0;
+};
+
+class ErrorsToStream final : public IMessagePort {
+ public:
+  explicit ErrorsToStream(std::ostream& err) : err_(err) {}
+  void ShowMessageBox(const QString& text) override { ShowErrorBox(text); }
+  void ShowErrorBox(const QString& text) override {
+    err_ << "lyrovox-render: " << text.toStdString() << '\n';
+  }
+
+ private:
+  std::ostream& err_;
 };
 
 // The reserved-list rows as the screen shows them: the count, the numbers of the first six rows
@@ -89,48 +100,27 @@ QImage VideoArea(const QImage& frame, const CLyricScreen& screen,
 }  // namespace
 
 bool ParseRenderArgs(const QStringList& args, RenderOptions& o, QString& error) {
-  auto value = [&](qsizetype& i, QString& out) {
-    if (i + 1 >= args.size()) {
-      error = QStringLiteral("%1 needs a value").arg(args[i]);
-      return false;
-    }
-    out = args[++i];
-    return true;
-  };
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     QString v;
     if (a == u"--fullscreen") {
       o.fullScreen = true;
-    } else if (a == u"--size" || a == u"--target") {
+    } else if (a == u"--size") {
+      if (!TakeSize(args, i, o.size, error)) return false;
+    } else if (a == u"--target") {
       QSize size;
-      if (!value(i, v)) return false;
-      if (!ParseSize(v, size)) {
-        error = QStringLiteral("%1 wants WIDTHxHEIGHT, not %2").arg(a, v);
-        return false;
-      }
-      if (a == u"--size") {
-        o.size = size;
-      } else {
-        o.target = size;
-      }
-    } else if (a == u"--at" || a == u"--from" || a == u"--to" || a == u"--duration") {
-      int ms = 0;
-      if (!value(i, v)) return false;
-      if (!ParseSeconds(v, ms)) {
-        error = QStringLiteral("%1 wants seconds, not %2").arg(a, v);
-        return false;
-      }
-      if (a == u"--at") o.atMs.push_back(ms);
-      if (a == u"--from") o.fromMs = ms;
-      if (a == u"--to") o.toMs = ms;
-      if (a == u"--duration") o.durationMs = ms;
-    } else if (a == u"--png") {
-      if (!value(i, o.png)) return false;
+      if (!TakeSize(args, i, size, error)) return false;
+      o.target = size;
+    } else if (a == u"--from") {
+      if (!TakeSeconds(args, i, o.fromMs, error)) return false;
+    } else if (a == u"--to") {
+      if (!TakeSeconds(args, i, o.toMs, error)) return false;
+    } else if (a == u"--duration") {
+      if (!TakeSeconds(args, i, o.durationMs, error)) return false;
     } else if (a == u"--frames") {
-      if (!value(i, o.framesDir)) return false;
+      if (!TakeValue(args, i, o.framesDir, error)) return false;
     } else if (a == u"--background") {
-      if (!value(i, v)) return false;
+      if (!TakeValue(args, i, v, error)) return false;
       const QColor color = QColor::fromString(v);
       if (!color.isValid()) {
         error = QStringLiteral("--background wants a colour such as #102030, not %1").arg(v);
@@ -138,10 +128,10 @@ bool ParseRenderArgs(const QStringList& args, RenderOptions& o, QString& error) 
       }
       o.background = color;
     } else if (a == u"--reserved") {
-      if (!value(i, v)) return false;
+      if (!TakeValue(args, i, v, error)) return false;
       o.reserved << v;
     } else if (a == u"--type") {
-      if (!value(i, v)) return false;
+      if (!TakeValue(args, i, v, error)) return false;
       for (QChar c : v) {
         if (!c.isDigit() || c.unicode() > '9') {
           error = QStringLiteral("--type wants digits, not %1").arg(v);
@@ -150,25 +140,12 @@ bool ParseRenderArgs(const QStringList& args, RenderOptions& o, QString& error) 
       }
       o.typedNumber = v;
     } else if (a == u"--typed-title") {
-      if (!value(i, o.typedTitle)) return false;
-    } else if (a.startsWith(u"--")) {
-      error = QStringLiteral("unknown option %1").arg(a);
-      return false;
-    } else if (o.song.isEmpty()) {
-      o.song = a;
-    } else {
-      error = QStringLiteral("one song at a time (%1 and %2)").arg(o.song, a);
+      if (!TakeValue(args, i, o.typedTitle, error)) return false;
+    } else if (!TakeSongOrShot(args, i, o, error)) {
       return false;
     }
   }
-  if (o.song.isEmpty()) {
-    error = QStringLiteral("no song given");
-    return false;
-  }
-  if (o.png.isEmpty() != o.atMs.empty()) {
-    error = QStringLiteral("--png and --at go together");
-    return false;
-  }
+  if (!CheckSongAndShots(o, error)) return false;
   if (!o.framesDir.isEmpty() && (o.fromMs < 0 || o.toMs < o.fromMs)) {
     error = QStringLiteral("--frames needs --from S and --to S, from not after to");
     return false;
@@ -180,14 +157,6 @@ bool ParseRenderArgs(const QStringList& args, RenderOptions& o, QString& error) 
   return true;
 }
 
-QString PngPathFor(const QString& png, int index, int count, int timeMs) {
-  if (count <= 1) return png;
-  Q_UNUSED(index);
-  QString base = png;
-  if (base.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) base.chop(4);
-  return QStringLiteral("%1-%2.png").arg(base).arg(timeMs);
-}
-
 int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
   if (!QFileInfo(o.song).isFile()) {
     err << "lyrovox-render: cannot open " << o.song.toStdString() << '\n';
@@ -196,36 +165,32 @@ int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
 
   Settings settings;
   CLyricScreen screen;
-  screen.SetScreenSize(o.size.width(), o.size.height());
-  screen.SetFontName(settings.defaultFontName);
-  screen.SetDefaultFontSizeValue(settings.defaultFontSizeValue);
-  screen.SetMaleColor(settings.lyricColorMale);
-  screen.SetFemaleColor(settings.lyricColorFemale);
-  screen.SetDuetColor(settings.lyricColorDuet);
-  screen.SetHasShadow(settings.hasShadow != 0);
-  screen.SetReservedListEnable(settings.reservedListEnable);
-  screen.SetBackground(settings.background);
-  screen.SetBackGroundVideoColor(settings.backGroundVideoColor);
-  const QSize target = o.target.value_or(o.size);
-  screen.SetTargetRect(0, 0, target.width(), target.height());
+  ApplyScreenSettings(settings, screen);
   screen.SetFullScreen(o.fullScreen);
 
   LastFrameSink sink;
   CScreenSurfaces surfaces(screen, &sink);
-  if (surfaces.Create(o.size) != kOk) {
-    err << "lyrovox-render: " << surfaces.ErrorText().toStdString() << '\n';
-    return 1;
-  }
+  surfaces.SetFixedScreenSize(o.size);
+  SimulatedClock clock;
+  clock.durationMs = static_cast<uint32_t>(std::max(o.durationMs, 0));
+  ClockVideoPlayer video(clock);
+  TimesPanel panel;
+  FixedVideoArea window(o.target.value_or(o.size));
+  ErrorsToStream messages(err);
 
-  InertVideoPlayer video;
   CMainFrame::Parts parts;
   parts.screen = &screen;
+  parts.surfaces = &surfaces;
+  parts.videoArea = &window;
+  parts.panel = &panel;
   parts.videoPlayer = &video;
-  parts.makeAudioPlayer = [] { return std::make_unique<InertAudioPlayer>(); };
+  parts.messages = &messages;
+  parts.makeAudioPlayer = [&clock] { return std::make_unique<ClockAudioPlayer>(clock); };
   CMainFrame frame(std::move(parts), settings);
+  // As in the player: the background runs first (it makes the surfaces), then the song opens.
+  frame.StartBackgroundVideo();
+  if (!frame.timersRunning()) return 1;  // the surfaces could not be made (reported)
   frame.PlaySong(o.song);
-  screen.SetPlayerKind(frame.playerKind());
-  LyricFeed feed;
 
   for (QChar c : o.typedNumber)
     screen.TypeDigit(c);
@@ -249,25 +214,10 @@ int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
   const int atCount = static_cast<int>(o.atMs.size());
   for (int tick = 0; tick <= lastTick; ++tick) {
     const int position = tick * kTickMs;
-    // The lyric timer's work: the feed on the playing player's clock, the banner, the frame.
-    if (frame.playerKind() == kPlayerKindVideo) {
-      if (screen.LyricMode() == kLyricModeText) {
-        feed.Step(frame.lyricStore(), position, true, screen);
-      } else if (position > LyricFeed::kNoLyricsClearMs) {
-        screen.ResetLyrics();
-        screen.SetPlayState(kPlayStateSinging);
-      }
-    } else if (frame.playerKind() == kPlayerKindAudio) {
-      if (screen.LyricMode() == kLyricModeText)
-        feed.Step(frame.lyricStore(), position, false, screen);
-      if (screen.LyricMode() == kLyricModeCdg) screen.UpdateCdg(position / 10);
-    }
-    if (o.durationMs >= 0) {
-      const int remaining = o.durationMs - position;
-      screen.SetNextSongBanner(remaining > 20000 && remaining < 30000);
-    }
-    screen.Compose();
-    surfaces.Present();
+    clock.positionMs = static_cast<uint32_t>(position);
+    // The main loop's two timers of this tick: the lyric tick composes, then the present.
+    frame.OnTimer(kLyricTimer);
+    frame.OnTimer(kNumberEntryTimer);
 
     auto write = [&](const QString& path) {
       if (sink.last == nullptr || !VideoArea(*sink.last, screen, o.background).save(path, "PNG")) {

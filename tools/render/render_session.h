@@ -11,15 +11,15 @@
 #include <optional>
 #include <vector>
 
+#include "common/tool_args.h"
+
 namespace lyrovox {
 
-struct RenderOptions {
-  QString song;
+// The song, and the frames to write to png at --at times.
+struct RenderOptions : SongAndShots {
   QSize size{1920, 1080};       // the screen: the layout and the back surface
   std::optional<QSize> target;  // the video area at the top left; the whole screen by default
   bool fullScreen = false;
-  std::vector<int> atMs;  // frames to write to png
-  QString png;
   QString framesDir;  // every frame from fromMs to toMs
   int fromMs = -1;
   int toMs = -1;
@@ -32,9 +32,6 @@ struct RenderOptions {
 
 // Reads the command line (without the program name). False with a message on a bad one.
 bool ParseRenderArgs(const QStringList& args, RenderOptions& options, QString& error);
-
-// The PNG file for the index-th of `count` --at times.
-QString PngPathFor(const QString& png, int index, int count, int timeMs);
 
 // Renders; prints one line per written file ("PATH<TAB>MS"). Returns the exit status: 0, or 1
 // when the song cannot be opened or a file cannot be written.

@@ -1,0 +1,110 @@
+// One period of the player's main loop as lyrovox-play runs it, without the media: the
+// controller's lyric tick (positions, lyric feed, banner, Compose) and its present (Render onto
+// the 1920 x 1080 back surface, the video area's part keyed out for drawing over the picture),
+// through the bundled demo song on a simulated clock. In a 1280 x 720 window and in full screen.
+// Beside it the floor: copying the video area's part of the frame once.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <cstring>
+#include <memory>
+
+#include "app/video_area_sink.h"
+#include "controller/main_frame.h"
+#include "media/video_area.h"
+#include "render/simulated_parts.h"
+#include "screen/lyric_screen.h"
+#include "screen/screen_settings.h"
+#include "screen/screen_surfaces.h"
+
+namespace lyrovox {
+namespace {
+
+constexpr QSize kScreen(1920, 1080);
+constexpr QSize kWindow(1280, 720);
+constexpr int kTickMs = 30;
+
+struct Loop {
+  explicit Loop(bool fullScreen)
+      : window(fullScreen ? kScreen : kWindow),
+        sink(area, screen, nullptr),
+        surfaces(screen, &sink),
+        video(clock) {
+    ApplyScreenSettings(Settings{}, screen);
+    screen.SetFullScreen(fullScreen);
+    area.resize(fullScreen ? kScreen : kWindow);
+    surfaces.SetFixedScreenSize(kScreen);
+    CMainFrame::Parts parts;
+    parts.screen = &screen;
+    parts.surfaces = &surfaces;
+    parts.videoArea = &window;
+    parts.videoPlayer = &video;
+    parts.makeAudioPlayer = [this] { return std::make_unique<ClockAudioPlayer>(clock); };
+    frame = std::make_unique<CMainFrame>(std::move(parts), Settings{});
+    frame->StartBackgroundVideo();
+    Restart();
+  }
+
+  void Restart() {
+    clock.positionMs = 0;
+    frame->PlaySong(QStringLiteral(LYROVOX_DEMO_SONG));
+  }
+
+  // One 30 ms period: the lyric tick, then the present.
+  void Period() {
+    frame->OnTimer(kLyricTimer);
+    frame->OnTimer(kNumberEntryTimer);
+    clock.positionMs += kTickMs;
+  }
+
+  SimulatedClock clock;
+  CLyricScreen screen;
+  CVideoArea area;
+  FixedVideoArea window;
+  VideoAreaSink sink;
+  CScreenSurfaces surfaces;
+  ClockVideoPlayer video;
+  std::unique_ptr<CMainFrame> frame;
+};
+
+// The demo song is about 65 s long: its periods are run in turn, from its start again at the end.
+void BM_MainLoopPeriod(benchmark::State& state) {
+  Loop loop(state.range(0) != 0);
+  for (auto _ : state) {
+    loop.Period();
+    if (loop.clock.positionMs > 66000) {
+      state.PauseTiming();
+      loop.Restart();
+      state.ResumeTiming();
+    }
+  }
+  state.SetLabel(state.range(0) != 0 ? "full screen 1920x1080" : "window 1280x720");
+}
+BENCHMARK(BM_MainLoopPeriod)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Floor: the video area's part of a 1920 x 1080 frame copied once.
+void BM_CopyVideoAreaFloor(benchmark::State& state) {
+  QImage frame(kScreen, QImage::Format_RGB32);
+  frame.fill(0xFF0E0C10);
+  QImage out(kWindow, QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : state) {
+    for (int y = 0; y < kWindow.height(); ++y) {
+      std::memcpy(out.scanLine(y), frame.constScanLine(y), size_t{4} * kWindow.width());
+    }
+    benchmark::DoNotOptimize(out.constBits());
+  }
+}
+BENCHMARK(BM_CopyVideoAreaFloor)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace lyrovox
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
