@@ -6,6 +6,7 @@
 
 #include <unicode/ucnv.h>
 
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,11 @@ struct CodePageSample {
   std::u16string text;     // what the MIDI karaoke reader makes of it
   std::u16string lrcText;  // what the LRC reader makes of it (no letter conversion)
 };
+
+// Test names and failure messages show the language, not the sample's bytes.
+inline void PrintTo(const CodePageSample& sample, std::ostream* os) {
+  *os << sample.language << ' ' << sample.name;
+}
 
 // The letter conversions expect a single-byte reading; with indexes 4 and 5 the code page stays
 // as it was (here the initial 0, Windows-1252).
