@@ -1,9 +1,11 @@
 #include "lyrics/xml/xml_node.h"
 
 #include <unicode/ucnv.h>
+#include <unicode/ustring.h>
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <pugixml.hpp>
 
 #include "lyrics/file_bytes.h"
@@ -18,48 +20,14 @@ namespace {
 
 // UTF-16 of pugixml's UTF-8 text; a malformed sequence becomes U+FFFD.
 std::u16string FromUtf8(std::string_view s) {
-  std::u16string out;
-  out.reserve(s.size());
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto b = static_cast<uint8_t>(s[i]);
-    char32_t c = 0xFFFD;
-    size_t need = 0;
-    char32_t min = 0;
-    if (b < 0x80) {
-      c = b;
-    } else if (b >= 0xC2 && b <= 0xDF) {
-      c = b & 0x1F;
-      need = 1;
-      min = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      c = b & 0x0F;
-      need = 2;
-      min = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      c = b & 0x07;
-      need = 3;
-      min = 0x10000;
-    }
-    size_t used = 1;
-    if (need > 0) {
-      size_t k = 0;
-      while (k < need && i + 1 + k < s.size() &&
-             (static_cast<uint8_t>(s[i + 1 + k]) & 0xC0) == 0x80) {
-        c = (c << 6) | (static_cast<uint8_t>(s[i + 1 + k]) & 0x3F);
-        ++k;
-      }
-      used = 1 + k;
-      if (k < need || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-    }
-    i += used;
-    if (c >= 0x10000) {
-      out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(c));
-    }
-  }
+  if (s.size() > static_cast<size_t>(INT32_MAX)) return {};
+  std::u16string out(s.size(), u'\0');  // never more units than bytes
+  int32_t length = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
+                       &length, s.data(), static_cast<int32_t>(s.size()), 0xFFFD, nullptr, &status);
+  if (U_FAILURE(status)) return {};
+  out.resize(static_cast<size_t>(length));
   return out;
 }
 
