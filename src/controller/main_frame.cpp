@@ -9,6 +9,7 @@
 
 #include "controller/commands.h"
 #include "controller/lyric_source.h"
+#include "controller/qt_text.h"
 #include "controller/song_paths.h"
 #include "controller/zip_song.h"
 #include "lyrics/text_buffer.h"
@@ -17,10 +18,6 @@
 namespace lyrovox {
 
 namespace {
-
-QString ToQString(std::u16string_view text) {
-  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-}
 
 // The players' unsigned milliseconds as the panel's and the feed's signed ones.
 int32_t ToMs(uint32_t ms) {

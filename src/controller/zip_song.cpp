@@ -1,17 +1,10 @@
 #include "controller/zip_song.h"
 
 #include "archive/zip_archive.h"
+#include "controller/qt_text.h"
 #include "controller/song_paths.h"
 
 namespace lyrovox {
-
-namespace {
-
-QString ToQString(const std::u16string& text) {
-  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 ZipSong ExtractZipSong(const QString& archivePath, const QString& folder) {
   ZipSong song;

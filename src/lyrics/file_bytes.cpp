@@ -10,31 +10,13 @@ namespace lyrovox {
 
 namespace {
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 // Reads the whole file, or with `tail` its last `maxBytes` bytes, into out; kFail when the file
 // ends early.
 HResult ReadRange(const std::string& path, bool tail, size_t maxBytes, std::vector<uint8_t>& out) {
   out.clear();
-  // Non-blocking, so that a FIFO given as a song cannot hang the reader.
-  const Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) return HResultFromErrno(errno);
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0) return HResultFromErrno(errno);
-  if (!S_ISREG(info.st_mode)) return HResultFromErrno(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
-  const auto size = static_cast<uint64_t>(info.st_size);
+  FileDescriptor fd;
+  uint64_t size = 0;
+  if (HResult r = OpenRegularFile(path, fd, size); r != kOk) return r;
   uint64_t offset = 0;
   uint64_t length = size;
   if (tail && size > maxBytes) {
@@ -59,6 +41,25 @@ HResult ReadRange(const std::string& path, bool tail, size_t maxBytes, std::vect
 }
 
 }  // namespace
+
+FileDescriptor::~FileDescriptor() {
+  reset(-1);
+}
+
+void FileDescriptor::reset(int fd) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = fd;
+}
+
+HResult OpenRegularFile(const std::string& path, FileDescriptor& fd, uint64_t& size) {
+  fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return HResultFromErrno(errno);
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) return HResultFromErrno(errno);
+  if (!S_ISREG(info.st_mode)) return HResultFromErrno(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+  size = static_cast<uint64_t>(info.st_size);
+  return kOk;
+}
 
 HResult ReadFileBytes(const std::string& path, std::vector<uint8_t>& out) {
   return ReadRange(path, false, 0, out);

@@ -1,37 +1,30 @@
 #include "lyrics/mapped_file.h"
 
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
+
+#include "lyrics/file_bytes.h"
 
 namespace lyrovox {
 
 MappedFile::MappedFile(const std::string& path) {
-  // Non-blocking, so that a FIFO given as a song cannot hang the reader.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
+  FileDescriptor fd;
+  uint64_t size = 0;
+  result_ = OpenRegularFile(path, fd, size);
+  if (result_ != kOk || size == 0) return;
+  if (size > SIZE_MAX) {
+    result_ = HResultFromErrno(EFBIG);
+    return;
+  }
+  void* p = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_PRIVATE, fd.get(), 0);
+  if (p == MAP_FAILED) {
     result_ = HResultFromErrno(errno);
     return;
   }
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) {
-    result_ = HResultFromErrno(errno);
-  } else if (!S_ISREG(info.st_mode)) {
-    result_ = HResultFromErrno(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
-  } else if (info.st_size > 0) {
-    void* p = ::mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-    if (p == MAP_FAILED) {
-      result_ = HResultFromErrno(errno);
-    } else {
-      data_ = static_cast<const uint8_t*>(p);
-      size_ = static_cast<size_t>(info.st_size);
-      mapped_ = true;
-    }
-  }
-  ::close(fd);
+  data_ = static_cast<const uint8_t*>(p);
+  size_ = static_cast<size_t>(size);
+  mapped_ = true;
 }
 
 MappedFile::~MappedFile() {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "controller/qt_text.h"
+
 namespace lyrovox {
 
 // The text cut to capacity - 1 units (one unit stays for the terminator of the fixed field it
@@ -17,14 +19,6 @@ inline std::u16string CutText(std::u16string_view text, size_t capacity) {
   size_t n = text.size() < capacity - 1 ? text.size() : capacity - 1;
   if (n < text.size() && n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
   return std::u16string(text.substr(0, n));
-}
-
-inline std::u16string_view ViewOf(const QString& text) {
-  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
-}
-
-inline QString ToQString(std::u16string_view text) {
-  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
 }
 
 // "F:", "M:" or "D:" in front of a text of at least 3 units names the singer of a line.

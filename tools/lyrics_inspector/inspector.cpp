@@ -7,6 +7,7 @@
 #include "archive/utf8.h"
 #include "common/text_escape.h"
 #include "controller/main_frame.h"
+#include "controller/qt_text.h"
 #include "controller/song_paths.h"
 #include "lyrics/text_buffer.h"
 #include "lyrics_inspector/inert_players.h"
@@ -21,8 +22,7 @@ std::string ToUtf8(std::u16string_view text) {
 }
 
 std::string ToUtf8(const QString& text) {
-  return ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                    static_cast<size_t>(text.size())));
+  return ToUtf8(ViewOf(text));
 }
 
 // Text output keeps one syllable per line.
@@ -76,8 +76,8 @@ LyricReport InspectSong(const QString& path, int languageSetting) {
   report.language = store.language;
   const std::u16string_view title = TextView(store.title);
   const std::u16string_view artist = TextView(store.artist);
-  report.title = QString(reinterpret_cast<const QChar*>(title.data()), qsizetype(title.size()));
-  report.artist = QString(reinterpret_cast<const QChar*>(artist.data()), qsizetype(artist.size()));
+  report.title = ToQString(title);
+  report.artist = ToQString(artist);
   for (int i = 0; i < store.count; ++i) {
     const LyricSyllable& s = store.syllables[i];
     report.syllables.push_back({s.timeMs, s.lineBreak, s.shown, std::u16string(TextView(s.text))});
