@@ -7,7 +7,7 @@
 
 #include "common/smf_builder.h"
 #include "controller/song_paths.h"
-#include "fakes.h"
+#include "frame_rig.h"
 #include "lyrics/text_buffer.h"
 #include "support/temp_dir.h"
 
@@ -31,40 +31,10 @@ std::string KarBytes(const std::string& title) {
   return f.Encode();
 }
 
-class MainFrameTest : public ::testing::Test {
+class MainFrameTest : public testing::FrameRig {
  protected:
   MainFrameTest() { Make(Settings{}); }
-
-  void Make(const Settings& settings) {
-    audio = nullptr;
-    audioPlayersMade = 0;
-    CMainFrame::Parts parts;
-    parts.screen = &screen;
-    parts.panel = &panel;
-    parts.videoPlayer = &video;
-    parts.makeAudioPlayer = [this]() -> std::unique_ptr<IAudioPlayer> {
-      ++audioPlayersMade;
-      auto p = std::make_unique<FakeAudioPlayer>();
-      audio = p.get();
-      if (!audioWorks) audio->graphWorks = false;
-      return p;
-    };
-    frame = std::make_unique<CMainFrame>(std::move(parts), settings);
-    frame->setDefaultBackgroundVideo("/opt/lyrovox/video.mpg");
-  }
-
-  QString Song(const std::string& name, const std::string& bytes = "x") {
-    return Q(dir.Write(name, bytes));
-  }
-
-  testing::TempDir dir;
-  FakeScreen screen;
-  FakePanel panel;
-  FakeVideoPlayer video;
-  FakeAudioPlayer* audio = nullptr;
-  int audioPlayersMade = 0;
-  bool audioWorks = true;
-  std::unique_ptr<CMainFrame> frame;
+  void Make(const Settings& settings) { MakeFrame(settings); }
 };
 
 TEST_F(MainFrameTest, AKarSongPlaysInTheAudioPlayerWithItsLyricsAndHeading) {

@@ -10,7 +10,7 @@
 #include "common/smf_builder.h"
 #include "controller/commands.h"
 #include "controller/main_frame.h"
-#include "fakes.h"
+#include "frame_rig.h"
 #include "support/temp_dir.h"
 
 namespace lyrovox {
@@ -33,34 +33,10 @@ std::string KarBytes(const std::string& title) {
   return f.Encode();
 }
 
-class MainLoopTest : public ::testing::Test {
+class MainLoopTest : public testing::FrameRig {
  protected:
   MainLoopTest() { Make(Settings{}); }
-
-  void Make(const Settings& settings) {
-    audio = nullptr;
-    CMainFrame::Parts parts;
-    parts.screen = &screen;
-    parts.surfaces = &surfaces;
-    parts.videoArea = &window;
-    parts.panel = &panel;
-    parts.videoPlayer = &video;
-    parts.messages = &messages;
-    parts.makeAudioPlayer = [this]() -> std::unique_ptr<IAudioPlayer> {
-      auto p = std::make_unique<FakeAudioPlayer>();
-      audio = p.get();
-      audio->log = screen.log;
-      return p;
-    };
-    frame = std::make_unique<CMainFrame>(std::move(parts), settings);
-    frame->setDefaultBackgroundVideo("/opt/lyrovox/video.mpg");
-    for (testing::CallLog* log : {&screen.log, &surfaces.log, &panel.log, &video.log})
-      log->calls = &calls;
-  }
-
-  QString Song(const std::string& name, const std::string& bytes) {
-    return QString::fromStdString(dir.Write(name, bytes));
-  }
+  void Make(const Settings& settings) { MakeFrame(settings, true); }
 
   // The background runs and an audio song plays over it, at the given position.
   void PlayAudioSong(const std::string& name = "song.kar",
@@ -80,17 +56,6 @@ class MainLoopTest : public ::testing::Test {
     player.position = ms;
     frame->OnTimer(kLyricTimer);
   }
-
-  testing::TempDir dir;
-  QStringList calls;
-  FakeScreen screen;
-  FakeSurfaces surfaces;
-  FakeVideoWindow window;
-  FakePanel panel;
-  FakeVideoPlayer video;
-  FakeMessages messages;
-  FakeAudioPlayer* audio = nullptr;
-  std::unique_ptr<CMainFrame> frame;
 };
 
 TEST_F(MainLoopTest, TheNumberEntryTimerCountsDownThenPresents) {

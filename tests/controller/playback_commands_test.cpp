@@ -9,7 +9,7 @@
 
 #include "common/smf_builder.h"
 #include "controller/main_frame.h"
-#include "fakes.h"
+#include "frame_rig.h"
 #include "support/temp_dir.h"
 
 namespace lyrovox {
@@ -27,27 +27,10 @@ std::string KarBytes() {
   return f.Encode();
 }
 
-class PlaybackTest : public ::testing::Test {
+class PlaybackTest : public testing::FrameRig {
  protected:
   PlaybackTest() { Make(Settings{}); }
-
-  void Make(const Settings& settings) {
-    CMainFrame::Parts parts;
-    parts.screen = &screen;
-    parts.panel = &panel;
-    parts.videoPlayer = &video;
-    parts.messages = &messages;
-    parts.writeSetting = [this](const QString& key, const QString& value) {
-      written << key + "=" + value;
-    };
-    parts.makeAudioPlayer = [this]() -> std::unique_ptr<IAudioPlayer> {
-      auto p = std::make_unique<FakeAudioPlayer>();
-      audio = p.get();
-      return p;
-    };
-    frame = std::make_unique<CMainFrame>(std::move(parts), settings);
-    frame->setDefaultBackgroundVideo("/opt/lyrovox/video.mpg");
-  }
+  void Make(const Settings& settings) { MakeFrame(settings); }
 
   // The background runs and an audio song plays over it.
   void PlayAudioSong() {
@@ -65,15 +48,6 @@ class PlaybackTest : public ::testing::Test {
     QCoreApplication::postEvent(frame.get(), new QEvent(static_cast<QEvent::Type>(type)));
     QCoreApplication::processEvents();
   }
-
-  testing::TempDir dir;
-  FakeScreen screen;
-  FakePanel panel;
-  FakeVideoPlayer video;
-  FakeMessages messages;
-  QStringList written;
-  FakeAudioPlayer* audio = nullptr;
-  std::unique_ptr<CMainFrame> frame;
 };
 
 TEST_F(PlaybackTest, TheBackgroundStartsTheMainLoopAndStoppingItStopsTheLoop) {
@@ -296,13 +270,13 @@ TEST_F(PlaybackTest, OnlyVideoSongsCanBeSought) {
 }
 
 TEST_F(PlaybackTest, AVideoWindowReceivesThePictureEventsWhenThereIsOne) {
-  QObject window;
+  QObject videoDialog;
   CMainFrame::Parts parts;
   parts.videoPlayer = &video;
-  parts.videoWindow = &window;
+  parts.videoWindow = &videoDialog;
   CMainFrame withWindow(std::move(parts), Settings{});
   withWindow.StartBackgroundVideo();
-  EXPECT_EQ(video.eventReceiver, &window);
+  EXPECT_EQ(video.eventReceiver, &videoDialog);
 }
 
 }  // namespace
