@@ -13,7 +13,7 @@
 #include "lyrics/text_buffer.h"
 #include "lyrics/text_encoding.h"
 #include "support/code_page_samples.h"
-#include "support/temp_dir.h"
+#include "support/store_fixture.h"
 
 namespace lyrovox {
 namespace {
@@ -21,18 +21,13 @@ namespace {
 using testing::CodePageSample;
 using testing::CodePageSamples;
 
-class CodePageTest : public ::testing::TestWithParam<CodePageSample> {
+class CodePageTest : public testing::StoreFixture<::testing::TestWithParam<CodePageSample>> {
  protected:
   // The store as song opening leaves it for the language (ApplyLanguage).
   void ApplyLanguage(int language) {
     store.language = language;
     if (const auto cp = CodePageForLanguage(language)) store.codePage = *cp;
   }
-  std::u16string Text(int i) const { return std::u16string(TextView(store.syllables[i].text)); }
-
-  testing::TempDir dir;
-  std::unique_ptr<LyricStore> owner = std::make_unique<LyricStore>();
-  LyricStore& store = *owner;
 };
 
 TEST_P(CodePageTest, TheSampleIsWritable) {

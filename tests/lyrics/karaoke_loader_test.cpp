@@ -6,7 +6,7 @@
 #include "common/smf_builder.h"
 #include "lyrics/lyric_store.h"
 #include "lyrics/text_buffer.h"
-#include "support/temp_dir.h"
+#include "support/store_fixture.h"
 
 namespace lyrovox {
 namespace {
@@ -14,21 +14,13 @@ namespace {
 using smf::File;
 using smf::Utf16Le;
 
-class LoadKarTest : public ::testing::Test {
+class LoadKarTest : public testing::StoreFixture<> {
  protected:
   // Writes the file and loads it the way song opening does.
   void Load(const File& file) {
     const std::string path = dir.Write("song.kar", file.Encode());
     store.LoadKar(path);
   }
-  std::u16string Text(int i) const { return std::u16string(TextView(store.syllables[i].text)); }
-  int Time(int i) const { return store.syllables[i].timeMs; }
-  int Break(int i) const { return store.syllables[i].lineBreak; }
-  int Shown(int i) const { return store.syllables[i].shown; }
-
-  testing::TempDir dir;
-  std::unique_ptr<LyricStore> owner = std::make_unique<LyricStore>();
-  LyricStore& store = *owner;
 };
 
 // 480 ticks per quarter at the default tempo: one tick is 500/480 ms; 96 ticks is 100 ms.

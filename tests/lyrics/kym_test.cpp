@@ -8,7 +8,7 @@
 #include "common/kym_builder.h"
 #include "lyrics/lyric_store.h"
 #include "lyrics/text_buffer.h"
-#include "support/temp_dir.h"
+#include "support/store_fixture.h"
 
 namespace lyrovox {
 namespace {
@@ -20,22 +20,13 @@ const std::string kWe = "\xBF\xEC\xB8\xAE";                    // 우리
 const std::string kTogether = "\xC7\xD4\xB2\xB2";              // 함께
 const std::string kSing = "\xB3\xEB\xB7\xA1\xC7\xD8\xBF\xE4";  // 노래해요
 
-class LoadKymTest : public ::testing::Test {
+class LoadKymTest : public testing::StoreFixture<> {
  protected:
   void Load(const kym::File& f) { LoadBytes(f.Encode()); }
   void LoadBytes(const std::string& bytes) {
     store.Clear();
     store.LoadKym(dir.Write("song.kym", bytes));
   }
-  std::u16string Text(int i) const { return std::u16string(TextView(store.syllables[i].text)); }
-  int Time(int i) const { return store.syllables[i].timeMs; }
-  int Break(int i) const { return store.syllables[i].lineBreak; }
-  std::u16string Title() const { return std::u16string(TextView(store.title)); }
-  std::u16string Artist() const { return std::u16string(TextView(store.artist)); }
-
-  testing::TempDir dir;
-  std::unique_ptr<LyricStore> owner = std::make_unique<LyricStore>();
-  LyricStore& store = *owner;
 };
 
 kym::File Song() {

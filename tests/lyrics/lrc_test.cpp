@@ -11,7 +11,7 @@
 #include "lyrics/lrc_file.h"
 #include "lyrics/lyric_store.h"
 #include "lyrics/text_buffer.h"
-#include "support/temp_dir.h"
+#include "support/store_fixture.h"
 
 namespace lyrovox {
 namespace {
@@ -213,19 +213,12 @@ TEST_F(LrcFileTest, ResultCodes) {
 // ---------------------------------------------------------------------------------------------
 // Into the lyric store
 
-class LoadLrcTest : public ::testing::Test {
+class LoadLrcTest : public testing::StoreFixture<> {
  protected:
   void Load(std::string_view text) { store.LoadLrc(dir.Write("song.lrc", text)); }
   void LoadWide(std::u16string_view text) {
     store.LoadLrcWide(dir.Write("song.lrc", smf::Utf16Le(text)));
   }
-  std::u16string Text(int i) const { return std::u16string(TextView(store.syllables[i].text)); }
-  int Time(int i) const { return store.syllables[i].timeMs; }
-  int Break(int i) const { return store.syllables[i].lineBreak; }
-
-  testing::TempDir dir;
-  std::unique_ptr<LyricStore> owner = std::make_unique<LyricStore>();
-  LyricStore& store = *owner;
 };
 
 TEST_F(LoadLrcTest, FillsHeadingAndSyllables) {

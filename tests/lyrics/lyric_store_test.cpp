@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/store_fixture.h"
+
 #include <memory>
 #include <string>
 
@@ -10,7 +12,7 @@
 namespace lyrovox {
 namespace {
 
-class LyricStoreTest : public ::testing::Test {
+class LyricStoreTest : public testing::StoreFixture<> {
  protected:
   // Adds a syllable at the end the way readers do.
   void Add(std::u16string_view text, int lineBreak, int timeMs, uint8_t shown = 0) {
@@ -21,15 +23,11 @@ class LyricStoreTest : public ::testing::Test {
     s.shown = shown;
     store.CountAppended();
   }
-  std::u16string Text(int i) const { return std::u16string(TextView(store.syllables[i].text)); }
   std::u16string Take(int i) {
     char16_t line[kLineUnits] = {};
     store.TakeLine(i, line, kLineUnits);
     return std::u16string(TextView(line));
   }
-
-  std::unique_ptr<LyricStore> owner = std::make_unique<LyricStore>();
-  LyricStore& store = *owner;
 };
 
 TEST_F(LyricStoreTest, ClearEmptiesLyricsAndHeadingButKeepsCodePageAndLanguage) {

@@ -9,7 +9,7 @@
 #include "lyrics/lyric_store.h"
 #include "lyrics/text_buffer.h"
 #include "lyrics/xml/xml_node.h"
-#include "support/temp_dir.h"
+#include "support/store_fixture.h"
 
 namespace lyrovox {
 namespace {
@@ -123,19 +123,12 @@ TEST(CXmlNode, EncodingsByMarkAndDeclaration) {
 // ---------------------------------------------------------------------------------------------
 // Into the lyric store
 
-class LoadXmlTest : public ::testing::Test {
+class LoadXmlTest : public testing::StoreFixture<> {
  protected:
   void Load(std::string_view xml) {
     store.Clear();  // as song opening does before the call
     store.LoadXmlLyrics(dir.Write("song.xml", xml));
   }
-  std::u16string Text(int i) const { return std::u16string(TextView(store.syllables[i].text)); }
-  int Time(int i) const { return store.syllables[i].timeMs; }
-  int Break(int i) const { return store.syllables[i].lineBreak; }
-
-  testing::TempDir dir;
-  std::unique_ptr<LyricStore> owner = std::make_unique<LyricStore>();
-  LyricStore& store = *owner;
 };
 
 TEST_F(LoadXmlTest, AMaleLineOfTwoSyllables) {
