@@ -27,7 +27,8 @@ constexpr int kTickMs = 30;
 
 struct Loop {
   explicit Loop(bool fullScreen)
-      : window(fullScreen ? kScreen : kWindow),
+      : settings(QString()),
+        window(fullScreen ? kScreen : kWindow),
         sink(area, screen, nullptr),
         surfaces(screen, &sink),
         video(clock) {
@@ -38,10 +39,12 @@ struct Loop {
     CMainFrame::Parts parts;
     parts.screen = &screen;
     parts.surfaces = &surfaces;
-    parts.videoArea = &window;
     parts.videoPlayer = &video;
     parts.makeAudioPlayer = [this] { return std::make_unique<ClockAudioPlayer>(clock); };
-    frame = std::make_unique<CMainFrame>(std::move(parts), Settings{});
+    frame = std::make_unique<CMainFrame>(std::move(parts), settings);
+    CMainFrame::Windows windows;
+    windows.videoWindow = &window;
+    frame->Attach(windows);
     frame->StartBackgroundVideo();
     Restart();
   }
@@ -58,6 +61,7 @@ struct Loop {
     clock.positionMs += kTickMs;
   }
 
+  SettingsStore settings;  // the defaults, in memory
   SimulatedClock clock;
   CLyricScreen screen;
   CVideoArea area;

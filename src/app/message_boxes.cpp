@@ -13,4 +13,10 @@ void MessageBoxes::ShowErrorBox(const QString& text) {
   QMessageBox::critical(owner_, QStringLiteral("Error"), text);
 }
 
+bool MessageBoxes::AskYesNo(const QString& text) {
+  return QMessageBox::question(owner_, QCoreApplication::applicationName(), text,
+                               QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
+
 }  // namespace lyrovox

@@ -13,6 +13,7 @@ class MessageBoxes final : public IMessagePort {
   explicit MessageBoxes(QWidget* owner) : owner_(owner) {}
   void ShowMessageBox(const QString& text) override;
   void ShowErrorBox(const QString& text) override;
+  bool AskYesNo(const QString& text) override;
 
  private:
   QWidget* owner_;

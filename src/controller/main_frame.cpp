@@ -10,6 +10,7 @@
 #include "controller/commands.h"
 #include "controller/lyric_source.h"
 #include "controller/qt_text.h"
+#include "controller/song_library.h"
 #include "controller/song_paths.h"
 #include "controller/zip_song.h"
 #include "lyrics/text_buffer.h"
@@ -27,6 +28,8 @@ int32_t ToMs(uint32_t ms) {
 // The next-song banner shows while the song is between 30 and 20 seconds from its end.
 constexpr int64_t kBannerFromMs = 30000;
 constexpr int64_t kBannerToMs = 20000;
+// The banner and the reserved summary name at most this many reserved songs.
+constexpr int kBannerRows = 6;
 
 }  // namespace
 
@@ -36,14 +39,18 @@ int32_t VolumeLevel(int percent) {
   return static_cast<int32_t>(-(quiet * quiet * quiet * quiet / 10000));
 }
 
-CMainFrame::CMainFrame(Parts parts, Settings settings, QObject* parent)
+CMainFrame::CMainFrame(Parts parts, SettingsStore& settings, QObject* parent)
     : QObject(parent),
       parts_(std::move(parts)),
-      settings_(std::move(settings)),
+      settings_(settings),
       lyricStore_(std::make_unique<LyricStore>()),
       tempFolder_(QDir::tempPath() + QLatin1Char('/')) {}
 
 CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::Attach(const Windows& windows) {
+  windows_ = windows;
+}
 
 bool CMainFrame::PlaySong(const QString& path) {
   if (parts_.screen != nullptr) {
@@ -51,25 +58,27 @@ bool CMainFrame::PlaySong(const QString& path) {
     parts_.screen->ClearTypedNumber();
   }
 
-  if (settings_.useOriginalVideo != 0 && IsVideoSongPath(path)) {
+  if (settings_.values().useOriginalVideo != 0 && IsVideoSongPath(path)) {
     if (playerKind_ == kPlayerKindAudio) CloseAudioSong();
     SetPlayerKind(kPlayerKindVideo);
     StopVideoPlayback();
     if (parts_.videoPlayer != nullptr) {
-      if (parts_.panel != nullptr) parts_.panel->SetSeekable(true);
+      if (windows_.panel != nullptr) windows_.panel->SetSeekable(true);
       isPlaying_ = true;
       parts_.videoPlayer->SetFileName(path, false);
       currentSongPath_ = path;
       parts_.videoPlayer->SetSourceKind(0);
       LoadSongLyrics(path);
     }
-    StartVideoPlayback();
+    if (!StartVideoPlayback()) SongFailedToStart();
+    emit SongStarted(path);
     return true;
   }
 
-  if (parts_.panel != nullptr) parts_.panel->SetSeekable(false);
+  if (windows_.panel != nullptr) windows_.panel->SetSeekable(false);
   if (IsZipPath(path)) {
-    PlayZipSong(path);
+    if (PlayZipSong(path) == 0 || !isPlaying_) SongFailedToStart();
+    emit SongStarted(path);
     return true;
   }
   if (playerKind_ == kPlayerKindVideo) {
@@ -78,7 +87,23 @@ bool CMainFrame::PlaySong(const QString& path) {
   }
   SetPlayerKind(kPlayerKindAudio);
   PlayAudioSong(path);
+  emit SongStarted(path);
   return true;
+}
+
+void CMainFrame::SongFailedToStart() {
+  // A song that does not start is not playing, and no end event will come for it: it is skipped
+  // as one that broke off would be, so that the reserved songs behind it are not held up.
+  isPlaying_ = false;
+  if (nextAfterFailure_) return;
+  nextAfterFailure_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        nextAfterFailure_ = false;
+        if (!isPlaying_) PlayNextSong();
+      },
+      Qt::QueuedConnection);
 }
 
 bool CMainFrame::PlayAudioSong(const QString& path) {
@@ -99,15 +124,14 @@ bool CMainFrame::PlayAudioSong(const QString& path) {
       audioPlayer_->Pause();
       if (audioPlayer_->Play()) {
         started = true;
-        if (parts_.panel != nullptr) parts_.panel->SetVolumeDisplay(volume_);
+        if (windows_.panel != nullptr) windows_.panel->SetVolumeDisplay(volume_);
         SetVolume(volume_);
       } else {
         audioPlayer_->Destroy();
       }
     }
   }
-  // A song that does not start is not playing: the next chosen song may start at once.
-  if (!started) isPlaying_ = false;
+  if (!started) SongFailedToStart();
   return true;
 }
 
@@ -129,7 +153,7 @@ void CMainFrame::LoadSongLyrics(const QString& path) {
   if (parts_.screen == nullptr) return;
   const QString title = parts_.screen->SongTitle();
   if (!title.isEmpty()) {
-    if (parts_.panel != nullptr) parts_.panel->SetSongTitle(title);
+    if (windows_.panel != nullptr) windows_.panel->SetSongTitle(title);
     currentSongTitle_ = title;
   }
 }
@@ -160,10 +184,16 @@ int CMainFrame::LanguageFromPath(const QString& path) const {
 }
 
 void CMainFrame::ApplyLanguage(int index) {
-  if (settings_.codePage > 0) index = settings_.codePage;
+  if (settings_.values().codePage > 0) index = settings_.values().codePage;
   if (const auto codePage = CodePageForLanguage(index)) lyricStore_->codePage = *codePage;
   lyricStore_->language = index;
-  if (parts_.screen != nullptr) parts_.screen->ApplyFontSettings(index);
+  if (parts_.screen == nullptr) return;
+  parts_.screen->ApplyFontSettings(index);
+  // The screen keeps the font size in its range; the corrected size is the setting from now on.
+  const int size = parts_.screen->DefaultFontSizeValue();
+  if (size != settings_.values().defaultFontSizeValue) {
+    settings_.WriteInt(SettingKey::kDefaultFontSizeValue, size);
+  }
 }
 
 void CMainFrame::CloseAudioSong() {
@@ -189,7 +219,7 @@ void CMainFrame::SetVolume(int percent) {
 }
 
 void CMainFrame::ApplyChannelMode() {
-  const int mode = settings_.audioChannel;
+  const int mode = settings_.values().audioChannel;
   IMediaPlayer* players[] = {audioPlayer_.get(), parts_.videoPlayer};
   for (IMediaPlayer* player : players) {
     if (player == nullptr) continue;
@@ -208,7 +238,7 @@ void CMainFrame::ApplyChannelMode() {
         break;
     }
   }
-  if (parts_.panel != nullptr) parts_.panel->ShowChannel(mode);
+  if (windows_.panel != nullptr) windows_.panel->ShowChannel(mode);
 }
 
 bool CMainFrame::StartVideoPlayback() {
@@ -230,14 +260,14 @@ bool CMainFrame::StartVideoPlayback() {
   }
   if (screen != nullptr) ApplyLanguage(0);
 
-  QObject* window = parts_.videoWindow != nullptr ? parts_.videoWindow : this;
+  QObject* window = windows_.videoEvents != nullptr ? windows_.videoEvents : this;
   if (video->Open(window) != 0 || !video->Pause()) {
     video->Destroy();
     return false;
   }
   if (surfaces != nullptr) surfaces->SetVideoShown(true);
-  if (screen != nullptr && parts_.videoArea != nullptr) {
-    const QRect area = parts_.videoArea->GetVideoRect();
+  if (screen != nullptr && windows_.videoWindow != nullptr) {
+    const QRect area = windows_.videoWindow->GetVideoRect();
     screen->SetTargetRect(area.left(), area.top(), area.right() + 1, area.bottom() + 1);
   }
   if (surfaces != nullptr) surfaces->Present();
@@ -246,12 +276,12 @@ bool CMainFrame::StartVideoPlayback() {
     return false;
   }
 
-  if (parts_.panel != nullptr) parts_.panel->SetVolumeDisplay(volume_);
+  if (windows_.panel != nullptr) windows_.panel->SetVolumeDisplay(volume_);
   SetVolume(volume_);
-  video->SetAudioTrack(settings_.audioTrack);
+  video->SetAudioTrack(settings_.values().audioTrack);
   // The second track of a two-track video is a whole mix: no channel is left out of it.
-  if (video->GetAudioTrack() >= 1 && settings_.audioChannel > 0) video->SetChannelBoth();
-  if (parts_.panel != nullptr) parts_.panel->ShowAudioTrack(video->GetAudioTrack());
+  if (video->GetAudioTrack() >= 1 && settings_.values().audioChannel > 0) video->SetChannelBoth();
+  if (windows_.panel != nullptr) windows_.panel->ShowAudioTrack(video->GetAudioTrack());
   // Equal periods keep the order the timers were started in, so each present comes right after
   // the lyric tick and shows the frame that tick composed.
   lyricTimer_.start(kMainLoopPeriodMs, Qt::PreciseTimer, this);
@@ -276,21 +306,20 @@ void CMainFrame::StopVideoPlayback() {
 void CMainFrame::StartBackgroundVideo() {
   IVideoPlayer* video = parts_.videoPlayer;
   if (video == nullptr) return;
-  video->SetStretchVideo(settings_.aspect == 0);
-  video->SetSourceKind(settings_.background);
+  video->SetStretchVideo(settings_.values().aspect == 0);
+  video->SetSourceKind(settings_.values().background);
   QString file = defaultBackgroundVideo_;
-  if ((settings_.background == 0 || settings_.background == 1) &&
-      settings_.backgroundVideo.size() >= 5) {
-    if (QFileInfo::exists(settings_.backgroundVideo)) {
-      file = settings_.backgroundVideo;
+  if ((settings_.values().background == 0 || settings_.values().background == 1) &&
+      settings_.values().backgroundVideo.size() >= 5) {
+    if (QFileInfo::exists(settings_.values().backgroundVideo)) {
+      file = settings_.values().backgroundVideo;
     } else {
       if (parts_.messages != nullptr) {
         parts_.messages->ShowMessageBox(
             QStringLiteral("Can't find custom video.  Using original background video."));
       }
       // Said once: the setting is cleared, here and in the profile.
-      settings_.backgroundVideo.clear();
-      if (parts_.writeSetting) parts_.writeSetting(QStringLiteral("BackgroundVideo"), QString());
+      settings_.WriteString(SettingKey::kBackgroundVideo, QString());
     }
   }
   video->SetFileName(file, true);
@@ -301,10 +330,37 @@ void CMainFrame::RestartBackgroundVideo() {
   StartBackgroundVideo();
 }
 
+void CMainFrame::ToggleBackground() {
+  int& background = settings_.values().background;
+  background = background == 0 ? 1 : 0;
+  ReselectBackground();
+}
+
+void CMainFrame::ReselectBackground() {
+  // A video song keeps the picture; the change shows when the background next starts.
+  if (playerKind_ != kPlayerKindAudio) return;
+  StopVideoPlayback();
+  StartBackgroundVideo();
+}
+
+void CMainFrame::SetAudioChannel(int mode) {
+  settings_.values().audioChannel = mode;
+  ApplyChannelMode();
+}
+
+void CMainFrame::SelectAudioTrack(int track) {
+  IVideoPlayer* video = parts_.videoPlayer;
+  if (video != nullptr) video->SetAudioTrack(track);
+  if (windows_.panel != nullptr) windows_.panel->ShowAudioTrack(track);
+  const int playing = video != nullptr ? video->GetAudioTrack() : 0;
+  if (playing >= 1 && settings_.values().audioChannel >= 1) SetAudioChannel(0);
+}
+
 void CMainFrame::OnTimer(int id) {
   if (id == kNumberEntryTimer) {
-    // At 1 the typed number is taken as if Enter were pressed (the number entry's work); the
-    // countdown then rests at 0 until the next typed character.
+    // At 1 the typed number is taken as if Enter were pressed; the countdown then rests at 0
+    // until the next typed character.
+    if (numberEntryCountdown_ == 1) OnSongKey(kSongKeyEnter);
     if (numberEntryCountdown_ > 0) --numberEntryCountdown_;
     if (parts_.surfaces != nullptr) parts_.surfaces->Present();
   } else if (id == kLyricTimer) {
@@ -314,7 +370,7 @@ void CMainFrame::OnTimer(int id) {
 
 void CMainFrame::RunLyricTick() {
   ILyricScreen* screen = parts_.screen;
-  IControlPanel* panel = parts_.panel;
+  IControlPanel* panel = windows_.panel;
   // The playing player's clock. A closed player has none: a stopped or ended song must not put
   // its lyrics back on the idle screen.
   IMediaPlayer* player = nullptr;
@@ -404,13 +460,13 @@ void CMainFrame::OnVideoEnded() {
     if (parts_.videoPlayer != nullptr) parts_.videoPlayer->Rewind();
     return;
   }
-  if (parts_.panel != nullptr) parts_.panel->SetSeekable(true);
+  if (windows_.panel != nullptr) windows_.panel->SetSeekable(true);
   PlayNextSong();
   emit SongEnded();
 }
 
 void CMainFrame::StopSong() {
-  if (parts_.panel != nullptr) parts_.panel->SetSeekable(false);
+  if (windows_.panel != nullptr) windows_.panel->SetSeekable(false);
   isPlaying_ = false;
   if (playerKind_ == kPlayerKindVideo) {
     StopVideoPlayback();
@@ -429,31 +485,100 @@ void CMainFrame::ReplaySong() {
   const QString path = currentSongPath_;
   PlaySong(path);
   if (parts_.screen != nullptr) parts_.screen->SetSongTitle(title);
-  if (parts_.panel != nullptr) parts_.panel->SetSongTitle(title);
+  if (windows_.panel != nullptr) windows_.panel->SetSongTitle(title);
   currentSongTitle_ = title;
 }
 
 void CMainFrame::PlayNextSong() {
   CloseAudioSong();
-  // The song list's walk (reserved list off) belongs to the play list window.
-  if (settings_.reservedListEnable != 0) PlayNextReserved();
+  if (reservedListEnabled()) {
+    PlayNextReserved();
+  } else {
+    PlayNextInPlayList();
+  }
 }
 
 void CMainFrame::PlayPreviousSong() {
   CloseAudioSong();
-  // The reserved list keeps no history: the current song starts again. The song list's walk
-  // belongs to the play list window.
-  if (settings_.reservedListEnable != 0) ReplaySong();
+  // The reserved list keeps no history: the current song starts again.
+  if (reservedListEnabled()) {
+    ReplaySong();
+  } else {
+    PlayPreviousInPlayList();
+  }
 }
 
 void CMainFrame::PlayNextReserved() {
-  // No song is reserved: a video song gives the screen back to the background.
-  if (playerKind_ == kPlayerKindVideo) {
-    StopVideoPlayback();
-    SetPlayerKind(kPlayerKindAudio);
-    RestartBackgroundVideo();
-    if (parts_.panel != nullptr) parts_.panel->SetSongTitle(QStringLiteral("Please select a song"));
+  IReservedList* reserved = windows_.reservedList;
+  if (reserved == nullptr || reserved->Count() == 0) {
+    // No song is reserved: a video song gives the screen back to the background.
+    if (playerKind_ == kPlayerKindVideo) {
+      StopVideoPlayback();
+      SetPlayerKind(kPlayerKindAudio);
+      RestartBackgroundVideo();
+      if (windows_.panel != nullptr) windows_.panel->ResetSongDisplay();
+    }
+  } else if (!isPlaying_) {
+    const QString path = reserved->Path(0);
+    if (const auto title = TitleAfterNumber(reserved->Title(0))) pendingTitle_ = *title;
+    reserved->DeleteSong(0);
+    PlaySong(path);
+    reserved->Redraw();
   }
+  RefreshNextSongBanner();
+}
+
+void CMainFrame::PlayNextInPlayList() {
+  ISongList* list = windows_.songList;
+  if (list == nullptr) return;
+  const int next = list->PlayPosition() + 1;
+  if (next < 0 || next >= list->Count()) return;
+  list->ClearSearch();
+  PlaySongListItem(next);
+}
+
+void CMainFrame::PlayPreviousInPlayList() {
+  ISongList* list = windows_.songList;
+  if (list == nullptr) return;
+  const int current = list->PlayPosition();
+  if (current < 1 || current >= list->Count()) return;
+  PlaySongListItem(current - 1);
+}
+
+void CMainFrame::PlaySongListItem(int row) {
+  ISongList* list = windows_.songList;
+  if (list == nullptr || row < 0 || row >= list->Count()) return;
+  const QString path = list->Path(row);
+  const QString title = list->Title(row);
+  if (NumberSeparator(title)) {
+    if (const auto after = TitleAfterNumber(title)) pendingTitle_ = *after;
+  } else {
+    pendingTitle_ = title;
+  }
+  PlaySong(path);
+  if (!reservedListEnabled()) list->SetPlayPosition(row);
+  list->Redraw();
+}
+
+void CMainFrame::RefreshNextSongBanner() {
+  ILyricScreen* screen = parts_.screen;
+  IReservedList* reserved = windows_.reservedList;
+  if (screen == nullptr) return;
+  const int count = reserved != nullptr ? reserved->Count() : 0;
+  screen->SetReservedCount(count);
+  QString nextTitle;
+  QString numbers;
+  for (int row = 0; row < std::min(count, kBannerRows); ++row) {
+    const QString text = reserved->Title(row);
+    const auto separator = NumberSeparator(text);
+    if (!separator) continue;
+    if (row == 0) {
+      if (const auto title = TitleAfterNumber(text)) nextTitle = *title;
+    }
+    numbers += QStringLiteral("  ") + text.left(*separator);
+  }
+  screen->SetNextSongTitle(nextTitle);
+  screen->SetReservedNumbers(numbers);
 }
 
 void CMainFrame::CycleAudio() {
@@ -465,7 +590,7 @@ void CMainFrame::CycleAudio() {
   }
   if (switched) return;
   // One audio stream: step through the channels instead.
-  int& mode = settings_.audioChannel;
+  int& mode = settings_.values().audioChannel;
   QString text;
   if (mode == 0) {
     mode = 1;
@@ -483,13 +608,13 @@ void CMainFrame::CycleAudio() {
 
 void CMainFrame::VolumeUp() {
   if (volume_ < 100) ++volume_;
-  if (parts_.panel != nullptr) parts_.panel->SetVolumeDisplay(volume_);
+  if (windows_.panel != nullptr) windows_.panel->SetVolumeDisplay(volume_);
   SetVolume(volume_);
 }
 
 void CMainFrame::VolumeDown() {
   if (volume_ > 0) --volume_;
-  if (parts_.panel != nullptr) parts_.panel->SetVolumeDisplay(volume_);
+  if (windows_.panel != nullptr) windows_.panel->SetVolumeDisplay(volume_);
   SetVolume(volume_);
 }
 
@@ -505,7 +630,7 @@ void CMainFrame::ChangeRate(bool faster) {
   IMediaPlayer* player = CurrentPlayer();
   if (player == nullptr) return;
   const double rate = player->ChangeRate(faster);
-  if (rate > 0 && parts_.panel != nullptr) parts_.panel->ShowRate(rate);
+  if (rate > 0 && windows_.panel != nullptr) windows_.panel->ShowRate(rate);
 }
 
 bool CMainFrame::OnCommand(int id) {
@@ -536,6 +661,12 @@ bool CMainFrame::OnCommand(int id) {
       return true;
     case kCommandCycleAudio:
       CycleAudio();
+      return true;
+    case kCommandReserveTypedFirst:
+      ReserveTypedNumberFirst();
+      return true;
+    case kCommandToggleBackground:
+      ToggleBackground();
       return true;
     default:
       return false;

@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "controller/ports.h"
-#include "controller/settings.h"
+#include "controller/settings_store.h"
 #include "lyrics/lyric_store.h"
 #include "screen/lyric_feed.h"
 
@@ -31,6 +31,19 @@ inline constexpr int kMainLoopPeriodMs = 30;
 // Ticks of the number entry timer before a typed song number is taken.
 inline constexpr int kNumberEntryTicks = 200;
 
+// Keys of the number entry besides the digits.
+inline constexpr int kSongKeyEnter = 13;
+inline constexpr char16_t kBackspaceChar = 8;
+
+// The song number typed as six digits: 1..99999 a song list row + 1, 100000..999999 a file in a
+// songs folder whose name holds the digits, else a MIDI DVD song.
+inline constexpr int kSongNumberDigits = 6;
+inline constexpr int kFirstFolderSongNumber = 100000;
+// DVD lookups give a number above this when the song exists.
+inline constexpr int kDvdSongNumberFloor = 200000;
+
+class DvdDescrambler;
+
 // Volume percent as hundredths of a decibel: -(1 - percent/100)^4 x 10000, truncated.
 int32_t VolumeLevel(int percent);
 
@@ -38,26 +51,39 @@ class CMainFrame : public QObject {
   Q_OBJECT
 
  public:
+  // What the frame is made with.
   struct Parts {
     ILyricScreen* screen = nullptr;
     // The lyrics screen's display surfaces, made when a video graph starts.
     IScreenSurfaces* surfaces = nullptr;
-    // The video area the frames are shown in (the target of the screen); null: the whole screen.
-    IVideoWindow* videoArea = nullptr;
-    IControlPanel* panel = nullptr;
     IVideoPlayer* videoPlayer = nullptr;
     IMessagePort* messages = nullptr;
-    // Receives the picture player's graph events (the video window); null: the main frame
-    // handles them itself, as the video window would.
-    QObject* videoWindow = nullptr;
-    // Writes a setting of section "Setup" back to the profile.
-    std::function<void(const QString& key, const QString& value)> writeSetting;
     // Makes the audio player at the first audio song; it is kept for every later one.
     std::function<std::unique_ptr<IAudioPlayer>()> makeAudioPlayer;
+    // How MIDI DVD lyric blocks are read; null: the step the player ships.
+    const DvdDescrambler* dvdDescrambler = nullptr;
   };
 
-  CMainFrame(Parts parts, Settings settings, QObject* parent = nullptr);
+  // The floating windows and dialogs, attached once they exist (they call back into the frame,
+  // so they are made after it). Any of them may be missing.
+  struct Windows {
+    IControlPanel* panel = nullptr;
+    // The window the video and the frames are shown in (the screen's target); null: the whole
+    // screen.
+    IVideoWindow* videoWindow = nullptr;
+    // Receives the picture player's graph events (the video window); null: the main frame
+    // handles them itself, as the video window would.
+    QObject* videoEvents = nullptr;
+    ISongList* songList = nullptr;
+    IReservedList* reservedList = nullptr;
+    IFileDialogs* fileDialogs = nullptr;
+    ISetupSheet* setupSheet = nullptr;
+  };
+
+  CMainFrame(Parts parts, SettingsStore& settings, QObject* parent = nullptr);
   ~CMainFrame() override;
+
+  void Attach(const Windows& windows);
 
   // Song opening.
   bool PlaySong(const QString& path);
@@ -74,8 +100,17 @@ class CMainFrame : public QObject {
   void StopVideoPlayback();
   void StartBackgroundVideo();
   void RestartBackgroundVideo();
+  // Ctrl+F11: video and camera background swapped (in memory), then ReselectBackground.
+  void ToggleBackground();
+  // The background restarts with its settings, when an audio song (or none) plays over it.
+  void ReselectBackground();
   // Channel mode of the settings applied to both players and shown on the control panel.
   void ApplyChannelMode();
+  // The control panel's channel spots: 0 both, 1 left, 2 right, in memory and to both players.
+  void SetAudioChannel(int mode);
+  // The control panel's track spots: the video player's audio track; a second track is a whole
+  // mix, so the channel goes back to both.
+  void SelectAudioTrack(int track);
 
   // The main loop and the players' events. Timer 1020: the number entry's countdown, then a
   // present. Timer 1023: positions to the control panel, the lyric feed or the CD+G picture,
@@ -96,6 +131,13 @@ class CMainFrame : public QObject {
   void PlayNextSong();
   void PlayPreviousSong();
   void PlayNextReserved();
+  void PlayNextInPlayList();
+  void PlayPreviousInPlayList();
+  // Plays a song list row: its title (after the number) shown when the song has none, the row
+  // marked while the reserved list is off.
+  void PlaySongListItem(int row);
+  // The next-song banner and the reserved summary from the first rows of the reserved list.
+  void RefreshNextSongBanner();
   void CycleAudio();
   void VolumeUp();
   void VolumeDown();
@@ -104,6 +146,44 @@ class CMainFrame : public QObject {
   void SpeedUp();
   void SlowDown();
   void SeekVideoSong(int ms);
+
+  // Number entry: a typed character (digits, Backspace), Enter, Escape.
+  void OnSongNumberChar(QChar ch);
+  void OnSongKey(int key);
+  void OnEscapeKey();
+
+  // Song numbers and the reserved list.
+  void PreviewTypedNumber();
+  // Enter (atFront false) or Ctrl+F10 (true).
+  void CommitTypedNumber(bool atFront);
+  void ReserveTypedNumberFirst() { CommitTypedNumber(true); }
+  void ReserveSongByNumber(int number, bool atFront);
+  void ReserveNumberedSong(const QString& path, int number, bool atFront);
+  void ReserveTitledSong(const QString& path, const QString& title, bool atFront);
+  void ReserveSong(const QString& path, bool atFront);
+  // The reserved-list mode switched by the reserved list window (written to the settings).
+  void SetReservedListEnable(bool on);
+  bool reservedListEnabled() const { return settings_.values().reservedListEnable != 0; }
+
+  // The Load button: chosen files become the song list, whose first row plays. False when
+  // cancelled.
+  bool OpenKaraokeFile(QObject* owner);
+  // Appends the songs of an M3U list file to the song list.
+  void ReadPlayListFile(const QString& path);
+  // Files given to the program (its command line, another start): queued in the reserved list
+  // when it is on; else the first plays and the rest join the song list.
+  void OpenFiles(const QStringList& paths);
+
+  // The setup sheet and what its OK changes.
+  void ApplySetup(QObject* owner);
+  // The MIDI DVD data file of the DVD folder: HOTDOG00.DAT, else NEWTON00.DAT, else none.
+  void UpdateDvdDataFile();
+  const QString& dvdDataFile() const { return dvdDataFile_; }
+
+  // Exit: the song and the video stop, then QuitRequested.
+  void Quit();
+  int ScreenPlayState() const;
+
   // The window is going away: the video graph and the audio song stop.
   void OnDestroy();
 
@@ -126,13 +206,20 @@ class CMainFrame : public QObject {
   void setDefaultBackgroundVideo(const QString& path) { defaultBackgroundVideo_ = path; }
   int lastSongNumber() const { return lastSongNumber_; }
   void setLastSongNumber(int n) { lastSongNumber_ = n; }
+  int escapeCount() const { return escapeCount_; }
   LyricStore& lyricStore() { return *lyricStore_; }
-  const Settings& settings() const { return settings_; }
+  const Settings& settings() const { return settings_.values(); }
+  SettingsStore& settingsStore() { return settings_; }
   IAudioPlayer* audioPlayer() const { return audioPlayer_.get(); }
+  const Windows& windows() const { return windows_; }
 
  signals:
   // The playing song's end event arrived (and the next song, if any, was started).
   void SongEnded();
+  // A song was opened with PlaySong.
+  void SongStarted(const QString& path);
+  // Exit was chosen: the program closes.
+  void QuitRequested();
 
  protected:
   bool event(QEvent* e) override;
@@ -146,9 +233,17 @@ class CMainFrame : public QObject {
   // The player of the current kind: the audio player for audio songs, else the video player.
   IMediaPlayer* CurrentPlayer() const;
   void ChangeRate(bool faster);
+  // The songs folders' file whose name holds the digits; kind -1 when none.
+  int FindSongInFolders(const QString& digits, QString& path) const;
+  // The reserve operations' shared end: plays at once when nothing plays and nothing is
+  // reserved, else inserts the row.
+  void ReserveRow(const QString& path, const QString& text, bool atFront, bool playNow);
+  void SetPreview(const QString& text);
+  void SongFailedToStart();
 
   Parts parts_;
-  Settings settings_;
+  Windows windows_;
+  SettingsStore& settings_;
   std::unique_ptr<LyricStore> lyricStore_;  // about half a megabyte: kept off the stack
   std::unique_ptr<IAudioPlayer> audioPlayer_;
   LyricFeed feed_;  // its cursor is the song's syllable cursor
@@ -159,6 +254,9 @@ class CMainFrame : public QObject {
   int volume_ = 100;
   int lastSongNumber_ = 0;
   int numberEntryCountdown_ = kNumberEntryTicks;
+  int escapeCount_ = 0;
+  bool nextAfterFailure_ = false;  // a skip past a song that did not start is on its way
+  QString dvdDataFile_;
   QBasicTimer numberEntryTimer_;
   QBasicTimer lyricTimer_;
   QString pendingTitle_;

@@ -7,8 +7,11 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <optional>
 
+#include "controller/settings.h"
 #include "screen/lyric_feed.h"
 
 class QObject;
@@ -60,6 +63,29 @@ class ILyricScreen : public ILyricFeedScreen {
   virtual void UpdateCdg(int32_t centiseconds) = 0;
   // Composes the next frame; once per lyric tick, after the lyric feed.
   virtual void Compose() = 0;
+
+  // The settings the screen draws with: lyric font face and size, singer colours, shadow, the
+  // reserved-list mode and the background.
+  virtual void ApplySettings(const Settings& settings) = 0;
+  // The font size after the screen's correction into its range, for writing back.
+  virtual int DefaultFontSizeValue() const = 0;
+
+  // Number entry: six digits, "000000" when cleared.
+  virtual void TypeDigit(QChar digit) = 0;
+  virtual void EraseDigit() = 0;
+  virtual QString GetTypedNumberText() const = 0;
+  virtual int GetTypedNumber() const = 0;
+  // The preview line under the typed number.
+  virtual void SetTypedSongTitle(const QString& title) = 0;
+  virtual QString TypedSongTitle() const = 0;
+  // The typed number is taken: it is shown flying away.
+  virtual void ShowChosenNumber() = 0;
+
+  // The reserved songs' summary and the next-song banner's title.
+  virtual void SetReservedCount(int count) = 0;
+  virtual void SetReservedNumbers(const QString& numbers) = 0;
+  virtual void SetNextSongTitle(const QString& title) = 0;
+  virtual QString NextSongTitle() const = 0;
 };
 
 // The display surfaces the lyrics screen's frames are presented through.
@@ -85,12 +111,20 @@ class IVideoWindow {
   virtual ~IVideoWindow() = default;
   // The video area, in the coordinates of the surfaces' frames.
   virtual QRect GetVideoRect() const = 0;
+  // Full screen on the screen the window is on, or back to its place.
+  virtual void SetFullScreen(bool on) = 0;
+  virtual bool IsFullScreen() const = 0;
+  // A video graph started (true) or stopped (false): while one runs, the window keeps the
+  // picture and the lyrics target on its picture rectangle.
+  virtual void SetVideoStarted(bool started) = 0;
 };
 
 class IControlPanel {
  public:
   virtual ~IControlPanel() = default;
   virtual void SetSongTitle(const QString& title) = 0;
+  // No song: position, duration and seek knob 0, the title "Please select a song".
+  virtual void ResetSongDisplay() = 0;
   virtual void SetSeekable(bool seekable) = 0;
   virtual void SetVolumeDisplay(int percent) = 0;
   // Audio channel mode 0 both, 1 left, 2 right, 3 reverse stereo.
@@ -114,6 +148,104 @@ class IMessagePort {
   virtual void ShowMessageBox(const QString& text) = 0;
   // A box titled "Error" with a stop icon.
   virtual void ShowErrorBox(const QString& text) = 0;
+  // A question with Yes and No, No the default: true for Yes.
+  virtual bool AskYesNo(const QString& text) = 0;
+};
+
+// One file dialog: its title, its filters ("Karaoke Files (*.kar *.mid)"; names match whatever
+// their case), the initial file name, and the window it belongs to (null: none).
+struct FileDialogRequest {
+  QString title;
+  QStringList filters;
+  QString initialName;
+  bool multiple = false;
+  QObject* owner = nullptr;
+};
+
+// The common dialogs. Each returns nothing when cancelled.
+class IFileDialogs {
+ public:
+  virtual ~IFileDialogs() = default;
+  // Existing files, in the order the dialog gives them.
+  virtual QStringList OpenFiles(const FileDialogRequest& request) = 0;
+  virtual QString SaveFile(const FileDialogRequest& request) = 0;
+  virtual QString ChooseFolder(const QString& title, QObject* owner) = 0;
+  // Colours are 0x00BBGGRR.
+  virtual std::optional<uint32_t> ChooseColor(uint32_t initial, QObject* owner) = 0;
+};
+
+// The song list of the play list window: rows of a title ("%06d - %s" or a bare name) and a
+// full path. Row r is song number r + 1.
+class ISongList {
+ public:
+  virtual ~ISongList() = default;
+  virtual int Count() const = 0;
+  virtual QString Title(int row) const = 0;
+  virtual QString Path(int row) const = 0;
+  // Inserts a row at position with the title "%06d - %s" of position + 1 and name.
+  virtual void AddSong(const QString& name, const QString& path, int position) = 0;
+  virtual void ClearSongList() = 0;
+  // The row last played from the list (drawn marked), -1 for none.
+  virtual int PlayPosition() const = 0;
+  virtual void SetPlayPosition(int row) = 0;
+  // Empties the search box, which shows the whole song list again.
+  virtual void ClearSearch() = 0;
+  // The caption follows the reserved-list mode; the marked row may have changed.
+  virtual void Redraw() = 0;
+  // Appends the songs of an M3U list file; the list takes the file's name. False when the file
+  // cannot be read.
+  virtual bool ReadSongListFile(const QString& path) = 0;
+  // The file the list is kept in between runs: read at start-up, written at exit.
+  virtual void SetDefaultListPath(const QString& path) = 0;
+};
+
+// The values the setup sheet edits, filled from the settings before it opens and taken back
+// after OK. Colours are 0x00BBGGRR.
+struct SetupValues {
+  // Display
+  int codePage = 0;  // language index 0..17
+  QString fontName;
+  int fontSize = 70;
+  uint32_t maleColor = 0xEE0000;
+  uint32_t femaleColor = 0x1E1EFF;
+  uint32_t duetColor = 0xFF32FF;
+  bool shadow = true;
+  // Audio/Video
+  int background = 0;  // 0 video, 1 camera, 2 solid colour
+  uint32_t solidColor = 0xFF0000;
+  QString backgroundVideo;
+  bool aspect = false;
+  bool useOriginalVideo = true;
+  bool fullScreen = false;
+  int audioChannel = 0;
+  int audioTrack = 0;
+  // Songs Locations and MIDI DVD
+  QString songsFolders[3];
+  QString dvdFolder;
+
+  bool operator==(const SetupValues&) const = default;
+};
+
+// The setup sheet: shown modally over owner; true when closed with OK (values then hold what the
+// pages hold), false when cancelled (values unchanged).
+class ISetupSheet {
+ public:
+  virtual ~ISetupSheet() = default;
+  virtual bool Run(SetupValues& values, QObject* owner) = 0;
+};
+
+// The reserved list: the queue of songs to be sung next, rows of a display text and a path.
+class IReservedList {
+ public:
+  virtual ~IReservedList() = default;
+  virtual int Count() const = 0;
+  virtual QString Title(int row) const = 0;
+  virtual QString Path(int row) const = 0;
+  // Inserts a row at position (0 the front, Count() the end).
+  virtual void InsertSong(int position, const QString& title, const QString& path) = 0;
+  virtual void DeleteSong(int row) = 0;
+  virtual void ClearSongs() = 0;
+  virtual void Redraw() = 0;
 };
 
 // Operations both players share. States: 0 no graph, 1 ready or stopped, 2 paused, 3 running.

@@ -1,9 +1,10 @@
 #pragma once
 
-// The persistent settings of section "Setup", with their defaults. Read once at start-up into
-// this process-wide value object; the windows and the setup sheet write them back.
+// The persistent settings of section "Setup", with their defaults: the values the program holds
+// after start-up, and the table of every key's name, type and default in the profile's order.
 
 #include <QString>
+#include <array>
 #include <cstdint>
 
 namespace lyrovox {
@@ -39,5 +40,54 @@ struct Settings {
   int hasShadow = 1;
   int defaultFontSizeValue = 70;
 };
+
+// Every key, in the order the profile is read at start-up.
+enum class SettingKey {
+  kPlayListShow,
+  kPlayListLeft,
+  kPlayListTop,
+  kPlayerLeft,
+  kPlayerTop,
+  kVideoLeft,
+  kVideoTop,
+  kVideoWidth,
+  kVideoHeight,
+  kReservedListEnable,
+  kBackgroundVideo,
+  kBackground,
+  kAspect,
+  kCodePage,
+  kAudioChannel,
+  kAudioTrack,
+  kUseOriginalVideo,
+  kFullScreen,
+  kCustom1DvdLocation,
+  kSongsLocation1,
+  kSongsLocation2,
+  kSongsLocation3,
+  kDefaultFontName,
+  kBackGroundVideoColor,
+  kLyricColorMale,
+  kLyricColorFemale,
+  kLyricColorDuet,
+  kHasShadow,
+  kDefaultFontSizeValue,
+};
+inline constexpr int kSettingCount = static_cast<int>(SettingKey::kDefaultFontSizeValue) + 1;
+
+struct SettingSpec {
+  SettingKey key;
+  const char* name;  // the key in section "Setup"
+  bool isString;
+  int intDefault;  // integers are 32-bit signed; colours are stored as their integer value
+  // Where the value lives in Settings.
+  int Settings::*intField;
+  QString Settings::*stringField;
+  uint32_t Settings::*colorField;
+};
+
+// The table, indexed by SettingKey.
+const std::array<SettingSpec, kSettingCount>& SettingsTable();
+const SettingSpec& SpecOf(SettingKey key);
 
 }  // namespace lyrovox

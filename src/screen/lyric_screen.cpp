@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "lyrics/mul_div.h"
+#include "screen/screen_settings.h"
 #include "screen/screen_text.h"
 
 namespace lyrovox {
@@ -213,6 +214,10 @@ void CLyricScreen::SetNextSongTitle(const QString& title) {
 
 QString CLyricScreen::NextSongTitle() const {
   return ToQString(nextSongTitle_);
+}
+
+void CLyricScreen::ApplySettings(const Settings& settings) {
+  ApplyScreenSettings(settings, *this);
 }
 
 void CLyricScreen::SetNumberLength(int digits) {

@@ -65,7 +65,9 @@ class CLyricScreen final : public ILyricScreen {
   // The "DefaultFontSizeValue" setting; ApplyFontSettings corrects it into 50..100, and the
   // controller writes the corrected value back.
   void SetDefaultFontSizeValue(int size) { fontSizeValue_ = size; }
-  int DefaultFontSizeValue() const { return fontSizeValue_; }
+  int DefaultFontSizeValue() const override { return fontSizeValue_; }
+  // Font, colours, shadow, reserved-list mode and background from the settings.
+  void ApplySettings(const Settings& settings) override;
   void ApplyFontSettings(int language) override;
   void RebuildFonts(const QString& face, int pixels, int charset);
   void SetMaleColor(uint32_t color);
@@ -90,21 +92,21 @@ class CLyricScreen final : public ILyricScreen {
   void ShowMessage(const QString& text) override;
   void SetNextSongBanner(bool on) override { nextSongBanner_ = on; }
   bool NextSongBanner() const { return nextSongBanner_; }
-  void SetReservedCount(int count) { reservedCount_ = count; }
-  void SetReservedNumbers(const QString& numbers);
-  void SetNextSongTitle(const QString& title);
-  QString NextSongTitle() const;
+  void SetReservedCount(int count) override { reservedCount_ = count; }
+  void SetReservedNumbers(const QString& numbers) override;
+  void SetNextSongTitle(const QString& title) override;
+  QString NextSongTitle() const override;
 
   // --- Number entry ---
   void SetNumberLength(int digits);
-  void TypeDigit(QChar digit);
-  void EraseDigit();
-  QString GetTypedNumberText() const;
-  int GetTypedNumber() const;
+  void TypeDigit(QChar digit) override;
+  void EraseDigit() override;
+  QString GetTypedNumberText() const override;
+  int GetTypedNumber() const override;
   void ClearTypedNumber() override;
-  void SetTypedSongTitle(const QString& title);
-  QString TypedSongTitle() const;
-  void ShowChosenNumber();
+  void SetTypedSongTitle(const QString& title) override;
+  QString TypedSongTitle() const override;
+  void ShowChosenNumber() override;
 
   // Drops the fonts, the off-screen frame and the rasterised texts.
   void Release();

@@ -7,7 +7,9 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <deque>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -51,7 +53,11 @@ class FakeScreen final : public ILyricScreen {
     log.Note(QString("state %1").arg(state));
   }
   int GetPlayState() const override { return playState; }
-  void ClearTypedNumber() override { ++typedNumberClears; }
+  void ClearTypedNumber() override {
+    ++typedNumberClears;
+    typedNumber = "000000";
+    typedTitle.clear();
+  }
   void ApplyFontSettings(int language) override { fontLanguage = language; }
   void LoadCdgFile(const QString& path) override { cdgFile = path; }
   void ShowMessage(const QString& text) override { messages << text; }
@@ -94,6 +100,27 @@ class FakeScreen final : public ILyricScreen {
     log.Note("compose");
   }
 
+  void ApplySettings(const Settings& settings) override {
+    ++settingsApplied;
+    fontSize = std::clamp(settings.defaultFontSizeValue, 50, 100);
+    reservedListEnable = settings.reservedListEnable;
+  }
+  int DefaultFontSizeValue() const override { return fontSize; }
+  // Number entry as the screen keeps it: six digits, typed in at the right.
+  void TypeDigit(QChar digit) override {
+    if (digit.isDigit()) typedNumber = typedNumber.mid(1) + digit;
+  }
+  void EraseDigit() override { typedNumber = "0" + typedNumber.left(5); }
+  QString GetTypedNumberText() const override { return typedNumber; }
+  int GetTypedNumber() const override { return typedNumber.toInt(); }
+  void SetTypedSongTitle(const QString& title) override { typedTitle = title; }
+  QString TypedSongTitle() const override { return typedTitle; }
+  void ShowChosenNumber() override { chosen << typedNumber; }
+  void SetReservedCount(int count) override { reservedCount = count; }
+  void SetReservedNumbers(const QString& numbers) override { reservedNumbers = numbers; }
+  void SetNextSongTitle(const QString& title) override { nextSongTitle = title; }
+  QString NextSongTitle() const override { return nextSongTitle; }
+
   CallLog log;
   int lyricMode = -1;
   bool lineTimed = false;
@@ -114,11 +141,25 @@ class FakeScreen final : public ILyricScreen {
   QString sungText;
   QString cdgFile;
   QStringList messages;
+  int settingsApplied = 0;
+  int fontSize = 70;
+  int reservedListEnable = 1;
+  QString typedNumber = "000000";
+  QString typedTitle;
+  QStringList chosen;
+  int reservedCount = 0;
+  QString reservedNumbers;
+  QString nextSongTitle;
 };
 
 class FakePanel final : public IControlPanel {
  public:
   void SetSongTitle(const QString& title) override { songTitle = title; }
+  void ResetSongDisplay() override {
+    ++resets;
+    position = duration = 0;
+    songTitle = "Please select a song";
+  }
   void SetSeekable(bool on) override { seekable = on; }
   void SetVolumeDisplay(int percent) override { volume = percent; }
   void ShowChannel(int mode) override { channel = mode; }
@@ -137,6 +178,7 @@ class FakePanel final : public IControlPanel {
 
   CallLog log;
   QString songTitle;
+  int resets = 0;
   int seekable = -1;
   int volume = -1;
   int channel = -1;
@@ -150,8 +192,14 @@ class FakeMessages final : public IMessagePort {
  public:
   void ShowMessageBox(const QString& text) override { shown << text; }
   void ShowErrorBox(const QString& text) override { errors << text; }
+  bool AskYesNo(const QString& text) override {
+    asked << text;
+    return answer;
+  }
   QStringList shown;
   QStringList errors;
+  QStringList asked;
+  bool answer = false;
 };
 
 class FakeSurfaces final : public IScreenSurfaces {
@@ -187,7 +235,104 @@ class FakeSurfaces final : public IScreenSurfaces {
 class FakeVideoWindow final : public IVideoWindow {
  public:
   QRect GetVideoRect() const override { return rect; }
+  void SetFullScreen(bool on) override { fullScreen = on; }
+  bool IsFullScreen() const override { return fullScreen; }
+  void SetVideoStarted(bool on) override { videoStarted = on; }
   QRect rect{0, 0, 960, 540};
+  bool fullScreen = false;
+  bool videoStarted = false;
+};
+
+// A row of a song list or the reserved list: its display text and path.
+struct Row {
+  QString title;
+  QString path;
+  bool operator==(const Row&) const = default;
+};
+
+class FakeSongList final : public ISongList {
+ public:
+  int Count() const override { return static_cast<int>(rows.size()); }
+  QString Title(int row) const override { return rows.at(static_cast<size_t>(row)).title; }
+  QString Path(int row) const override { return rows.at(static_cast<size_t>(row)).path; }
+  void AddSong(const QString& name, const QString& path, int position) override {
+    const QString title = QString("%1 - %2").arg(position + 1, 6, 10, QChar('0')).arg(name);
+    rows.insert(rows.begin() + position, Row{title, path});
+  }
+  void ClearSongList() override { rows.clear(); }
+  int PlayPosition() const override { return playPosition; }
+  void SetPlayPosition(int row) override { playPosition = row; }
+  void ClearSearch() override { ++searchClears; }
+  void Redraw() override { ++redraws; }
+  bool ReadSongListFile(const QString& path) override {
+    filesRead << path;
+    return true;
+  }
+  void SetDefaultListPath(const QString& path) override { defaultListPath = path; }
+
+  std::vector<Row> rows;
+  int playPosition = -1;
+  int searchClears = 0;
+  int redraws = 0;
+  QStringList filesRead;
+  QString defaultListPath;
+};
+
+class FakeReservedList final : public IReservedList {
+ public:
+  int Count() const override { return static_cast<int>(rows.size()); }
+  QString Title(int row) const override { return rows.at(static_cast<size_t>(row)).title; }
+  QString Path(int row) const override { return rows.at(static_cast<size_t>(row)).path; }
+  void InsertSong(int position, const QString& title, const QString& path) override {
+    rows.insert(rows.begin() + position, Row{title, path});
+  }
+  void DeleteSong(int row) override { rows.erase(rows.begin() + row); }
+  void ClearSongs() override { rows.clear(); }
+  void Redraw() override { ++redraws; }
+  QStringList Titles() const {
+    QStringList titles;
+    for (const Row& row : rows)
+      titles << row.title;
+    return titles;
+  }
+
+  std::vector<Row> rows;
+  int redraws = 0;
+};
+
+// Answers each dialog with what the test put in.
+class FakeFileDialogs final : public IFileDialogs {
+ public:
+  QStringList OpenFiles(const FileDialogRequest& request) override {
+    requests.push_back(request);
+    return openFiles;
+  }
+  QString SaveFile(const FileDialogRequest& request) override {
+    requests.push_back(request);
+    return saveFile;
+  }
+  QString ChooseFolder(const QString&, QObject*) override { return folder; }
+  std::optional<uint32_t> ChooseColor(uint32_t, QObject*) override { return color; }
+
+  std::vector<FileDialogRequest> requests;
+  QStringList openFiles;
+  QString saveFile;
+  QString folder;
+  std::optional<uint32_t> color;
+};
+
+// A setup sheet whose OK puts in the values a test chose (or cancels).
+class FakeSetupSheet final : public ISetupSheet {
+ public:
+  bool Run(SetupValues& values, QObject*) override {
+    shown.push_back(values);
+    if (!ok) return false;
+    if (change) change(values);
+    return true;
+  }
+  bool ok = true;
+  std::function<void(SetupValues&)> change;
+  std::vector<SetupValues> shown;
 };
 
 // Records calls as short words ("graph", "open", "pause", "play", "stop", "close", "destroy").

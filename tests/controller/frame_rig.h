@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -19,22 +21,19 @@ namespace lyrovox::testing {
 class FrameRig : public ::testing::Test {
  protected:
   // withSurfaces: the frame also gets the screen surfaces and the video window, and every fake
-  // writes its calls into `calls`, in order.
+  // writes its calls into `calls`, in order. The settings store writes to a profile file in the
+  // test's folder.
   void MakeFrame(const Settings& settings, bool withSurfaces = false) {
     audio = nullptr;
     audioPlayersMade = 0;
+    frame.reset();
+    store = std::make_unique<SettingsStore>(ProfilePath());
+    store->values() = settings;
     CMainFrame::Parts parts;
     parts.screen = &screen;
-    parts.panel = &panel;
     parts.videoPlayer = &video;
     parts.messages = &messages;
-    if (withSurfaces) {
-      parts.surfaces = &surfaces;
-      parts.videoArea = &window;
-    }
-    parts.writeSetting = [this](const QString& key, const QString& value) {
-      written << key + "=" + value;
-    };
+    if (withSurfaces) parts.surfaces = &surfaces;
     parts.makeAudioPlayer = [this]() -> std::unique_ptr<IAudioPlayer> {
       ++audioPlayersMade;
       auto p = std::make_unique<FakeAudioPlayer>();
@@ -43,12 +42,30 @@ class FrameRig : public ::testing::Test {
       if (!audioWorks) audio->graphWorks = false;
       return p;
     };
-    frame = std::make_unique<CMainFrame>(std::move(parts), settings);
+    frame = std::make_unique<CMainFrame>(std::move(parts), *store);
+    CMainFrame::Windows windows;
+    windows.panel = &panel;
+    windows.songList = &songList;
+    windows.reservedList = &reserved;
+    windows.fileDialogs = &dialogs;
+    windows.setupSheet = &sheet;
+    if (withSurfaces) windows.videoWindow = &window;
+    frame->Attach(windows);
     frame->setDefaultBackgroundVideo("/opt/lyrovox/video.mpg");
+    frame->setTempFolder(QString::fromStdString(dir.path()) + "/tmp/");
+    QDir().mkpath(frame->tempFolder());
     if (withSurfaces) {
       for (CallLog* log : {&screen.log, &surfaces.log, &panel.log, &video.log})
         log->calls = &calls;
     }
+  }
+
+  QString ProfilePath() const { return QString::fromStdString(dir.path()) + "/LyroVox.conf"; }
+  // What the profile file holds for a key of section "Setup" (a fresh reader of the file).
+  QString Profile(const char* key) const {
+    return QSettings(ProfilePath(), QSettings::IniFormat)
+        .value(QString("Setup/") + key, QString("<none>"))
+        .toString();
   }
 
   QString Song(const std::string& name, const std::string& bytes = "x") {
@@ -63,10 +80,14 @@ class FrameRig : public ::testing::Test {
   FakePanel panel;
   FakeVideoPlayer video;
   FakeMessages messages;
-  QStringList written;
+  FakeSongList songList;
+  FakeReservedList reserved;
+  FakeFileDialogs dialogs;
+  FakeSetupSheet sheet;
   FakeAudioPlayer* audio = nullptr;
   int audioPlayersMade = 0;
   bool audioWorks = true;
+  std::unique_ptr<SettingsStore> store;
   std::unique_ptr<CMainFrame> frame;
 };
 

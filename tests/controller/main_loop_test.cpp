@@ -96,7 +96,8 @@ TEST_F(MainLoopTest, TheBannerIsUpOnlyStrictlyBetween30And20SecondsFromTheEnd) {
   // Without a control panel the banner is left as it is.
   CMainFrame::Parts parts;
   parts.screen = &screen;
-  CMainFrame bare(std::move(parts), Settings{});
+  SettingsStore defaults{QString()};
+  CMainFrame bare(std::move(parts), defaults);
   screen.banner = true;
   bare.OnTimer(kLyricTimer);
   EXPECT_TRUE(screen.banner);

@@ -96,7 +96,7 @@ TEST_F(PlaybackTest, AMissingCustomVideoIsReportedOnceAndForgotten) {
   frame->StartBackgroundVideo();
   EXPECT_EQ(messages.shown,
             QStringList({"Can't find custom video.  Using original background video."}));
-  EXPECT_EQ(written, QStringList({"BackgroundVideo="}));
+  EXPECT_EQ(Profile("BackgroundVideo"), "");
   EXPECT_TRUE(frame->settings().backgroundVideo.isEmpty());
   EXPECT_EQ(video.fileName, "/opt/lyrovox/video.mpg");
   frame->RestartBackgroundVideo();
@@ -273,8 +273,11 @@ TEST_F(PlaybackTest, AVideoWindowReceivesThePictureEventsWhenThereIsOne) {
   QObject videoDialog;
   CMainFrame::Parts parts;
   parts.videoPlayer = &video;
-  parts.videoWindow = &videoDialog;
-  CMainFrame withWindow(std::move(parts), Settings{});
+  SettingsStore defaults{QString()};
+  CMainFrame withWindow(std::move(parts), defaults);
+  CMainFrame::Windows windows;
+  windows.videoEvents = &videoDialog;
+  withWindow.Attach(windows);
   withWindow.StartBackgroundVideo();
   EXPECT_EQ(video.eventReceiver, &videoDialog);
 }

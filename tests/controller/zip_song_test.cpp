@@ -36,19 +36,24 @@ std::string Kar() {
 
 class ZipSongTest : public ::testing::Test {
  protected:
-  ZipSongTest() : frame(MakeFrame(Settings{})) {}
+  ZipSongTest() { frame = MakeFrame(Settings{}); }
 
   std::unique_ptr<CMainFrame> MakeFrame(const Settings& settings) {
     CMainFrame::Parts parts;
     parts.screen = &screen;
-    parts.panel = &panel;
     parts.videoPlayer = &video;
     parts.makeAudioPlayer = [this]() -> std::unique_ptr<IAudioPlayer> {
       auto p = std::make_unique<FakeAudioPlayer>();
       audio = p.get();
       return p;
     };
-    auto made = std::make_unique<CMainFrame>(std::move(parts), settings);
+    frame.reset();  // it holds the store
+    store = std::make_unique<SettingsStore>(QString());
+    store->values() = settings;
+    auto made = std::make_unique<CMainFrame>(std::move(parts), *store);
+    CMainFrame::Windows windows;
+    windows.panel = &panel;
+    made->Attach(windows);
     made->setTempFolder(Q(temp.path() + "/"));
     made->setDefaultBackgroundVideo("/opt/lyrovox/video.mpg");
     return made;
@@ -66,6 +71,7 @@ class ZipSongTest : public ::testing::Test {
   FakePanel panel;
   FakeVideoPlayer video;
   FakeAudioPlayer* audio = nullptr;
+  std::unique_ptr<SettingsStore> store;
   std::unique_ptr<CMainFrame> frame;  // made last: it holds the fakes above
 };
 

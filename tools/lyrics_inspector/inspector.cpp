@@ -57,8 +57,8 @@ LyricReport InspectSong(const QString& path, int languageSetting) {
 
   LyricScreenRecord screen;
   InertVideoPlayer video;
-  Settings settings;
-  settings.codePage = languageSetting;
+  SettingsStore settings{QString()};  // the defaults; the user's profile is not read
+  settings.values().codePage = languageSetting;
   CMainFrame::Parts parts;
   parts.screen = &screen;
   parts.videoPlayer = &video;

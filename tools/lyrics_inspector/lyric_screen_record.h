@@ -3,6 +3,8 @@
 // A lyrics screen without a picture: it keeps what the controller tells it, for the tools that
 // run the song-opening logic without a display. What only changes the picture is ignored.
 
+#include <algorithm>
+
 #include "controller/ports.h"
 
 namespace lyrovox {
@@ -37,6 +39,23 @@ class LyricScreenRecord final : public ILyricScreen {
   void UpdateCdg(int32_t) override {}
   void Compose() override {}
 
+  void ApplySettings(const Settings& settings) override {
+    fontSize = std::clamp(settings.defaultFontSizeValue, 50, 100);
+  }
+  int DefaultFontSizeValue() const override { return fontSize; }
+  void TypeDigit(QChar) override {}
+  void EraseDigit() override {}
+  QString GetTypedNumberText() const override { return QStringLiteral("000000"); }
+  int GetTypedNumber() const override { return 0; }
+  void SetTypedSongTitle(const QString&) override {}
+  QString TypedSongTitle() const override { return {}; }
+  void ShowChosenNumber() override {}
+  void SetReservedCount(int) override {}
+  void SetReservedNumbers(const QString&) override {}
+  void SetNextSongTitle(const QString&) override {}
+  QString NextSongTitle() const override { return {}; }
+
+  int fontSize = 70;
   int lyricMode = 0;
   bool lineTimed = false;
   int playState = 0;

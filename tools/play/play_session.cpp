@@ -74,7 +74,7 @@ PlaySession::PlaySession(PlayOptions options, std::ostream& out, std::ostream& e
       screen_(std::make_unique<CLyricScreen>()),
       window_(std::make_unique<PlayWindow>(*screen_)),
       videoPlayer_(std::make_unique<CFilePlayer>()) {
-  ApplyScreenSettings(settings_, *screen_);
+  ApplyScreenSettings(settings_.values(), *screen_);
   sink_ = std::make_unique<VideoAreaSink>(window_->area(), *screen_, videoPlayer_->frames());
   surfaces_ = std::make_unique<CScreenSurfaces>(*screen_, sink_.get());
   panel_ = std::make_unique<TitlePanel>(*window_);
@@ -83,12 +83,14 @@ PlaySession::PlaySession(PlayOptions options, std::ostream& out, std::ostream& e
   CMainFrame::Parts parts;
   parts.screen = screen_.get();
   parts.surfaces = surfaces_.get();
-  parts.videoArea = window_.get();
-  parts.panel = panel_.get();
   parts.videoPlayer = videoPlayer_.get();
   parts.messages = messages_.get();
   parts.makeAudioPlayer = [] { return std::make_unique<CAudioPlayer>(); };
   frame_ = std::make_unique<CMainFrame>(std::move(parts), settings_);
+  CMainFrame::Windows windows;
+  windows.videoWindow = window_.get();
+  windows.panel = panel_.get();
+  frame_->Attach(windows);
   frame_->setDefaultBackgroundVideo(FindDefaultBackgroundVideo(
       options_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
                                        : options_.programFolder));

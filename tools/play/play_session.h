@@ -74,7 +74,7 @@ class PlaySession {
   PlayOptions options_;
   std::ostream& out_;
   std::ostream& err_;
-  Settings settings_;
+  SettingsStore settings_{QString()};  // the defaults: the user's profile is not touched
   std::unique_ptr<CLyricScreen> screen_;
   std::unique_ptr<PlayWindow> window_;
   std::unique_ptr<CFilePlayer> videoPlayer_;

@@ -21,7 +21,9 @@ class PlayWindow final : public QWidget, public IVideoWindow {
   // The video area fills the window: in the frame's coordinates it is (0, 0) and its size.
   QRect GetVideoRect() const override;
 
-  void SetFullScreen(bool on);
+  void SetFullScreen(bool on) override;
+  bool IsFullScreen() const override { return fullScreen_; }
+  void SetVideoStarted(bool) override {}
   bool fullScreenOn() const { return fullScreen_; }
   // Called once when the window closes, before it goes.
   void SetClosingHook(std::function<void()> hook) { closing_ = std::move(hook); }

@@ -17,6 +17,10 @@ class TitlePanel final : public IControlPanel {
   explicit TitlePanel(QWidget& window);
 
   void SetSongTitle(const QString& title) override { title_ = title; }
+  void ResetSongDisplay() override {
+    title_ = QStringLiteral("Please select a song");
+    position_ = duration_ = 0;
+  }
   void SetSeekable(bool) override {}
   void SetVolumeDisplay(int percent) override;
   void ShowChannel(int mode) override;

@@ -36,6 +36,7 @@ class LastFrameSink final : public IFrameSink {
 class TimesPanel final : public IControlPanel {
  public:
   void SetSongTitle(const QString&) override {}
+  void ResetSongDisplay() override {}
   void SetSeekable(bool) override {}
   void SetVolumeDisplay(int) override {}
   void ShowChannel(int) override {}
@@ -58,6 +59,7 @@ class ErrorsToStream final : public IMessagePort {
   void ShowErrorBox(const QString& text) override {
     err_ << "lyrovox-render: " << text.toStdString() << '\n';
   }
+  bool AskYesNo(const QString&) override { return false; }
 
  private:
   std::ostream& err_;
@@ -163,9 +165,9 @@ int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
     return 1;
   }
 
-  Settings settings;
+  SettingsStore settings{QString()};  // the defaults; the user's profile is not read
   CLyricScreen screen;
-  ApplyScreenSettings(settings, screen);
+  ApplyScreenSettings(settings.values(), screen);
   screen.SetFullScreen(o.fullScreen);
 
   LastFrameSink sink;
@@ -181,12 +183,14 @@ int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
   CMainFrame::Parts parts;
   parts.screen = &screen;
   parts.surfaces = &surfaces;
-  parts.videoArea = &window;
-  parts.panel = &panel;
   parts.videoPlayer = &video;
   parts.messages = &messages;
   parts.makeAudioPlayer = [&clock] { return std::make_unique<ClockAudioPlayer>(clock); };
   CMainFrame frame(std::move(parts), settings);
+  CMainFrame::Windows windows;
+  windows.videoWindow = &window;
+  windows.panel = &panel;
+  frame.Attach(windows);
   // As in the player: the background runs first (it makes the surfaces), then the song opens.
   frame.StartBackgroundVideo();
   if (!frame.timersRunning()) return 1;  // the surfaces could not be made (reported)

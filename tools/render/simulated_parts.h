@@ -55,6 +55,9 @@ class FixedVideoArea final : public IVideoWindow {
  public:
   explicit FixedVideoArea(QSize size) : size_(size) {}
   QRect GetVideoRect() const override { return QRect(QPoint(0, 0), size_); }
+  void SetFullScreen(bool) override {}
+  bool IsFullScreen() const override { return false; }
+  void SetVideoStarted(bool) override {}
 
  private:
   QSize size_;

@@ -1,0 +1,204 @@
+#include "ui/lists/m3u_file.h"
+
+#include <algorithm>
+
+#include "archive/utf8.h"
+#include "lyrics/file_bytes.h"
+#include "lyrics/text_encoding.h"
+
+namespace lyrovox::m3u {
+
+namespace {
+
+constexpr size_t kShortestEntry = 4;
+
+bool StartsWith(std::span<const uint8_t> bytes, std::initializer_list<uint8_t> mark) {
+  return bytes.size() >= mark.size() && std::equal(mark.begin(), mark.end(), bytes.begin());
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::span<const uint8_t> s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    const uint8_t b = s[i];
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t extra = 0;
+    uint32_t min = 0;
+    uint32_t cp = 0;
+    if ((b & 0xE0) == 0xC0) {
+      extra = 1, min = 0x80, cp = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+      extra = 2, min = 0x800, cp = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+      extra = 3, min = 0x10000, cp = b & 0x07;
+    } else {
+      return false;
+    }
+    if (s.size() - i <= extra) return false;
+    for (size_t k = 1; k <= extra; ++k) {
+      if ((s[i + k] & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (s[i + k] & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
+std::u16string Utf16Le(std::span<const uint8_t> bytes) {
+  std::u16string text(bytes.size() / 2, u'\0');
+  for (size_t i = 0; i < text.size(); ++i) {
+    text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  }
+  return text;
+}
+
+std::u16string Windows1252(std::span<const uint8_t> bytes) {
+  std::u16string text;
+  CodePageDecoder decoder(1252);
+  // The decoder stops at a zero byte: decode line by line-sized runs between zeros.
+  size_t start = 0;
+  while (start <= bytes.size()) {
+    const auto zero = std::find(bytes.begin() + static_cast<std::ptrdiff_t>(start), bytes.end(), 0);
+    const size_t end = static_cast<size_t>(zero - bytes.begin());
+    const std::string_view run(reinterpret_cast<const char*>(bytes.data()) + start, end - start);
+    std::u16string piece(run.size() + 1, u'\0');
+    piece.resize(decoder.Decode(run, piece.data(), piece.size()));
+    text += piece;
+    if (end == bytes.size()) break;
+    text += u'\n';  // a zero byte never belongs to a path
+    start = end + 1;
+  }
+  return text;
+}
+
+int HexValue(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
+// "file:///a%20b.kar" as the path "/a b.kar" (percent escapes are UTF-8 bytes).
+std::u16string FromFileUrl(std::u16string_view url) {
+  std::u16string_view rest = url.substr(7);  // after "file://"
+  if (!rest.empty() && rest.front() != u'/') {
+    // "file://localhost/..." and other hosts: only the local host is a path.
+    const size_t slash = rest.find(u'/');
+    if (slash == std::u16string_view::npos) return {};
+    rest = rest.substr(slash);
+  }
+  std::string utf8;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == u'%' && i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 &&
+        HexValue(rest[i + 2]) >= 0) {
+      utf8 += static_cast<char>(HexValue(rest[i + 1]) * 16 + HexValue(rest[i + 2]));
+      i += 2;
+    } else {
+      utf8 += Utf8FromUtf16(rest.substr(i, 1));
+    }
+  }
+  return Utf16FromUtf8(utf8);
+}
+
+bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    char16_t c = text[i];
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::u16string DecodeText(std::span<const uint8_t> bytes) {
+  if (StartsWith(bytes, {0xFF, 0xFE})) return Utf16Le(bytes.subspan(2));
+  if (StartsWith(bytes, {0xEF, 0xBB, 0xBF}))
+    return Utf16FromUtf8(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()) + 3, bytes.size() - 3));
+  if (IsValidUtf8(bytes)) {
+    return Utf16FromUtf8(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  }
+  return Windows1252(bytes);
+}
+
+std::vector<std::u16string> EntryLines(std::u16string_view text) {
+  std::vector<std::u16string> entries;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(u'\n', start);
+    if (end == std::u16string_view::npos) end = text.size();
+    std::u16string_view line = text.substr(start, end - start);
+    start = end + 1;
+    while (!line.empty() && (line.back() == u'\r' || line.back() == u'\0'))
+      line.remove_suffix(1);
+    if (line.size() < kShortestEntry || line.front() == u'#') continue;
+    entries.emplace_back(line);
+  }
+  return entries;
+}
+
+std::u16string ResolveEntry(std::u16string_view entry, std::u16string_view folderWithSlash) {
+  std::u16string path;
+  if (StartsWithNoCase(entry, u"file://")) {
+    path = FromFileUrl(entry);
+  } else {
+    path.assign(entry);
+    std::replace(path.begin(), path.end(), u'\\', u'/');
+  }
+  if (path.empty() || path.front() == u'/') return path;
+  return std::u16string(folderWithSlash) + path;
+}
+
+ListFile ReadListFile(const std::string& nativePath, uint64_t maxBytes) {
+  ListFile list;
+  FileDescriptor fd;
+  uint64_t size = 0;
+  if (OpenRegularFile(nativePath, fd, size) != kOk || size > maxBytes) return list;
+  std::vector<uint8_t> bytes;
+  if (ReadFileBytes(nativePath, bytes) != kOk) return list;
+  list.read = true;
+  const std::u16string folder = FolderOf(Utf16FromUtf8(nativePath));
+  for (const std::u16string& entry : EntryLines(DecodeText(bytes))) {
+    std::u16string path = ResolveEntry(entry, folder);
+    if (!path.empty()) list.paths.push_back(std::move(path));
+  }
+  return list;
+}
+
+std::string EncodeListFile(const std::vector<std::u16string>& paths) {
+  std::string out = "\xFF\xFE";
+  auto put = [&out](std::u16string_view text) {
+    for (char16_t c : text) {
+      out += static_cast<char>(c & 0xFF);
+      out += static_cast<char>(c >> 8);
+    }
+    out.append("\r\0\n\0", 4);
+  };
+  put(u"#EXTM3U");
+  for (const std::u16string& path : paths)
+    put(path);
+  return out;
+}
+
+std::u16string NameOfPath(std::u16string_view path) {
+  const size_t slash = path.find_last_of(u"/\\");
+  std::u16string_view name = slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.rfind(u'.');
+  if (dot != std::u16string_view::npos && dot > 0) name = name.substr(0, dot);
+  return std::u16string(name);
+}
+
+std::u16string FolderOf(std::u16string_view path) {
+  const size_t slash = path.rfind(u'/');
+  if (slash == std::u16string_view::npos) return {};
+  return std::u16string(path.substr(0, slash + 1));
+}
+
+}  // namespace lyrovox::m3u

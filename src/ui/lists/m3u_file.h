@@ -1,0 +1,43 @@
+#pragma once
+
+// M3U song list files: the program writes UTF-16LE with a byte-order mark and CR LF line ends,
+// "#EXTM3U" and then one full path per line. Reading takes UTF-16LE or UTF-8 by their marks,
+// otherwise UTF-8 when the bytes are valid UTF-8, else Windows-1252. Plain C++: paths are UTF-16.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lyrovox::m3u {
+
+// The text of a list file's bytes, without its byte-order mark.
+std::u16string DecodeText(std::span<const uint8_t> bytes);
+
+// The entries of a list's text as they stand: one per line, whole (however long), without CR or
+// LF; lines of three characters or fewer and lines that begin with "#" are skipped.
+std::vector<std::u16string> EntryLines(std::u16string_view text);
+
+// An entry as a path: "\" becomes "/"; "file://" addresses are decoded; a path that is not
+// absolute is taken in the list's folder (folderWithSlash ends with "/").
+std::u16string ResolveEntry(std::u16string_view entry, std::u16string_view folderWithSlash);
+
+struct ListFile {
+  bool read = false;  // false when the file could not be read (the list is then left as it was)
+  std::vector<std::u16string> paths;
+};
+
+// Reads a list file given by its native (UTF-8) path. Files above maxBytes are not read.
+ListFile ReadListFile(const std::string& nativePath, uint64_t maxBytes = uint64_t{256} << 20);
+
+// The bytes of a list file holding these paths, as the program writes it.
+std::string EncodeListFile(const std::vector<std::u16string>& paths);
+
+// A song's name from its path: the file name without folder and its last extension.
+std::u16string NameOfPath(std::u16string_view path);
+
+// The folder part of a native path, with its trailing "/" ("" for a bare name).
+std::u16string FolderOf(std::u16string_view path);
+
+}  // namespace lyrovox::m3u
