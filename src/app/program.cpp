@@ -141,8 +141,8 @@ void Program::CreateWindows() {
   panel_ = std::make_unique<TitlePanel>(*videoWindow_);
   reservedList_ = std::make_unique<StandInReservedList>();
   songList_ = std::make_unique<StandInSongList>();
-  videoWindow_->setGeometry(values.videoLeft, values.videoTop, values.videoWidth,
-                            values.videoHeight);
+  videoWindow_->move(values.videoLeft, values.videoTop);
+  videoWindow_->resize(values.videoWidth, values.videoHeight);
   videoWindow_->show();
 }
 

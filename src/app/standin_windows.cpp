@@ -42,12 +42,12 @@ StandInVideoWindow::StandInVideoWindow(SettingsStore& settings)
 
 StandInVideoWindow::~StandInVideoWindow() {
   if (!writesPlace_ || fullScreen_) return;
-  const QRect place = geometry();
+  // The place of the whole window, as it is given back at the next start (move + resize).
   Settings& v = settings_.values();
-  v.videoLeft = place.x();
-  v.videoTop = place.y();
-  v.videoWidth = place.width();
-  v.videoHeight = place.height();
+  v.videoLeft = pos().x();
+  v.videoTop = pos().y();
+  v.videoWidth = width();
+  v.videoHeight = height();
   settings_.Write({SettingKey::kVideoLeft, SettingKey::kVideoTop, SettingKey::kVideoWidth,
                    SettingKey::kVideoHeight});
 }
