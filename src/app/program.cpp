@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <unistd.h>
+
 #include "app/accelerators.h"
 #include "app/file_dialogs.h"
 #include "app/message_boxes.h"
@@ -46,6 +48,16 @@ ProgramOptions DesktopProgramOptions() {
   options.programFolder = QCoreApplication::applicationDirPath();
   options.systemTemp = QDir::tempPath();
   return options;
+}
+
+ProgramPaths DesktopProgramPaths() {
+  const ProgramOptions options = DesktopProgramOptions();
+  ProgramPaths paths;
+  paths.profile = options.profilePath;
+  paths.songList = options.dataFolder + QStringLiteral("/TuneWell/lyrovox.m3u");
+  paths.temporary = options.systemTemp + QStringLiteral("/lyrovox-%1/").arg(geteuid());
+  paths.backgroundVideo = FindDefaultBackgroundVideo(options.programFolder);
+  return paths;
 }
 
 Program::Program(ProgramOptions options, QObject* parent)
