@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
@@ -121,6 +122,29 @@ TEST_F(ProgramTest, CtrlHeldAtStartUpPutsTheWindowsBackAndStaysOutOfFullScreen) 
   EXPECT_FALSE(program.videoWindow().isFullScreen());
   EXPECT_EQ(program.settings().values().fullScreen, 0);
   EXPECT_EQ(Profile("FullScreen"), "1");  // this run only
+}
+
+TEST_F(ProgramTest, TheKeysWorkFromEveryWindowButDigitsStayInTextBoxes) {
+  ProgramOptions options = Options();
+  options.splash = false;
+  Program program(options);
+  ASSERT_TRUE(program.Start());
+  CMainFrame& frame = program.frame();
+  QLineEdit search;  // a text box of one of the program's windows, as the song search is
+  search.show();
+  search.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&search));
+  QTest::keyClicks(&search, "123");
+  QTest::keyClick(&search, Qt::Key_Return);
+  EXPECT_EQ(search.text(), "123");
+  EXPECT_EQ(program.screen()->GetTypedNumberText(), "000000");
+  // The accelerator table is checked first, even where the text box has a use for the key.
+  QTest::keyClick(&search, Qt::Key_Left, Qt::ControlModifier);
+  QTest::keyClick(&search, Qt::Key_Down, Qt::ControlModifier);
+  EXPECT_EQ(frame.volume(), 99);
+  QTest::keyClick(&search, Qt::Key_Up, Qt::ControlModifier | Qt::KeypadModifier);
+  EXPECT_EQ(frame.volume(), 100);
+  EXPECT_EQ(search.cursorPosition(), 3);
 }
 
 TEST_F(ProgramTest, ASingerTypesANumberQueuesAnotherAndBothAreSung) {

@@ -44,8 +44,7 @@ TEST(PrivateTempFolder, ALinkOrAFolderOfSomeoneElseIsNotTaken) {
   const QString name = Q(dir.path()) + "/lyrovox-" + QString::number(geteuid());
   const QString target = Q(dir.path()) + "/elsewhere";
   QDir().mkpath(target);
-  ASSERT_EQ(symlink(QFile::encodeName(target).constData(), QFile::encodeName(name).constData()),
-            0);
+  ASSERT_EQ(symlink(QFile::encodeName(target).constData(), QFile::encodeName(name).constData()), 0);
   const QString viaLink = PrivateTempFolder(Q(dir.path()));
   EXPECT_FALSE(viaLink.isEmpty());
   EXPECT_NE(viaLink, name + "/");

@@ -31,6 +31,7 @@ class SettingsStoreTest : public ::testing::Test {
   }
 
   testing::TempDir dir;
+  int profiles = 0;
 };
 
 TEST_F(SettingsStoreTest, AMissingOrEmptyProfileGivesTheDefaults) {
