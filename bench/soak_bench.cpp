@@ -42,7 +42,8 @@ long StatusKb(const char* field) {
 int OpenFiles() {
   int n = 0;
   if (DIR* dir = opendir("/proc/self/fd")) {
-    while (readdir(dir) != nullptr) ++n;
+    while (readdir(dir) != nullptr)
+      ++n;
     closedir(dir);
   }
   return n - 3;  // ".", ".." and the listing's own descriptor
@@ -159,7 +160,8 @@ int main(int argc, char** argv) {
     watchdog.start();
     // Every new graph starts at speed 1.0: twenty steps of 0.05 make it 2.0.
     QTimer::singleShot(0, &frame, [&] {
-      for (int step = 0; step < 20; ++step) frame.SpeedUp();
+      for (int step = 0; step < 20; ++step)
+        frame.SpeedUp();
     });
     if (started == 10) {
       rssAt10 = StatusKb("VmRSS");

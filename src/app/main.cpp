@@ -21,6 +21,8 @@ constexpr const char* kUsage =
     "Starts the karaoke player. Each FILE (a song or an .m3u list) is queued in the\n"
     "reserved list, the first one playing at once when nothing plays; with the reserved\n"
     "list off, the first plays and the others join the song list.\n"
+    "  --measure-startup  print when the first frame of the background video was shown\n"
+    "             (firstFrameEpochNs: nanoseconds since 1970) and the memory then, and exit\n"
     "  --paths    where the settings, the song list, the temporary folder and the\n"
     "             default background video are, then exit\n"
     "  --help     this text\n"
@@ -46,6 +48,7 @@ int AnswerWithoutWindows(int argc, char** argv) {
                   qUtf8Printable(paths.temporary), qUtf8Printable(paths.backgroundVideo));
       return 0;
     }
+    if (std::strcmp(arg, "--measure-startup") == 0) continue;
     if (std::strncmp(arg, "--", 2) == 0) {
       std::fprintf(stderr, "lyrovox: unknown option %s (see lyrovox --help)\n", arg);
       return 2;
@@ -65,8 +68,13 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationVersion(QStringLiteral(LYROVOX_VERSION));
   QGuiApplication::setDesktopFileName(QStringLiteral("lyrovox"));
   QStringList files;
+  bool measureStartup = false;
   for (const QString& arg : QCoreApplication::arguments().mid(1)) {
-    files << QFileInfo(arg).absoluteFilePath();
+    if (arg == u"--measure-startup") {
+      measureStartup = true;
+    } else {
+      files << QFileInfo(arg).absoluteFilePath();
+    }
   }
 
   QApplication::setQuitOnLastWindowClosed(false);
@@ -80,5 +88,6 @@ int main(int argc, char** argv) {
                    [&program] { program.Shutdown(); });
   program.OpenWhenStarted(files);
   if (!program.Start()) return 1;
+  if (measureStartup) lyrovox::QuitAtFirstVideoFrame(program);
   return QApplication::exec();
 }

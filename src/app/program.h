@@ -150,4 +150,8 @@ class Program final : public QObject {
   std::unique_ptr<QuitSignals> quitSignals_;
 };
 
+// For measuring start-up: at the first presented frame that shows the background video, prints
+// "firstFrameEpochNs: N" (the wall clock) and "rssKb: N", then quits.
+void QuitAtFirstVideoFrame(Program& program);
+
 }  // namespace lyrovox
