@@ -183,8 +183,10 @@ std::string EncodeUtf16Lines(const std::vector<std::u16string>& lines) {
   return out;
 }
 
-std::vector<std::u16string> EntryLines(std::u16string_view text) {
-  std::vector<std::u16string> entries;
+namespace {
+
+template <class Take>
+void ForEachEntryLine(std::u16string_view text, Take take) {
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find(u'\n', start);
@@ -194,8 +196,15 @@ std::vector<std::u16string> EntryLines(std::u16string_view text) {
     while (!line.empty() && (line.back() == u'\r' || line.back() == u'\0'))
       line.remove_suffix(1);
     if (line.size() < kShortestEntry || line.front() == u'#') continue;
-    entries.emplace_back(line);
+    take(line);
   }
+}
+
+}  // namespace
+
+std::vector<std::u16string> EntryLines(std::u16string_view text) {
+  std::vector<std::u16string> entries;
+  ForEachEntryLine(text, [&entries](std::u16string_view line) { entries.emplace_back(line); });
   return entries;
 }
 
@@ -213,19 +222,28 @@ std::u16string ResolveEntry(std::u16string_view entry, std::u16string_view folde
   return std::u16string(folderWithSlash) + path;
 }
 
-ListFile ReadListFile(const std::string& nativePath, uint64_t maxBytes) {
-  ListFile list;
+bool ReadListFile(const std::string& nativePath, const std::function<void(std::u16string&&)>& take,
+                  uint64_t maxBytes) {
   FileDescriptor fd;
   uint64_t size = 0;
-  if (OpenRegularFile(nativePath, fd, size) != kOk || size > maxBytes) return list;
+  if (OpenRegularFile(nativePath, fd, size) != kOk || size > maxBytes) return false;
   std::vector<uint8_t> bytes;
-  if (ReadFileBytes(nativePath, bytes) != kOk) return list;
-  list.read = true;
+  if (ReadFileBytes(nativePath, bytes) != kOk || bytes.size() > maxBytes) return false;
   const std::u16string folder = FolderOf(Utf16FromUtf8(nativePath));
-  for (const std::u16string& entry : EntryLines(DecodeText(bytes))) {
+  const std::u16string text = DecodeText(bytes);
+  bytes = {};
+  ForEachEntryLine(text, [&](std::u16string_view entry) {
     std::u16string path = ResolveEntry(entry, folder);
-    if (!path.empty()) list.paths.push_back(std::move(path));
-  }
+    if (!path.empty()) take(std::move(path));
+  });
+  return true;
+}
+
+ListFile ReadListFile(const std::string& nativePath, uint64_t maxBytes) {
+  ListFile list;
+  list.read = ReadListFile(
+      nativePath, [&list](std::u16string&& path) { list.paths.push_back(std::move(path)); },
+      maxBytes);
   return list;
 }
 

@@ -6,6 +6,7 @@
 // is UTF-16LE that lost its mark). Plain C++: paths are UTF-16.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -34,8 +35,15 @@ struct ListFile {
   std::vector<std::u16string> paths;
 };
 
+inline constexpr uint64_t kMaxListFileBytes = uint64_t{256} << 20;
+
 // Reads a list file given by its native (UTF-8) path. Files above maxBytes are not read.
-ListFile ReadListFile(const std::string& nativePath, uint64_t maxBytes = uint64_t{256} << 20);
+ListFile ReadListFile(const std::string& nativePath, uint64_t maxBytes = kMaxListFileBytes);
+
+// The same, handing each path to `take` as it is read (no list of them is kept). False when the
+// file could not be read.
+bool ReadListFile(const std::string& nativePath, const std::function<void(std::u16string&&)>& take,
+                  uint64_t maxBytes = kMaxListFileBytes);
 
 // The bytes of a list file holding these paths, as the program writes it. A path that a plain line
 // cannot carry back unchanged (a line break or "\" in it, shorter than an entry) is written as a

@@ -1,5 +1,7 @@
 #include "ui/lists/play_list_dlg.h"
 
+#include <malloc.h>
+
 #include <QAction>
 #include <QCursor>
 #include <QDir>
@@ -61,6 +63,13 @@ bool WriteFileAtomically(const QString& path, const std::string& bytes) {
     return false;
   }
   return file.commit();
+}
+
+// A big list leaves its reading's buffers free in the heap; they go back to the system.
+void ReleaseFreedMemory() {
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
 }
 
 bool SamePath(const QString& a, const QString& b) {
@@ -197,26 +206,25 @@ void PlayListDlg::Redraw() {
 
 bool PlayListDlg::ReadSongListFile(const QString& path) {
   const bool isDefault = SamePath(path, defaultListPath_);
-  const m3u::ListFile file = m3u::ReadListFile(NativePath(path));
-  if (!file.read) {
+  const int first = Count();
+  std::vector<SongRow> songs;
+  const bool read = m3u::ReadListFile(NativePath(path), [&](std::u16string&& entry) {
+    const int number = first + static_cast<int>(songs.size()) + 1;
+    songs.push_back(
+        SongRow{NumberedText(number, ToQString(m3u::NameOfPath(entry))), ToQString(entry)});
+  });
+  if (!read) {
     if (isDefault && QFileInfo::exists(path)) defaultListUnreadable_ = true;
     return false;
   }
   const QString name = QFileInfo(path).completeBaseName();
   listName_ = name == u"lyrovox" ? QStringLiteral("DEFAULT") : name;
-  const int first = Count();
-  std::vector<SongRow> songs;
-  songs.reserve(file.paths.size());
-  for (const std::u16string& entry : file.paths) {
-    songs.push_back(SongRow{
-        NumberedText(first + static_cast<int>(songs.size()) + 1, ToQString(m3u::NameOfPath(entry))),
-        ToQString(entry)});
-  }
   AppendSongs(std::move(songs));
   if (isDefault) {
     savedChanges_ = songList_->rows().changeCount();
     defaultListUnreadable_ = false;
   }
+  ReleaseFreedMemory();
   update();
   return true;
 }

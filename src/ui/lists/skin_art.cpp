@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <cmath>
 
+#include "skin/skin_catalogue.h"
+
 namespace lyrovox {
 
 namespace {
@@ -94,31 +96,13 @@ QPixmap DrawStandIn(int id, QSize size) {
 }  // namespace
 
 QSize SkinBitmapSize(int id) {
-  switch (id) {
-    case kBitmapListButtons:
-    case kBitmapListButtonsPushed:
-      return {83, 33};
-    case kBitmapPlayListCaption:
-      return {1, 22};
-    case kBitmapPlayListClose:
-      return {15, 22};
-    case kBitmapPlayListBottom:
-      return {1, 36};
-    case kBitmapMenuIcon:
-      return {20, 22};
-    case kBitmapSearchLabel:
-      return {50, 14};
-    case kBitmapReservedHeaderOn:
-    case kBitmapReservedHeaderOff:
-      return {415, 15};
-    default:
-      return {1, 1};
-  }
+  const SkinBitmapSpec* spec = FindSkinBitmap(id);
+  return spec != nullptr ? QSize(spec->width, spec->height) : QSize(1, 1);
 }
 
 QPixmap LoadSkinBitmap(int id) {
   QPixmap pixmap;
-  const QString name = QStringLiteral(":/skin/%1.png").arg(id);
+  const QString name = QString::fromStdString(SkinResourcePath(id));
   if (QFile::exists(name) && pixmap.load(name)) return pixmap;
   return DrawStandIn(id, SkinBitmapSize(id));
 }

@@ -23,11 +23,11 @@ inline constexpr int kBitmapSearchLabel = 171;        // 50 x 14
 inline constexpr int kBitmapReservedHeaderOn = 186;   // 415 x 15
 inline constexpr int kBitmapReservedHeaderOff = 187;  // 415 x 15
 
-// The size each of those bitmaps is drawn at.
+// The size a skin bitmap is drawn at.
 QSize SkinBitmapSize(int id);
 
-// The bitmap ":/skin/<id>.png"; while the skin resource lacks it, a plain drawn stand-in of the
-// same size, so the windows keep their layout.
+// The bitmap ":/skin/<id>.png"; should the skin lack it, a plain drawn stand-in of the same size,
+// so the windows keep their layout.
 QPixmap LoadSkinBitmap(int id);
 
 // The part (left, top) to (right, bottom), exclusive, of a bitmap.

@@ -72,11 +72,10 @@ int CSkinListCtrl::AddDroppedFile(const QString& path, int position) {
 }
 
 int CSkinListCtrl::ReadDroppedListFile(const QString& path, int position) {
-  const m3u::ListFile file = m3u::ReadListFile(NativePath(path));
   std::vector<SongRow> songs;
-  songs.reserve(file.paths.size());
-  for (const std::u16string& entry : file.paths)
+  m3u::ReadListFile(NativePath(path), [&songs](std::u16string&& entry) {
     songs.push_back(SongRow{ToQString(m3u::NameOfPath(entry)), ToQString(entry)});
+  });
   const int added = static_cast<int>(songs.size());
   model_.InsertRows(position, std::move(songs));
   return added;
@@ -99,10 +98,6 @@ std::vector<int> CSkinListCtrl::SelectedRows() const {
 int CSkinListCtrl::FirstSelectedRow() const {
   const std::vector<int> rows = SelectedRows();
   return rows.empty() ? -1 : rows.front();
-}
-
-void CSkinListCtrl::RepaintNow() {
-  viewport()->repaint();
 }
 
 void SkinRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

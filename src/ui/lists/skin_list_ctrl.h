@@ -48,9 +48,6 @@ class CSkinListCtrl : public QTableView {
   std::vector<int> SelectedRows() const;
   int FirstSelectedRow() const;
 
-  // Paints the visible rows now (the benchmark's frame).
-  void RepaintNow();
-
  signals:
   void RowDoubleClicked(int row);
 

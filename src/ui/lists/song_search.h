@@ -29,22 +29,25 @@ class SongSearchIndex {
   void Clear();
   // Adds the next row's title.
   void Append(std::u16string_view title);
-  size_t rows() const { return lowered_.starts.size(); }
+  size_t rows() const { return count_; }
 
   // The rows whose title matches the query (lowered here), in list order.
   std::vector<int> Find(std::u16string_view query) const;
 
  private:
-  // One buffer of every row's text, each followed by a separator, and where each row starts.
+  // One buffer of rows' texts, each followed by a separator, where each starts, and which row of
+  // the list each is.
   struct Texts {
     std::u16string text;
     std::vector<uint32_t> starts;
-    void Add(std::u16string_view row);
+    std::vector<uint32_t> rows;
+    void Add(std::u16string_view rowText, uint32_t row);
     // Marks the rows that contain the needle.
     void Mark(std::u16string_view needle, std::vector<uint8_t>& hits) const;
   };
   Texts lowered_;
-  Texts folded_;
+  Texts folded_;  // only the titles that folding changes
+  uint32_t count_ = 0;
 };
 
 }  // namespace lyrovox

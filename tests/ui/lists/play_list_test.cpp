@@ -427,9 +427,14 @@ TEST_F(PlayListTest, AWriteThatFailsKeepsThePreviousFile) {
   EXPECT_EQ(Bytes(path), original);
 }
 
-TEST(SkinArtTest, StandInsHaveTheBitmapsSizes) {
-  for (int id : {135, 136, 141, 147, 151, 170, 171, 186, 187})
-    EXPECT_EQ(LoadSkinBitmap(id).deviceIndependentSize().toSize(), SkinBitmapSize(id)) << id;
+TEST(SkinArtTest, TheSkinsBitmapsAreBuiltIn) {
+  const QSize sizes[] = {{83, 33}, {83, 33}, {1, 22},   {15, 22}, {1, 36},
+                         {20, 22}, {50, 14}, {415, 15}, {415, 15}};
+  const int ids[] = {135, 136, 141, 147, 151, 170, 171, 186, 187};
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_TRUE(QFile::exists(QString(":/skin/%1.png").arg(ids[i]))) << ids[i];
+    EXPECT_EQ(LoadSkinBitmap(ids[i]).deviceIndependentSize().toSize(), sizes[i]) << ids[i];
+  }
   EXPECT_EQ(CutBitmap(LoadSkinBitmap(135), 46, 0, 83, 33).size(), QSize(37, 33));
 }
 
