@@ -28,6 +28,8 @@
 #include "media/video_frame_holder.h"
 #include "screen/lyric_screen.h"
 #include "screen/screen_surfaces.h"
+#include "ui/lists/play_list_dlg.h"
+#include "ui/lists/reserved_list_dlg.h"
 
 namespace lyrovox {
 
@@ -134,6 +136,8 @@ bool Program::Start() {
   windows.fileDialogs = fileDialogs_.get();
   frame_->Attach(windows);
   videoWindow_->Attach(*frame_, screen_.get());
+  songList_->Attach(*frame_, *fileDialogs_, *messages_);
+  reservedList_->Attach(*frame_, *messages_);
   connect(frame_.get(), &CMainFrame::QuitRequested, this, &Program::QuitRequested);
   quitSignals_ = std::make_unique<QuitSignals>();
   connect(quitSignals_.get(), &QuitSignals::Received, this, [this] { frame_->Quit(); });
@@ -178,8 +182,13 @@ void Program::CreateWindows() {
   videoWindow_ = std::make_unique<StandInVideoWindow>(settings_);
   if (options_.videoWindowSize) videoWindow_->SetKeepsPlace(true);
   panel_ = std::make_unique<TitlePanel>(*videoWindow_);
-  reservedList_ = std::make_unique<StandInReservedList>();
-  songList_ = std::make_unique<StandInSongList>();
+  reservedList_ = std::make_unique<ReservedListDlg>(settings_);
+  reservedList_->move(values.playerLeft, values.playerTop + 180);
+  songList_ = std::make_unique<PlayListDlg>(settings_);
+  if (!options_.videoWindowOnly) {
+    reservedList_->show();
+    if (values.playListShow != 0) songList_->show();
+  }
   videoWindow_->move(values.videoLeft, values.videoTop);
   videoWindow_->resize(values.videoWidth, values.videoHeight);
   videoWindow_->show();

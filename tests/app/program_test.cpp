@@ -182,6 +182,9 @@ TEST_F(ProgramTest, ASingerTypesANumberQueuesAnotherAndBothAreSung) {
   // Stop, from the keyboard, then Exit.
   QTest::keyClick(&window, Qt::Key_End, Qt::ControlModifier | Qt::AltModifier);
   EXPECT_FALSE(frame.isPlaying());
+  // A song joins the song list, which is therefore written at the end.
+  const std::string c = dir.Write("songs/third.kar", Song("Third", 1));
+  frame.windows().songList->AddSong("third", Q(c), 2);
   QSignalSpy quit(&program, &Program::QuitRequested);
   frame.Quit();
   EXPECT_EQ(quit.count(), 1);
@@ -192,9 +195,9 @@ TEST_F(ProgramTest, ASingerTypesANumberQueuesAnotherAndBothAreSung) {
   ASSERT_TRUE(list.open(QIODevice::ReadOnly));
   const QByteArray bytes = list.readAll();
   EXPECT_TRUE(bytes.startsWith(QByteArray("\xFF\xFE#\0E\0X\0T\0M\0003\0U\0\r\0\n\0", 20)));
-  EXPECT_TRUE(QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
-                                 (bytes.size() - 2) / 2)
-                  .contains(Q(b)));
+  const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                                          (bytes.size() - 2) / 2);
+  EXPECT_EQ(text, "#EXTM3U\r\n" + Q(a) + "\r\n" + Q(b) + "\r\n" + Q(c) + "\r\n");
 }
 
 }  // namespace
