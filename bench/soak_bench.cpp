@@ -2,7 +2,9 @@
 // speed 2.0, the way a long evening plays them: every song must start and end, nothing may get
 // stuck, and memory, open files and threads must not grow.
 //
-//   bench_soak [SONGS] [SECONDS]      (defaults 200 and 3; run under a display, e.g. xvfb-run)
+//   bench_soak [SONGS] [SECONDS] [KINDS]   (defaults 200, 3 and 01234; run under a display, e.g.
+//                                           xvfb-run; KINDS picks of 0 KAR, 1 MP3+LRC,
+//                                           2 MP3+CD+G, 3 zip, 4 MPEG video)
 //
 // Prints "key: value" lines; see the README (Benchmarks).
 
@@ -73,7 +75,7 @@ std::string KaraokeSong(int seconds) {
 }
 
 // The songs: five kinds in turn, each a copy of one generated file (with its side file).
-QStringList MakeSongs(const std::string& folder, int songs, int seconds) {
+QStringList MakeSongs(const std::string& folder, int songs, int seconds, const std::string& kinds) {
   const std::string base = folder + "/base";
   QDir().mkpath(QString::fromStdString(base));
   const bool made = testing::MakeToneFile(base + "/tone.mp3", seconds, 440, "lamemp3enc") &&
@@ -91,7 +93,7 @@ QStringList MakeSongs(const std::string& folder, int songs, int seconds) {
   for (int i = 0; i < songs; ++i) {
     const std::string stem = folder + "/song" + std::to_string(1000 + i);
     std::string path;
-    switch (i % 5) {
+    switch (kinds[static_cast<size_t>(i) % kinds.size()] - '0') {
       case 0:
         Write(path = stem + ".kar", kar);
         break;
@@ -120,10 +122,11 @@ QStringList MakeSongs(const std::string& folder, int songs, int seconds) {
 int main(int argc, char** argv) {
   const int songs = argc > 1 ? std::max(10, std::atoi(argv[1])) : 200;
   const int seconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+  const std::string kinds = argc > 3 ? argv[3] : "01234";
   qputenv("LYROVOX_AUDIO_SINK", "fakesink sync=true");
   QApplication app(argc, argv);
   testing::TempDir dir;
-  const QStringList paths = MakeSongs(dir.path(), songs, seconds);
+  const QStringList paths = MakeSongs(dir.path(), songs, seconds, kinds);
   if (paths.isEmpty()) {
     std::fprintf(stderr, "bench_soak: the songs could not be made\n");
     return 1;
