@@ -20,8 +20,11 @@
 #include "media/audio_player.h"
 #include "media/background_video.h"
 #include "media/file_player.h"
+#include "media/video_area.h"
+#include "media/video_dlg.h"
 #include "screen/lyric_screen.h"
 #include "screen/screen_surfaces.h"
+#include "ui/panel/player_dlg.h"
 
 namespace lyrovox {
 
@@ -90,11 +93,12 @@ bool Program::Start() {
   CMainFrame::Windows windows;
   windows.panel = panel_.get();
   windows.videoWindow = videoWindow_.get();
+  windows.videoEvents = videoWindow_.get();
   windows.songList = songList_.get();
   windows.reservedList = reservedList_.get();
   windows.fileDialogs = fileDialogs_.get();
   frame_->Attach(windows);
-  videoWindow_->Attach(*frame_, screen_.get());
+  AttachWindows();
   connect(frame_.get(), &CMainFrame::QuitRequested, this, &Program::QuitRequested);
   quitSignals_ = std::make_unique<QuitSignals>();
   connect(quitSignals_.get(), &QuitSignals::Received, this, [this] { frame_->Quit(); });
@@ -133,24 +137,54 @@ bool Program::Start() {
 }
 
 void Program::CreateWindows() {
-  const Settings& values = settings_.values();
   messages_ = std::make_unique<MessageBoxes>(nullptr);
   fileDialogs_ = std::make_unique<QtFileDialogs>();
-  videoWindow_ = std::make_unique<StandInVideoWindow>(settings_);
-  if (options_.videoWindowSize) videoWindow_->SetKeepsPlace(true);
-  panel_ = std::make_unique<TitlePanel>(*videoWindow_);
+  // In the start-up order: the control panel at its place, the reserved list below it, the play
+  // list, then the video window holding the video area.
+  panel_ = std::make_unique<CPlayerDlg>(settings_);
+  if (!options_.videoWindowOnly) panel_->show();
   reservedList_ = std::make_unique<StandInReservedList>();
   songList_ = std::make_unique<StandInSongList>();
-  videoWindow_->setGeometry(values.videoLeft, values.videoTop, values.videoWidth,
-                            values.videoHeight);
+  videoWindow_ = std::make_unique<CVideoDlg>(settings_);
+  videoArea_ = new CVideoArea;
+  videoWindow_->SetVideoArea(videoArea_);
   videoWindow_->show();
+}
+
+void Program::AttachWindows() {
+  CVideoDlg::Peers videoPeers;
+  videoPeers.panel = panel_.get();
+  videoWindow_->Attach(*frame_, screen_.get(), videoPeers);
+  CPlayerDlg::Peers panelPeers;
+  panelPeers.videoWindow = videoWindow_.get();
+  panelPeers.videoDock = &videoWindow_->dock();
+  panelPeers.messages = messages_.get();
+  panelPeers.showAbout = [this](QWidget* owner) { ShowAbout(owner); };
+  panelPeers.setAlwaysOnTop = [this](bool on) { SetAlwaysOnTop(on); };
+  panel_->Attach(*frame_, panelPeers);
+}
+
+void Program::ShowAbout(QWidget* owner) {
+  CSplashDlg about(true, owner);
+  about.exec();
+}
+
+void Program::SetAlwaysOnTop(bool on) {
+  for (QWidget* window :
+       {static_cast<QWidget*>(panel_.get()), static_cast<QWidget*>(videoWindow_.get())}) {
+    if (window == nullptr) continue;
+    const bool shown = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    // Changing a window's flags hides it.
+    if (shown) window->show();
+  }
 }
 
 bool Program::CreateScreen() {
   videoPlayer_ = std::make_unique<CFilePlayer>();
   if (options_.failScreenCreation || QGuiApplication::primaryScreen() == nullptr) return false;
   screen_ = std::make_unique<CLyricScreen>();
-  sink_ = std::make_unique<VideoAreaSink>(videoWindow_->area(), *screen_, videoPlayer_->frames());
+  sink_ = std::make_unique<VideoAreaSink>(*videoArea_, *screen_, videoPlayer_->frames());
   surfaces_ = std::make_unique<CScreenSurfaces>(*screen_, sink_.get());
   return true;
 }

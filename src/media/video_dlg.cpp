@@ -10,9 +10,9 @@
 #include <cmath>
 
 #include "controller/main_frame.h"
+#include "controller/number_entry_keys.h"
 #include "controller/settings_store.h"
 #include "ui/panel/skin_drawing.h"
-#include "ui/panel/song_number_keys.h"
 
 namespace lyrovox {
 
@@ -226,7 +226,8 @@ void CVideoDlg::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  if (frame_ != nullptr && ForwardSongNumberKey(*frame_, *event)) {
+  if (frame_ != nullptr &&
+      ForwardNumberEntryKey(*frame_, event->key(), event->modifiers(), event->text())) {
     event->accept();
     return;
   }

@@ -14,10 +14,10 @@
 #include <cstdint>
 
 #include "controller/main_frame.h"
+#include "controller/number_entry_keys.h"
 #include "controller/settings_store.h"
 #include "ui/panel/skin_buttons.h"
 #include "ui/panel/skin_drawing.h"
-#include "ui/panel/song_number_keys.h"
 
 namespace lyrovox {
 
@@ -591,7 +591,8 @@ void CPlayerDlg::FollowVolume(int x) {
 }
 
 void CPlayerDlg::keyPressEvent(QKeyEvent* event) {
-  if (frame_ != nullptr && ForwardSongNumberKey(*frame_, *event)) {
+  if (frame_ != nullptr &&
+      ForwardNumberEntryKey(*frame_, event->key(), event->modifiers(), event->text())) {
     event->accept();
     return;
   }
