@@ -1,5 +1,5 @@
-// One Qt application per test process, on the offscreen platform with two screens side by side:
-// a 1280 x 720 primary and a 1920 x 1080 one to its right.
+// One Qt widgets application per test process, on the offscreen platform with two screens side by
+// side: a 1280 x 720 primary and a 1920 x 1080 one to its right.
 
 #include <gtest/gtest.h>
 
