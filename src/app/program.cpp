@@ -2,11 +2,16 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
+#include <chrono>
+#include <cstdio>
+
+#include <unistd.h>
 
 #include "app/accelerators.h"
 #include "app/file_dialogs.h"
@@ -22,6 +27,7 @@
 #include "media/file_player.h"
 #include "media/video_area.h"
 #include "media/video_dlg.h"
+#include "media/video_frame_holder.h"
 #include "screen/lyric_screen.h"
 #include "screen/screen_surfaces.h"
 #include "ui/panel/player_dlg.h"
@@ -49,6 +55,39 @@ ProgramOptions DesktopProgramOptions() {
   options.programFolder = QCoreApplication::applicationDirPath();
   options.systemTemp = QDir::tempPath();
   return options;
+}
+
+ProgramPaths DesktopProgramPaths() {
+  const ProgramOptions options = DesktopProgramOptions();
+  ProgramPaths paths;
+  paths.profile = options.profilePath;
+  paths.songList = options.dataFolder + QStringLiteral("/TuneWell/lyrovox.m3u");
+  paths.temporary = options.systemTemp + QStringLiteral("/lyrovox-%1/").arg(geteuid());
+  paths.backgroundVideo = FindDefaultBackgroundVideo(options.programFolder);
+  return paths;
+}
+
+void QuitAtFirstVideoFrame(Program& program) {
+  program.SetPresentedHook([&program] {
+    static bool done = false;
+    const auto frames = program.videoPlayer().frames();
+    if (done || frames == nullptr || frames->serial() == 0) return;
+    done = true;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    long rss = -1;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+      for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) rss = line.mid(6).trimmed().split(' ').front().toLong();
+      }
+    }
+    std::printf(
+        "firstFrameEpochNs: %lld\nrssKb: %ld\n",
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
+        rss);
+    std::fflush(stdout);
+    program.frame().Quit();
+  });
 }
 
 Program::Program(ProgramOptions options, QObject* parent)

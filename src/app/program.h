@@ -60,6 +60,16 @@ struct ProgramOptions {
 // The options of the program itself: the user's profile, data and temporary folders.
 ProgramOptions DesktopProgramOptions();
 
+// Where the program keeps and finds its files, as the desktop options give them (the temporary
+// folder is the one the program would use; nothing is made).
+struct ProgramPaths {
+  QString profile;
+  QString songList;
+  QString temporary;
+  QString backgroundVideo;  // empty when there is none
+};
+ProgramPaths DesktopProgramPaths();
+
 // Floating windows place themselves, which Wayland does not let clients do: on a Wayland desktop
 // the program runs on X11 (XWayland) when it can. Call before the application object is made;
 // an explicit QT_QPA_PLATFORM wins.
@@ -148,5 +158,9 @@ class Program final : public QObject {
   std::unique_ptr<AcceleratorFilter> accelerators_;
   std::unique_ptr<QuitSignals> quitSignals_;
 };
+
+// For measuring start-up: at the first presented frame that shows the background video, prints
+// "firstFrameEpochNs: N" (the wall clock) and "rssKb: N", then quits.
+void QuitAtFirstVideoFrame(Program& program);
 
 }  // namespace lyrovox

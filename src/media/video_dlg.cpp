@@ -68,8 +68,10 @@ CVideoDlg::CVideoDlg(SettingsStore& settings, QWidget* parent)
   captionCentre_ = CGdiPlusBitmapResource(146).pixmap();
   resizeCorner_ = CGdiPlusBitmapResource(150).pixmap();
   const Settings& values = settings_.values();
-  setGeometry(values.videoLeft, values.videoTop, std::max(values.videoWidth, kMinimumSize.width()),
-              std::max(values.videoHeight, kMinimumSize.height()));
+  // The whole window's place and the size of its client area, as it writes them.
+  move(values.videoLeft, values.videoTop);
+  resize(std::max(values.videoWidth, kMinimumSize.width()),
+         std::max(values.videoHeight, kMinimumSize.height()));
   ApplyRoundedRegion(*this, kVideoCorner);
 }
 
@@ -247,11 +249,10 @@ void CVideoDlg::WriteSettings() {
   // In full screen the place from before it stays in the settings.
   if (fullScreen_) return;
   Settings& values = settings_.values();
-  const QRect place = geometry();
-  values.videoLeft = place.x();
-  values.videoTop = place.y();
-  values.videoWidth = place.width();
-  values.videoHeight = place.height();
+  values.videoLeft = pos().x();
+  values.videoTop = pos().y();
+  values.videoWidth = width();
+  values.videoHeight = height();
   settings_.Write({SettingKey::kVideoLeft, SettingKey::kVideoTop, SettingKey::kVideoWidth,
                    SettingKey::kVideoHeight});
 }
