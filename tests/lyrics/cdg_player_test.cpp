@@ -251,5 +251,106 @@ TEST_F(CdgPlayerTest, FilesLoadWholeAndAMissingFileChangesNothing) {
   EXPECT_EQ(At(6, 12), Pixel(2, kGreen));
 }
 
+// FNV-1a over 32-bit pixel values.
+struct PixelHash {
+  uint64_t value = 0xCBF29CE484222325ull;
+  void Add(const uint32_t* pixels, int count) {
+    for (int i = 0; i < count; ++i) {
+      for (int b = 0; b < 32; b += 8) {
+        value ^= (pixels[i] >> b) & 0xFF;
+        value *= 0x100000001B3ull;
+      }
+    }
+  }
+};
+
+// Colour 0 keyed before any preset, then presets in other colours: what was drawn in the old
+// preset colour keeps the key colour, what was drawn in the new one keeps its table colour, and
+// scroll offsets and rotating scrolls bring those pixels into view; tables and XOR tiles then
+// act on them.
+std::string PresetColourChanges() {
+  const std::array<uint16_t, 8> other = {0x123, 0x456, 0x789, 0xABC, 0xDEF, 0x321, 0x654, 0x987};
+  std::string s = cdg::LoadTable(false, kColors) + cdg::LoadTable(true, other);
+  s += cdg::Tile(0, 5, 0, 0, kFull) + cdg::Tile(5, 0, 0, 1, {0x2A, 0x15}) +
+       cdg::Tile(0, 9, 17, 49, {0x3F, 0, 0x3F}) + cdg::Tile(5, 12, 17, 0, {0x0F, 0x30}) +
+       cdg::Tile(3, 0, 5, 49, kNone) + cdg::BorderPreset(0);
+  s += cdg::Scroll(false, 0, 0, 6, 0, 12) + cdg::MemoryPreset(5) +
+       cdg::Scroll(false, 0, 0, 6, 0, 12);
+  s += cdg::LoadTable(false, other) + cdg::Scroll(true, 0, 2, 3, 2, 7);
+  s += cdg::Tile(5, 0, 0, 0, {0x3F, 0x01}, true) + cdg::Tile(1, 4, 17, 49, kFull, true);
+  s += cdg::MemoryPreset(0) + cdg::Scroll(true, 0, 1, 6, 1, 12) + cdg::LoadTable(false, kColors);
+  s += cdg::Scroll(true, 0, 1, 0, 1, 0) + cdg::MemoryPreset(12) + cdg::Scroll(true, 0, 2, 5, 2, 11);
+  s += cdg::LoadTable(true, kColors) + cdg::BorderPreset(12) + cdg::MemoryPreset(0, 1);
+  for (int i = 0; i < 18; ++i)
+    s += cdg::Scroll(true, 0, i % 3, i % 7, 2, i % 13) +
+         cdg::Tile(i % 16, 15 - i % 16, i, 3 * i, kFull, i % 2 == 1);
+  return s;
+}
+
+// Every instruction on one page: tiles normal and XOR, tables loaded in the middle of the picture,
+// border and memory presets, scroll presets and copies in every direction with offsets, the
+// transparent colour and packets of other commands.
+std::string EveryInstruction() {
+  std::string s = cdg::LoadTable(false, kColors) + cdg::MemoryPreset(0) + cdg::BorderPreset(2) +
+                  cdg::LoadTable(true, kColors);
+  for (int i = 0; i < 40; ++i) {
+    TileRows rows{};
+    for (int r = 0; r < 12; ++r)
+      rows[r] = static_cast<uint8_t>((i * 7 + r * 13) & 0x3F);
+    s += cdg::Tile(i % 16, (i * 5) % 16, 1 + i % 16, 1 + (i * 3) % 48, rows, i % 3 == 0);
+    if (i % 5 == 4) {
+      std::array<uint16_t, 8> colors{};
+      for (int c = 0; c < 8; ++c)
+        colors[c] = static_cast<uint16_t>((i * 331 + c * 97) & 0xFFF);
+      s += cdg::LoadTable(i % 10 == 9, colors);
+    }
+    if (i % 8 == 7) s += cdg::Scroll(i % 16 == 7, i % 16, 1 + i % 2, i % 6, 2 - i % 2, i % 12);
+  }
+  s += cdg::Packet(28, {1, 2, 3}) + cdg::Packet(6, {1, 1, 1, 1, 0x3F}, 8) + cdg::Empty();
+  s += cdg::MemoryPreset(7) + cdg::MemoryPreset(7, 1) + cdg::Tile(7, 8, 8, 24, kFull);
+  return s;
+}
+
+struct RecordedStream {
+  const char* name;
+  std::string packets;
+  uint32_t channelMask;
+  uint64_t frames;   // every picture rendered while playing in 30 ms ticks
+  uint64_t picture;  // the device's whole picture at the end
+};
+
+// The hashes were recorded from the pictures of the straightforward player that kept every pixel
+// as its final colour value; the decoding must keep giving exactly these pictures.
+TEST_F(CdgPlayerTest, PicturesStayAsRecorded) {
+  const RecordedStream streams[] = {
+      {"every instruction", EveryInstruction(), 0x111, 0xED671DABB87C03CFull,
+       0x83D75BFF8D7297D7ull},
+      {"preset colour changes", PresetColourChanges(), 0x111, 0x6668EBC77EA10D39ull,
+       0x07EA1068C37CB589ull},
+      {"song", cdg::SongStream(9000), 0x111, 0x07186B51C9C037B2ull, 0x23CEE6ECB0B56ED7ull},
+      {"commands only", cdg::CommandStream(9000), 0x111, 0x3E4DE4D6161A7822ull,
+       0x6857227925ED1514ull},
+      {"random", cdg::RandomStream(30000, 1), 0x111, 0x82AE85A89B6C750Dull, 0xEBE23D492675E145ull},
+      {"random, every channel", cdg::RandomStream(30000, 2), 0xFFFF, 0xDF3D8D1AE2B63C3Dull,
+       0xCEB63C19110B04C9ull},
+  };
+  for (const RecordedStream& s : streams) {
+    SCOPED_TRACE(s.name);
+    CdgPlayer fresh;
+    fresh.channelMask = s.channelMask;
+    fresh.LoadCdgBytes({reinterpret_cast<const uint8_t*>(s.packets.data()), s.packets.size()});
+    PixelHash frames;
+    const int32_t packets = static_cast<int32_t>(s.packets.size() / kCdgPacketSize);
+    for (int32_t c = 0; c <= packets / 3 + 3; c += 3) {
+      fresh.Update(c);
+      frames.Add(fresh.FramePixels(), kCdgPixels);
+    }
+    PixelHash picture;
+    picture.Add(fresh.device()->Picture(), kCdgPixels);
+    EXPECT_EQ(frames.value, s.frames);
+    EXPECT_EQ(picture.value, s.picture);
+  }
+}
+
 }  // namespace
 }  // namespace lyrovox
