@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 
 #include "lyrics/mapped_file.h"
 
@@ -46,13 +47,64 @@ void CDGDevice::SetScrollOffset(int h, int v) {
 }
 
 RGBDIBCDGDevice::RGBDIBCDGDevice()
-    : picture_(new uint32_t[kCdgPixels]), scratch_(new uint32_t[kTileHeight * kCdgWidth]) {
+    : picture_(new Slot[kCdgPixels]), scratch_(new Slot[kTileHeight * kCdgWidth]) {
+  slotValue_.reserve(compactAt_);
+  for (int i = 0; i < 16; ++i) {
+    current_[i] = static_cast<Slot>(i);
+    slotValue_.push_back(PixelValue(i));
+  }
   // Index 0 everywhere; as the preset colour it shows the key colour until the first preset.
-  std::fill_n(picture_.get(), kCdgPixels, PixelValue(0));
+  std::fill_n(picture_.get(), kCdgPixels, current_[0]);
+}
+
+RGBDIBCDGDevice::Slot RGBDIBCDGDevice::SlotFor(uint32_t value) {
+  const auto found = std::find(slotValue_.begin(), slotValue_.end(), value);
+  if (found != slotValue_.end()) return static_cast<Slot>(found - slotValue_.begin());
+  if (slotValue_.size() >= compactAt_) {
+    CompactSlots();
+    // Live slots are at most the picture's pixels and the 16 drawing colours, fewer than 65536.
+    // When most survive, wait for twice as many before compacting again.
+    if (slotValue_.size() * 2 > compactAt_) compactAt_ = std::min<size_t>(compactAt_ * 2, 65536);
+  }
+  slotValue_.push_back(value);
+  return static_cast<Slot>(slotValue_.size() - 1);
+}
+
+void RGBDIBCDGDevice::CompactSlots() {
+  constexpr Slot kUnused = 0xFFFF;
+  std::vector<Slot> remap(slotValue_.size(), kUnused);
+  std::vector<uint32_t> values;
+  std::unordered_map<uint32_t, Slot> slotOfValue;
+  auto keep = [&](Slot slot) {
+    if (remap[slot] == kUnused) {
+      const auto [at, added] =
+          slotOfValue.try_emplace(slotValue_[slot], static_cast<Slot>(values.size()));
+      if (added) values.push_back(slotValue_[slot]);
+      remap[slot] = at->second;
+    }
+    return remap[slot];
+  };
+  for (Slot& slot : current_)
+    slot = keep(slot);
+  Slot* p = picture_.get();
+  for (int i = 0; i < kCdgPixels; ++i)
+    p[i] = keep(p[i]);
+  slotValue_ = std::move(values);
+}
+
+void RGBDIBCDGDevice::MarkRows(int y0, int y1) {
+  if (y0 >= y1) return;
+  for (int band = y0 / kTileHeight; band <= (y1 - 1) / kTileHeight; ++band)
+    changedBands_ |= 1u << band;
 }
 
 void RGBDIBCDGDevice::MemoryPreset(int color) {
-  presetColor = color & 15;
+  const int old = presetColor_;
+  presetColor_ = color & 15;
+  // Pixels keep the values they were drawn with; only what is drawn from now on changes.
+  current_[old] = SlotFor(PixelValue(old));
+  current_[presetColor_] = SlotFor(PixelValue(presetColor_));
+  changedAll_ = true;
   CDGDevice::MemoryPreset(color);
 }
 
@@ -61,24 +113,26 @@ void RGBDIBCDGDevice::FillRect(int x, int y, int width, int height, int color) {
   const int x1 = std::clamp(x + width, x0, kCdgWidth);
   const int y0 = std::clamp(y, 0, kCdgHeight);
   const int y1 = std::clamp(y + height, y0, kCdgHeight);
-  const uint32_t value = PixelValue(color);
+  const Slot slot = current_[color & 15];
   for (int row = y0; row < y1; ++row)
-    std::fill(Row(row) + x0, Row(row) + x1, value);
+    std::fill(Row(row) + x0, Row(row) + x1, slot);
+  MarkRows(y0, y1);
 }
 
 void RGBDIBCDGDevice::DrawTileRow(int x, int y, int color0, int color1, int bits) {
   if (x < 0 || y < 0 || x + kTileWidth > kCdgWidth || y >= kCdgHeight) return;
-  uint32_t* p = Row(y) + x;
+  Slot* p = Row(y) + x;
+  changedBands_ |= 1u << (y / kTileHeight);
   if (!xorMode) {
-    const uint32_t v0 = PixelValue(color0);
-    const uint32_t v1 = PixelValue(color1);
+    const Slot s0 = current_[color0 & 15];
+    const Slot s1 = current_[color1 & 15];
     for (int i = 0; i < kTileWidth; ++i)
-      p[i] = (bits & (0x20 >> i)) ? v1 : v0;
+      p[i] = (bits & (0x20 >> i)) ? s1 : s0;
     return;
   }
   for (int i = 0; i < kTileWidth; ++i) {
     const int with = (bits & (0x20 >> i)) ? color1 : color0;
-    p[i] = PixelValue(static_cast<int>(p[i] >> 24) ^ with);
+    p[i] = current_[((slotValue_[p[i]] >> 24) ^ with) & 15];
   }
 }
 
@@ -90,12 +144,12 @@ uint32_t RGBDIBCDGDevice::TableRgbOf(uint32_t value) {
 }
 
 void RGBDIBCDGDevice::Recolour(const uint32_t (&from)[16], const uint32_t (&to)[16]) {
-  // Pixel values carry their index in the top byte, so each value belongs to one entry only.
-  uint32_t* p = picture_.get();
-  for (int i = 0; i < kCdgPixels; ++i) {
-    const uint32_t index = (p[i] >> 24) & 15;
-    p[i] = p[i] == from[index] ? to[index] : p[i];
+  // Slot values carry their index in the top byte, so each value belongs to one entry only.
+  for (uint32_t& value : slotValue_) {
+    const uint32_t index = (value >> 24) & 15;
+    value = value == from[index] ? to[index] : value;
   }
+  changedAll_ = true;
 }
 
 void RGBDIBCDGDevice::SetPaletteEntry(int index, uint32_t value) {
@@ -127,72 +181,95 @@ void RGBDIBCDGDevice::SetPaletteEntries(int base, const uint32_t (&values)[8]) {
 }
 
 void RGBDIBCDGDevice::ScrollLeft(int fill) {
-  const uint32_t value = fill == kCdgRotate ? 0 : PixelValue(fill);
-  uint32_t left[kTileWidth];
+  const Slot value = fill == kCdgRotate ? 0 : current_[fill & 15];
+  Slot left[kTileWidth];
   for (int y = 0; y < kCdgHeight; ++y) {
-    uint32_t* row = Row(y);
+    Slot* row = Row(y);
     std::memcpy(left, row, sizeof left);
-    std::memmove(row, row + kTileWidth, (kCdgWidth - kTileWidth) * sizeof(uint32_t));
-    uint32_t* freed = row + kCdgWidth - kTileWidth;
+    std::memmove(row, row + kTileWidth, (kCdgWidth - kTileWidth) * sizeof(Slot));
+    Slot* freed = row + kCdgWidth - kTileWidth;
     if (fill == kCdgRotate) {
       std::memcpy(freed, left, sizeof left);
     } else {
       std::fill_n(freed, kTileWidth, value);
     }
   }
+  changedAll_ = true;
 }
 
 void RGBDIBCDGDevice::ScrollRight(int fill) {
-  const uint32_t value = fill == kCdgRotate ? 0 : PixelValue(fill);
-  uint32_t right[kTileWidth];
+  const Slot value = fill == kCdgRotate ? 0 : current_[fill & 15];
+  Slot right[kTileWidth];
   for (int y = 0; y < kCdgHeight; ++y) {
-    uint32_t* row = Row(y);
+    Slot* row = Row(y);
     std::memcpy(right, row + kCdgWidth - kTileWidth, sizeof right);
-    std::memmove(row + kTileWidth, row, (kCdgWidth - kTileWidth) * sizeof(uint32_t));
+    std::memmove(row + kTileWidth, row, (kCdgWidth - kTileWidth) * sizeof(Slot));
     if (fill == kCdgRotate) {
       std::memcpy(row, right, sizeof right);
     } else {
       std::fill_n(row, kTileWidth, value);
     }
   }
+  changedAll_ = true;
 }
 
 void RGBDIBCDGDevice::ScrollUp(int fill) {
   constexpr size_t kBand = size_t{kTileHeight} * kCdgWidth;
-  uint32_t* p = picture_.get();
-  if (fill == kCdgRotate) std::memcpy(scratch_.get(), p, kBand * sizeof(uint32_t));
-  std::memmove(p, p + kBand, (kCdgPixels - kBand) * sizeof(uint32_t));
-  uint32_t* freed = p + kCdgPixels - kBand;
+  Slot* p = picture_.get();
+  if (fill == kCdgRotate) std::memcpy(scratch_.get(), p, kBand * sizeof(Slot));
+  std::memmove(p, p + kBand, (kCdgPixels - kBand) * sizeof(Slot));
+  Slot* freed = p + kCdgPixels - kBand;
   if (fill == kCdgRotate) {
-    std::memcpy(freed, scratch_.get(), kBand * sizeof(uint32_t));
+    std::memcpy(freed, scratch_.get(), kBand * sizeof(Slot));
   } else {
-    std::fill_n(freed, kBand, PixelValue(fill));
+    std::fill_n(freed, kBand, current_[fill & 15]);
   }
+  changedAll_ = true;
 }
 
 void RGBDIBCDGDevice::ScrollDown(int fill) {
   constexpr size_t kBand = size_t{kTileHeight} * kCdgWidth;
-  uint32_t* p = picture_.get();
+  Slot* p = picture_.get();
   if (fill == kCdgRotate) {
-    std::memcpy(scratch_.get(), p + kCdgPixels - kBand, kBand * sizeof(uint32_t));
+    std::memcpy(scratch_.get(), p + kCdgPixels - kBand, kBand * sizeof(Slot));
   }
-  std::memmove(p + kBand, p, (kCdgPixels - kBand) * sizeof(uint32_t));
+  std::memmove(p + kBand, p, (kCdgPixels - kBand) * sizeof(Slot));
   if (fill == kCdgRotate) {
-    std::memcpy(p, scratch_.get(), kBand * sizeof(uint32_t));
+    std::memcpy(p, scratch_.get(), kBand * sizeof(Slot));
   } else {
-    std::fill_n(p, kBand, PixelValue(fill));
+    std::fill_n(p, kBand, current_[fill & 15]);
   }
+  changedAll_ = true;
 }
 
 void RGBDIBCDGDevice::Render(const CdgFrameInfo& info, int x, int y, uint32_t* frame) const {
+  RenderPart(info, x, y, frame, ~0u, true);
+}
+
+void RGBDIBCDGDevice::RenderChanges(const CdgFrameInfo& info, uint32_t* frame) {
+  const uint32_t border = PixelValue(borderColor);
+  const bool all = changedAll_ || hScrollOffset != renderedH_ || vScrollOffset != renderedV_ ||
+                   border != renderedBorder_;
+  if (all || changedBands_ != 0) RenderPart(info, 0, 0, frame, all ? ~0u : changedBands_, all);
+  changedAll_ = false;
+  changedBands_ = 0;
+  renderedH_ = hScrollOffset;
+  renderedV_ = vScrollOffset;
+  renderedBorder_ = border;
+}
+
+void RGBDIBCDGDevice::RenderPart(const CdgFrameInfo& info, int x, int y, uint32_t* frame,
+                                 uint32_t bands, bool border) const {
   const int width = std::min(info.width, kCdgWidth);
   const int height = std::min(info.height, kCdgHeight);
-  auto put = [&](int fx, int fy, const uint32_t* src, int n) {
-    if (fy < 0 || fy >= height) return;
-    const int from = std::max(fx, 0);
-    const int to = std::min(fx + n, width);
-    if (from < to) std::memcpy(frame + fy * width + from, src + (from - fx), (to - from) * 4);
+  // The part of a frame row from fx on, n pixels long, that lies inside the frame.
+  auto span = [&](int fx, int fy, int n, int& from, int& to) {
+    if (fy < 0 || fy >= height) return false;
+    from = std::max(fx, 0);
+    to = std::min(fx + n, width);
+    return from < to;
   };
+  const uint32_t* values = slotValue_.data();
   // The visible 288 x 192 area, shifted by the scroll offsets.
   // Offsets up to a whole tile still read inside the picture.
   const int h = std::clamp(hScrollOffset, 0, kTileWidth);
@@ -200,19 +277,33 @@ void RGBDIBCDGDevice::Render(const CdgFrameInfo& info, int x, int y, uint32_t* f
   constexpr int kVisibleWidth = kCdgWidth - 2 * kTileWidth;
   constexpr int kVisibleHeight = kCdgHeight - 2 * kTileHeight;
   for (int r = 0; r < kVisibleHeight; ++r) {
-    put(x + kTileWidth, y + kTileHeight + r,
-        picture_.get() + (v + kTileHeight + r) * kCdgWidth + h + kTileWidth, kVisibleWidth);
+    const int source = v + kTileHeight + r;
+    if ((bands & (1u << (source / kTileHeight))) == 0) continue;
+    const int fx = x + kTileWidth;
+    int from = 0;
+    int to = 0;
+    if (!span(fx, y + kTileHeight + r, kVisibleWidth, from, to)) continue;
+    const Slot* src = picture_.get() + source * kCdgWidth + h + kTileWidth + (from - fx);
+    uint32_t* out = frame + (y + kTileHeight + r) * width + from;
+    for (int i = 0; i < to - from; ++i)
+      out[i] = values[src[i]];
   }
+  if (!border) return;
   // The border over it.
-  uint32_t border[kCdgWidth];
-  std::fill_n(border, kCdgWidth, PixelValue(borderColor));
+  const uint32_t value = PixelValue(borderColor);
+  auto put = [&](int fx, int fy, int n) {
+    int from = 0;
+    int to = 0;
+    if (span(fx, fy, n, from, to))
+      std::fill(frame + fy * width + from, frame + fy * width + to, value);
+  };
   for (int r = 0; r < kTileHeight; ++r) {
-    put(x, y + r, border, kCdgWidth);
-    put(x, y + kCdgHeight - kTileHeight + r, border, kCdgWidth);
+    put(x, y + r, kCdgWidth);
+    put(x, y + kCdgHeight - kTileHeight + r, kCdgWidth);
   }
   for (int r = kTileHeight; r < kCdgHeight - kTileHeight; ++r) {
-    put(x, y + r, border, kTileWidth);
-    put(x + kCdgWidth - kTileWidth, y + r, border, kTileWidth);
+    put(x, y + r, kTileWidth);
+    put(x + kCdgWidth - kTileWidth, y + r, kTileWidth);
   }
 }
 
@@ -267,7 +358,7 @@ void CdgPlayer::Update(int32_t centiseconds) {
     DecodePacket(data_.get() + cursor_);
     cursor_ += kCdgPacketSize;
   }
-  device_->Render(frameInfo_, 0, 0, frame_.get());
+  device_->RenderChanges(frameInfo_, frame_.get());
   processed_ += static_cast<uint32_t>(count);
 }
 

@@ -14,6 +14,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace lyrovox {
 
@@ -71,7 +72,13 @@ class DIBCDGDevice : public CDGDevice {
   virtual void Render(const CdgFrameInfo& info, int x, int y, uint32_t* frame) const = 0;
 };
 
-// The device of the player: a 300 x 216 picture of 32-bit pixel values with a 16-entry table.
+// The device of the player: a 300 x 216 picture with a 16-entry colour table.
+//
+// A pixel keeps the value it was drawn with until a table load changes the colour of exactly that
+// value; a change of the preset colour recolours nothing, so pixels of one index may show
+// different colours. The picture therefore holds slot numbers, each slot one pixel value, and a
+// table load rewrites the few slots instead of the whole picture; the values are looked up where
+// the picture is rendered.
 class RGBDIBCDGDevice final : public DIBCDGDevice {
  public:
   RGBDIBCDGDevice();
@@ -80,34 +87,56 @@ class RGBDIBCDGDevice final : public DIBCDGDevice {
   void FillRect(int x, int y, int width, int height, int color) override;
   void DrawTileRow(int x, int y, int color0, int color1, int bits) override;
   void SetPaletteEntry(int index, uint32_t value) override;
-  // Eight SetPaletteEntry calls from `base` on, with one pass over the picture.
+  // Eight SetPaletteEntry calls from `base` on.
   void SetPaletteEntries(int base, const uint32_t (&values)[8]);
   void ScrollLeft(int fill) override;
   void ScrollRight(int fill) override;
   void ScrollUp(int fill) override;
   void ScrollDown(int fill) override;
   void Render(const CdgFrameInfo& info, int x, int y, uint32_t* frame) const override;
+  // Render(info, 0, 0, frame) for a frame that holds what the previous call rendered: only what
+  // changed since is rendered again.
+  void RenderChanges(const CdgFrameInfo& info, uint32_t* frame);
 
   // The pixel value colour `index` is drawn with now.
   uint32_t PixelValue(int index) const {
     index &= 15;
-    return (uint32_t(index) << 24) | (index == presetColor ? kCdgKeyRgb : table_[index]);
+    return (uint32_t(index) << 24) | (index == presetColor_ ? kCdgKeyRgb : table_[index]);
   }
-  // Device picture, top row first.
-  const uint32_t* Picture() const { return picture_.get(); }
+  // A pixel of the device picture (x 0..299, y 0..215, top row 0).
+  uint32_t PixelAt(int x, int y) const { return slotValue_[picture_[y * kCdgWidth + x]]; }
   uint32_t TableRgb(int index) const { return table_[index & 15]; }
-
-  int32_t presetColor = 0;
+  int32_t presetColor() const { return presetColor_; }
 
  private:
-  uint32_t* Row(int y) { return picture_.get() + y * kCdgWidth; }
-  static uint32_t TableRgbOf(uint32_t value);
-  // Every pixel equal to from[i] (i its colour index) becomes to[i].
-  void Recolour(const uint32_t (&from)[16], const uint32_t (&to)[16]);
+  using Slot = uint16_t;
 
-  std::unique_ptr<uint32_t[]> picture_;
-  std::unique_ptr<uint32_t[]> scratch_;  // 12 rows of 300 pixels
-  uint32_t table_[16] = {};              // red, green, blue of each entry as 0x00RRGGBB
+  Slot* Row(int y) { return picture_.get() + y * kCdgWidth; }
+  static uint32_t TableRgbOf(uint32_t value);
+  // A slot holding `value`: an existing one, else a new one.
+  Slot SlotFor(uint32_t value);
+  // Drops the slots no pixel uses and merges slots of equal value.
+  void CompactSlots();
+  // Every slot equal to from[i] (i its colour index) becomes to[i].
+  void Recolour(const uint32_t (&from)[16], const uint32_t (&to)[16]);
+  void MarkRows(int y0, int y1);
+  void RenderPart(const CdgFrameInfo& info, int x, int y, uint32_t* frame, uint32_t bands,
+                  bool border) const;
+
+  std::unique_ptr<Slot[]> picture_;
+  std::unique_ptr<Slot[]> scratch_;  // 12 rows of 300 pixels
+  std::vector<uint32_t> slotValue_;  // pixel value of each slot
+  size_t compactAt_ = 256;           // slot count that makes CompactSlots run
+  Slot current_[16] = {};            // the slot colour index i is drawn with now
+  uint32_t table_[16] = {};          // red, green, blue of each entry as 0x00RRGGBB
+  int32_t presetColor_ = 0;
+  // What RenderChanges has to do again: the 12-row bands of the picture drawn into (a tile row
+  // lies in one), or everything.
+  uint32_t changedBands_ = 0;
+  bool changedAll_ = true;
+  int32_t renderedH_ = 0;
+  int32_t renderedV_ = 0;
+  uint32_t renderedBorder_ = 0;
 };
 
 class CdgPlayer {

@@ -35,6 +35,15 @@ class CdgPlayerTest : public ::testing::Test {
     player.Update(static_cast<int32_t>(packets.size() / 24 / 3 + 1));
   }
   uint32_t At(int x, int y) const { return player.FramePixels()[y * kCdgWidth + x]; }
+  // The device's whole picture, top row first.
+  std::vector<uint32_t> DevicePicture() {
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < kCdgHeight; ++y) {
+      for (int x = 0; x < kCdgWidth; ++x)
+        pixels.push_back(player.device()->PixelAt(x, y));
+    }
+    return pixels;
+  }
   // A screen in colour 0 (the key colour) with the table loaded and a border in colour 0.
   static std::string Page() { return cdg::LoadTable(false, kColors) + cdg::MemoryPreset(0); }
 
@@ -90,10 +99,10 @@ TEST_F(CdgPlayerTest, TilesAtTheLastColumnAndRowAreDrawnAndBeyondSkipped) {
   Play(Page() + cdg::BorderPreset(3) + cdg::Tile(0, 1, 17, 49, kFull) +
        cdg::Tile(0, 2, 17, 50, kFull) + cdg::Tile(0, 2, 18, 1, kFull));
   // Column 49 row 17 lies at x 294, y 204, under the border: the device holds it.
-  const uint32_t* picture = player.device()->Picture();
-  EXPECT_EQ(picture[204 * kCdgWidth + 294], Pixel(1, kRed));
-  EXPECT_EQ(picture[215 * kCdgWidth + 299], Pixel(1, kRed));
+  EXPECT_EQ(player.device()->PixelAt(294, 204), Pixel(1, kRed));
+  EXPECT_EQ(player.device()->PixelAt(299, 215), Pixel(1, kRed));
   // Nothing of the skipped tiles anywhere.
+  const std::vector<uint32_t> picture = DevicePicture();
   for (int i = 0; i < kCdgPixels; ++i)
     ASSERT_NE(picture[i] >> 24, 2u) << i;
   EXPECT_EQ(At(0, 0), Pixel(3, kBlue));
@@ -166,32 +175,27 @@ TEST_F(CdgPlayerTest, EighteenScrollCopiesUpBringThePictureBack) {
   for (int i = 0; i < 16; ++i)
     packets += cdg::Tile(i % 8, (i + 3) % 8, 1 + i, 1 + 3 * i, kFull);
   Play(packets);
-  const std::vector<uint32_t> before(player.device()->Picture(),
-                                     player.device()->Picture() + kCdgPixels);
+  const std::vector<uint32_t> before = DevicePicture();
   std::string scrolls;
   for (int i = 0; i < 17; ++i)
     scrolls += cdg::Scroll(true, 0, 0, 0, 2, 0);
   Play(scrolls);
-  EXPECT_NE(
-      std::vector<uint32_t>(player.device()->Picture(), player.device()->Picture() + kCdgPixels),
-      before);
+  EXPECT_NE(DevicePicture(), before);
   Play(cdg::Scroll(true, 0, 0, 0, 2, 0));
-  EXPECT_EQ(
-      std::vector<uint32_t>(player.device()->Picture(), player.device()->Picture() + kCdgPixels),
-      before);
+  EXPECT_EQ(DevicePicture(), before);
 }
 
 TEST_F(CdgPlayerTest, ScrollPresetsMoveThePictureAndFillWithTheColour) {
   Play(Page() + cdg::Tile(0, 1, 2, 2, kFull));
   Play(cdg::Scroll(false, 5, 2, 0, 0, 0));  // left by 6, fill cyan
-  const uint32_t* picture = player.device()->Picture();
-  EXPECT_EQ(picture[24 * kCdgWidth + 6], Pixel(1, kRed));
-  EXPECT_EQ(picture[24 * kCdgWidth + 12], Pixel(0, kCdgKeyRgb));
-  EXPECT_EQ(picture[24 * kCdgWidth + 299], Pixel(5, 0x00FFFF));
+  const RGBDIBCDGDevice& device = *player.device();
+  EXPECT_EQ(device.PixelAt(6, 24), Pixel(1, kRed));
+  EXPECT_EQ(device.PixelAt(12, 24), Pixel(0, kCdgKeyRgb));
+  EXPECT_EQ(device.PixelAt(299, 24), Pixel(5, 0x00FFFF));
   Play(cdg::Scroll(false, 6, 1, 0, 1, 0));  // right, then down
-  EXPECT_EQ(picture[36 * kCdgWidth + 12], Pixel(1, kRed));
-  EXPECT_EQ(picture[0], Pixel(6, 0xFF00FF));
-  EXPECT_EQ(picture[50 * kCdgWidth], Pixel(6, 0xFF00FF));
+  EXPECT_EQ(device.PixelAt(12, 36), Pixel(1, kRed));
+  EXPECT_EQ(device.PixelAt(0, 0), Pixel(6, 0xFF00FF));
+  EXPECT_EQ(device.PixelAt(0, 50), Pixel(6, 0xFF00FF));
 }
 
 TEST_F(CdgPlayerTest, ScrollOffsetsShiftTheVisibleArea) {
@@ -342,7 +346,12 @@ TEST_F(CdgPlayerTest, PicturesStayAsRecorded) {
       frames.Add(fresh.FramePixels(), kCdgPixels);
     }
     PixelHash picture;
-    picture.Add(fresh.device()->Picture(), kCdgPixels);
+    for (int y = 0; y < kCdgHeight; ++y) {
+      for (int x = 0; x < kCdgWidth; ++x) {
+        const uint32_t pixel = fresh.device()->PixelAt(x, y);
+        picture.Add(&pixel, 1);
+      }
+    }
     EXPECT_EQ(frames.value, s.frames);
     EXPECT_EQ(picture.value, s.picture);
   }
