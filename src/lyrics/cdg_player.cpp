@@ -46,8 +46,8 @@ void CDGDevice::SetScrollOffset(int h, int v) {
   vScrollOffset = v;
 }
 
-RGBDIBCDGDevice::RGBDIBCDGDevice()
-    : picture_(new Slot[kCdgPixels]), scratch_(new Slot[kTileHeight * kCdgWidth]) {
+RGBDIBCDGDevice::RGBDIBCDGDevice() : picture_(new Slot[kCdgPixels]) {
+  std::fill_n(fill_, kBands, kNoFill);
   slotValue_.reserve(compactAt_);
   for (int i = 0; i < 16; ++i) {
     current_[i] = static_cast<Slot>(i);
@@ -55,6 +55,46 @@ RGBDIBCDGDevice::RGBDIBCDGDevice()
   }
   // Index 0 everywhere; as the preset colour it shows the key colour until the first preset.
   std::fill_n(picture_.get(), kCdgPixels, current_[0]);
+}
+
+RGBDIBCDGDevice::Slot RGBDIBCDGDevice::SlotAt(int storedX, int storedY) const {
+  const int band = storedY / kBandHeight;
+  if (fill_[band] != kNoFill && InFill(band, storedX)) return static_cast<Slot>(fill_[band]);
+  return picture_[storedY * kCdgWidth + storedX];
+}
+
+void RGBDIBCDGDevice::FillStored(int storedY, int storedX, int width, Slot slot) {
+  Slot* row = StoredRow(storedY);
+  const int first = std::min(width, kCdgWidth - storedX);
+  std::fill_n(row + storedX, first, slot);
+  std::fill_n(row, width - first, slot);
+}
+
+void RGBDIBCDGDevice::Materialize(int band) {
+  if (fill_[band] == kNoFill) return;
+  const auto slot = static_cast<Slot>(fill_[band]);
+  fill_[band] = kNoFill;
+  for (int r = 0; r < kBandHeight; ++r)
+    FillStored(band * kBandHeight + r, fillX_[band], fillWidth_[band], slot);
+}
+
+void RGBDIBCDGDevice::CutFill(int band, int storedX, int width) {
+  if (fill_[band] == kNoFill) return;
+  int& from = fillX_[band];
+  int& count = fillWidth_[band];
+  // Where the columns start, counted from the fill's start round the ring.
+  const int start = (storedX - from + kCdgWidth) % kCdgWidth;
+  if (start == 0 || start + width > kCdgWidth) {
+    // Over the fill's start (possibly coming round from before it).
+    const int cut = start == 0 ? width : start + width - kCdgWidth;
+    from = (from + cut) % kCdgWidth;
+    count -= cut;
+  } else if (start < count && start + width >= count) {
+    count = start;  // over its end
+  } else if (start < count) {
+    Materialize(band);  // inside it
+  }
+  if (count <= 0) fill_[band] = kNoFill;
 }
 
 RGBDIBCDGDevice::Slot RGBDIBCDGDevice::SlotFor(uint32_t value) {
@@ -86,6 +126,10 @@ void RGBDIBCDGDevice::CompactSlots() {
   };
   for (Slot& slot : current_)
     slot = keep(slot);
+  for (int32_t& slot : fill_) {
+    if (slot != kNoFill) slot = keep(static_cast<Slot>(slot));
+  }
+  // Pixels under a pending fill are kept too: they are overwritten before they are seen.
   Slot* p = picture_.get();
   for (int i = 0; i < kCdgPixels; ++i)
     p[i] = keep(p[i]);
@@ -94,7 +138,7 @@ void RGBDIBCDGDevice::CompactSlots() {
 
 void RGBDIBCDGDevice::MarkRows(int y0, int y1) {
   if (y0 >= y1) return;
-  for (int band = y0 / kTileHeight; band <= (y1 - 1) / kTileHeight; ++band)
+  for (int band = y0 / kBandHeight; band <= (y1 - 1) / kBandHeight; ++band)
     changedBands_ |= 1u << band;
 }
 
@@ -109,30 +153,96 @@ void RGBDIBCDGDevice::MemoryPreset(int color) {
 }
 
 void RGBDIBCDGDevice::FillRect(int x, int y, int width, int height, int color) {
+  const Slot slot = current_[color & 15];
+  if (x == kTileWidth && y == kTileHeight && width == kCdgWidth - 2 * kTileWidth &&
+      height == kCdgHeight - 2 * kTileHeight) {
+    // The memory preset's area: bands 1 to 16 without their first and last 6 columns. Noted
+    // for each band, to be carried out when the band is drawn into.
+    const int storedX = StoredX(kTileWidth);
+    for (int row = 1; row < kBands - 1; ++row) {
+      const int band = StoredY(row * kBandHeight) / kBandHeight;
+      if (fill_[band] != kNoFill &&
+          (fillX_[band] != storedX || fillWidth_[band] != kCdgWidth - 2 * kTileWidth)) {
+        // Of an earlier fill, what lies outside the new one stays: at most its 12 columns.
+        const auto earlier = static_cast<Slot>(fill_[band]);
+        for (int k = 0; k < 2 * kTileWidth; ++k) {
+          const int column = (storedX + kCdgWidth - 2 * kTileWidth + k) % kCdgWidth;
+          if (!InFill(band, column)) continue;
+          for (int r = 0; r < kBandHeight; ++r)
+            StoredRow(band * kBandHeight + r)[column] = earlier;
+        }
+      }
+      fill_[band] = slot;
+      fillX_[band] = storedX;
+      fillWidth_[band] = kCdgWidth - 2 * kTileWidth;
+    }
+    MarkRows(y, y + height);
+    return;
+  }
   const int x0 = std::clamp(x, 0, kCdgWidth);
   const int x1 = std::clamp(x + width, x0, kCdgWidth);
   const int y0 = std::clamp(y, 0, kCdgHeight);
   const int y1 = std::clamp(y + height, y0, kCdgHeight);
-  const Slot slot = current_[color & 15];
-  for (int row = y0; row < y1; ++row)
-    std::fill(Row(row) + x0, Row(row) + x1, slot);
+  if (x0 == x1) return;
+  for (int row = y0; row < y1; ++row) {
+    const int storedY = StoredY(row);
+    Materialize(storedY / kBandHeight);
+    FillStored(storedY, StoredX(x0), x1 - x0, slot);
+  }
   MarkRows(y0, y1);
 }
 
 void RGBDIBCDGDevice::DrawTileRow(int x, int y, int color0, int color1, int bits) {
   if (x < 0 || y < 0 || x + kTileWidth > kCdgWidth || y >= kCdgHeight) return;
-  Slot* p = Row(y) + x;
-  changedBands_ |= 1u << (y / kTileHeight);
+  const int storedY = StoredY(y);
+  Materialize(storedY / kBandHeight);
+  changedBands_ |= 1u << (y / kBandHeight);
+  Slot* row = StoredRow(storedY);
+  int at[kTileWidth];
+  for (int i = 0, stored = StoredX(x); i < kTileWidth; ++i, ++stored)
+    at[i] = stored < kCdgWidth ? stored : stored - kCdgWidth;
   if (!xorMode) {
     const Slot s0 = current_[color0 & 15];
     const Slot s1 = current_[color1 & 15];
     for (int i = 0; i < kTileWidth; ++i)
-      p[i] = (bits & (0x20 >> i)) ? s1 : s0;
+      row[at[i]] = (bits & (0x20 >> i)) ? s1 : s0;
     return;
   }
   for (int i = 0; i < kTileWidth; ++i) {
     const int with = (bits & (0x20 >> i)) ? color1 : color0;
-    p[i] = current_[((slotValue_[p[i]] >> 24) ^ with) & 15];
+    row[at[i]] = current_[((slotValue_[row[at[i]]] >> 24) ^ with) & 15];
+  }
+}
+
+void RGBDIBCDGDevice::DrawTile(int x, int y, int color0, int color1, const uint8_t* rows) {
+  if (x < 0 || y < 0 || x % kTileWidth != 0 || y % kTileHeight != 0 || x + kTileWidth > kCdgWidth ||
+      y + kTileHeight > kCdgHeight) {
+    for (int r = 0; r < kTileHeight; ++r)
+      DrawTileRow(x, y + r, color0, color1, rows[r] & 0x3F);
+    return;
+  }
+  // A whole tile lies in one band and, the origin moving by whole tiles, in one stored run.
+  const int storedY = StoredY(y);
+  Materialize(storedY / kBandHeight);
+  changedBands_ |= 1u << (y / kBandHeight);
+  Slot* p = StoredRow(storedY) + StoredX(x);
+  color0 &= 15;
+  color1 &= 15;
+  if (!xorMode) {
+    const Slot s0 = current_[color0];
+    const Slot s1 = current_[color1];
+    for (int r = 0; r < kTileHeight; ++r, p += kCdgWidth) {
+      for (int i = 0; i < kTileWidth; ++i)
+        p[i] = (rows[r] & (0x20 >> i)) ? s1 : s0;
+    }
+    return;
+  }
+  const uint32_t* values = slotValue_.data();
+  for (int r = 0; r < kTileHeight; ++r, p += kCdgWidth) {
+    for (int i = 0; i < kTileWidth; ++i) {
+      const int with = (rows[r] & (0x20 >> i)) ? color1 : color0;
+      p[i] = current_[(values[p[i]] >> 24) ^ with];
+    }
   }
 }
 
@@ -180,66 +290,50 @@ void RGBDIBCDGDevice::SetPaletteEntries(int base, const uint32_t (&values)[8]) {
   if (changed) Recolour(from, to);
 }
 
+// The picture turns on its ring: what leaves at one side comes back at the other, which is the
+// rotation of a scroll copy; a scroll preset then fills that strip.
+
 void RGBDIBCDGDevice::ScrollLeft(int fill) {
-  const Slot value = fill == kCdgRotate ? 0 : current_[fill & 15];
-  Slot left[kTileWidth];
-  for (int y = 0; y < kCdgHeight; ++y) {
-    Slot* row = Row(y);
-    std::memcpy(left, row, sizeof left);
-    std::memmove(row, row + kTileWidth, (kCdgWidth - kTileWidth) * sizeof(Slot));
-    Slot* freed = row + kCdgWidth - kTileWidth;
-    if (fill == kCdgRotate) {
-      std::memcpy(freed, left, sizeof left);
-    } else {
-      std::fill_n(freed, kTileWidth, value);
-    }
-  }
+  originX_ = (originX_ + kTileWidth) % kCdgWidth;
   changedAll_ = true;
+  if (fill == kCdgRotate) return;
+  FillColumns(StoredX(kCdgWidth - kTileWidth), current_[fill & 15]);
+}
+
+void RGBDIBCDGDevice::FillColumns(int storedX, Slot slot) {
+  for (int band = 0; band < kBands; ++band)
+    CutFill(band, storedX, kTileWidth);
+  // Stored columns of a tile never wrap: the origin moves by whole tiles.
+  for (int y = 0; y < kCdgHeight; ++y)
+    std::fill_n(StoredRow(y) + storedX, kTileWidth, slot);
 }
 
 void RGBDIBCDGDevice::ScrollRight(int fill) {
-  const Slot value = fill == kCdgRotate ? 0 : current_[fill & 15];
-  Slot right[kTileWidth];
-  for (int y = 0; y < kCdgHeight; ++y) {
-    Slot* row = Row(y);
-    std::memcpy(right, row + kCdgWidth - kTileWidth, sizeof right);
-    std::memmove(row + kTileWidth, row, (kCdgWidth - kTileWidth) * sizeof(Slot));
-    if (fill == kCdgRotate) {
-      std::memcpy(row, right, sizeof right);
-    } else {
-      std::fill_n(row, kTileWidth, value);
-    }
-  }
+  originX_ = (originX_ + kCdgWidth - kTileWidth) % kCdgWidth;
   changedAll_ = true;
+  if (fill == kCdgRotate) return;
+  FillColumns(StoredX(0), current_[fill & 15]);
 }
 
 void RGBDIBCDGDevice::ScrollUp(int fill) {
-  constexpr size_t kBand = size_t{kTileHeight} * kCdgWidth;
-  Slot* p = picture_.get();
-  if (fill == kCdgRotate) std::memcpy(scratch_.get(), p, kBand * sizeof(Slot));
-  std::memmove(p, p + kBand, (kCdgPixels - kBand) * sizeof(Slot));
-  Slot* freed = p + kCdgPixels - kBand;
-  if (fill == kCdgRotate) {
-    std::memcpy(freed, scratch_.get(), kBand * sizeof(Slot));
-  } else {
-    std::fill_n(freed, kBand, current_[fill & 15]);
-  }
+  originY_ = (originY_ + kTileHeight) % kCdgHeight;
   changedAll_ = true;
+  if (fill == kCdgRotate) return;
+  // The whole band is filled: a pending fill of it is void.
+  const int storedY = StoredY(kCdgHeight - kTileHeight);
+  fill_[storedY / kBandHeight] = kNoFill;
+  for (int r = 0; r < kTileHeight; ++r)
+    FillStored(storedY + r, 0, kCdgWidth, current_[fill & 15]);
 }
 
 void RGBDIBCDGDevice::ScrollDown(int fill) {
-  constexpr size_t kBand = size_t{kTileHeight} * kCdgWidth;
-  Slot* p = picture_.get();
-  if (fill == kCdgRotate) {
-    std::memcpy(scratch_.get(), p + kCdgPixels - kBand, kBand * sizeof(Slot));
-  }
-  std::memmove(p + kBand, p, (kCdgPixels - kBand) * sizeof(Slot));
-  if (fill == kCdgRotate) {
-    std::memcpy(p, scratch_.get(), kBand * sizeof(Slot));
-  } else {
-    std::fill_n(p, kBand, current_[fill & 15]);
-  }
+  originY_ = (originY_ + kCdgHeight - kTileHeight) % kCdgHeight;
   changedAll_ = true;
+  if (fill == kCdgRotate) return;
+  const int storedY = StoredY(0);
+  fill_[storedY / kBandHeight] = kNoFill;
+  for (int r = 0; r < kTileHeight; ++r)
+    FillStored(storedY + r, 0, kCdgWidth, current_[fill & 15]);
 }
 
 void RGBDIBCDGDevice::Render(const CdgFrameInfo& info, int x, int y, uint32_t* frame) const {
@@ -258,6 +352,27 @@ void RGBDIBCDGDevice::RenderChanges(const CdgFrameInfo& info, uint32_t* frame) {
   renderedBorder_ = border;
 }
 
+void RGBDIBCDGDevice::RenderRow(int y, int x, int width, uint32_t* out) const {
+  const int storedY = StoredY(y);
+  const int band = storedY / kBandHeight;
+  const Slot* row = picture_.get() + storedY * kCdgWidth;
+  const uint32_t* values = slotValue_.data();
+  // At most two runs: up to the end of the stored row, then from its start.
+  for (int storedX = StoredX(x); width > 0; storedX = 0) {
+    const int run = std::min(width, kCdgWidth - storedX);
+    if (fill_[band] == kNoFill) {
+      for (int i = 0; i < run; ++i)
+        out[i] = values[row[storedX + i]];
+    } else {
+      const uint32_t filled = values[fill_[band]];
+      for (int i = 0; i < run; ++i)
+        out[i] = InFill(band, storedX + i) ? filled : values[row[storedX + i]];
+    }
+    out += run;
+    width -= run;
+  }
+}
+
 void RGBDIBCDGDevice::RenderPart(const CdgFrameInfo& info, int x, int y, uint32_t* frame,
                                  uint32_t bands, bool border) const {
   const int width = std::min(info.width, kCdgWidth);
@@ -269,7 +384,6 @@ void RGBDIBCDGDevice::RenderPart(const CdgFrameInfo& info, int x, int y, uint32_
     to = std::min(fx + n, width);
     return from < to;
   };
-  const uint32_t* values = slotValue_.data();
   // The visible 288 x 192 area, shifted by the scroll offsets.
   // Offsets up to a whole tile still read inside the picture.
   const int h = std::clamp(hScrollOffset, 0, kTileWidth);
@@ -278,15 +392,13 @@ void RGBDIBCDGDevice::RenderPart(const CdgFrameInfo& info, int x, int y, uint32_
   constexpr int kVisibleHeight = kCdgHeight - 2 * kTileHeight;
   for (int r = 0; r < kVisibleHeight; ++r) {
     const int source = v + kTileHeight + r;
-    if ((bands & (1u << (source / kTileHeight))) == 0) continue;
+    if ((bands & (1u << (source / kBandHeight))) == 0) continue;
     const int fx = x + kTileWidth;
+    const int fy = y + kTileHeight + r;
     int from = 0;
     int to = 0;
-    if (!span(fx, y + kTileHeight + r, kVisibleWidth, from, to)) continue;
-    const Slot* src = picture_.get() + source * kCdgWidth + h + kTileWidth + (from - fx);
-    uint32_t* out = frame + (y + kTileHeight + r) * width + from;
-    for (int i = 0; i < to - from; ++i)
-      out[i] = values[src[i]];
+    if (!span(fx, fy, kVisibleWidth, from, to)) continue;
+    RenderRow(source, h + kTileWidth + (from - fx), to - from, frame + fy * width + from);
   }
   if (!border) return;
   // The border over it.
@@ -294,8 +406,9 @@ void RGBDIBCDGDevice::RenderPart(const CdgFrameInfo& info, int x, int y, uint32_
   auto put = [&](int fx, int fy, int n) {
     int from = 0;
     int to = 0;
-    if (span(fx, fy, n, from, to))
+    if (span(fx, fy, n, from, to)) {
       std::fill(frame + fy * width + from, frame + fy * width + to, value);
+    }
   };
   for (int r = 0; r < kTileHeight; ++r) {
     put(x, y + r, kCdgWidth);
@@ -412,8 +525,7 @@ void CdgPlayer::DecodeTile(const uint8_t* data, bool xorTile) {
   if (x >= 295 || y >= 205) return;
   RGBDIBCDGDevice& device = *device_;
   device.SetXorMode(xorTile);
-  for (int r = 0; r < kTileHeight; ++r)
-    device.DrawTileRow(x, y + r, color0, color1, data[4 + r] & 0x3F);
+  device.DrawTile(x, y, color0, color1, data + 4);
 }
 
 void CdgPlayer::DecodeScroll(const uint8_t* data, bool copy) {

@@ -78,7 +78,8 @@ class DIBCDGDevice : public CDGDevice {
 // value; a change of the preset colour recolours nothing, so pixels of one index may show
 // different colours. The picture therefore holds slot numbers, each slot one pixel value, and a
 // table load rewrites the few slots instead of the whole picture; the values are looked up where
-// the picture is rendered.
+// the picture is rendered. Scrolls move the picture's origin rather than its pixels, and a memory
+// preset's fill is recorded per band of 12 rows and carried out when the band is next drawn into.
 class RGBDIBCDGDevice final : public DIBCDGDevice {
  public:
   RGBDIBCDGDevice();
@@ -86,6 +87,8 @@ class RGBDIBCDGDevice final : public DIBCDGDevice {
   void MemoryPreset(int color) override;
   void FillRect(int x, int y, int width, int height, int color) override;
   void DrawTileRow(int x, int y, int color0, int color1, int bits) override;
+  // Twelve DrawTileRow calls from row y on, the bits of row r in rows[r] & 0x3F.
+  void DrawTile(int x, int y, int color0, int color1, const uint8_t* rows);
   void SetPaletteEntry(int index, uint32_t value) override;
   // Eight SetPaletteEntry calls from `base` on.
   void SetPaletteEntries(int base, const uint32_t (&values)[8]);
@@ -104,14 +107,34 @@ class RGBDIBCDGDevice final : public DIBCDGDevice {
     return (uint32_t(index) << 24) | (index == presetColor_ ? kCdgKeyRgb : table_[index]);
   }
   // A pixel of the device picture (x 0..299, y 0..215, top row 0).
-  uint32_t PixelAt(int x, int y) const { return slotValue_[picture_[y * kCdgWidth + x]]; }
+  uint32_t PixelAt(int x, int y) const { return slotValue_[SlotAt(StoredX(x), StoredY(y))]; }
   uint32_t TableRgb(int index) const { return table_[index & 15]; }
   int32_t presetColor() const { return presetColor_; }
 
  private:
   using Slot = uint16_t;
+  static constexpr int kBandHeight = 12;
+  static constexpr int kBands = kCdgHeight / kBandHeight;
+  static constexpr int kNoFill = -1;
 
-  Slot* Row(int y) { return picture_.get() + y * kCdgWidth; }
+  // Where picture column x and row y are stored: the picture is a ring that scrolls turn.
+  int StoredX(int x) const { return (x + originX_) % kCdgWidth; }
+  int StoredY(int y) const { return (y + originY_) % kCdgHeight; }
+  Slot* StoredRow(int storedY) { return picture_.get() + storedY * kCdgWidth; }
+  // The slot of a stored pixel, a pending fill included.
+  Slot SlotAt(int storedX, int storedY) const;
+  bool InFill(int band, int storedX) const {
+    const int d = storedX - fillX_[band];
+    return (d < 0 ? d + kCdgWidth : d) < fillWidth_[band];
+  }
+  // Carries out the pending fill of a stored band.
+  void Materialize(int band);
+  // Before the stored columns from storedX on, `width` of them, are written in every row of a
+  // band: a pending fill loses them when they are at one of its ends, else it is carried out.
+  void CutFill(int band, int storedX, int width);
+  void FillStored(int storedY, int storedX, int width, Slot slot);
+  // The 6 stored columns from storedX on, in every row (the strip a sideways scroll frees).
+  void FillColumns(int storedX, Slot slot);
   static uint32_t TableRgbOf(uint32_t value);
   // A slot holding `value`: an existing one, else a new one.
   Slot SlotFor(uint32_t value);
@@ -120,11 +143,18 @@ class RGBDIBCDGDevice final : public DIBCDGDevice {
   // Every slot equal to from[i] (i its colour index) becomes to[i].
   void Recolour(const uint32_t (&from)[16], const uint32_t (&to)[16]);
   void MarkRows(int y0, int y1);
+  void RenderRow(int y, int x, int width, uint32_t* out) const;
   void RenderPart(const CdgFrameInfo& info, int x, int y, uint32_t* frame, uint32_t bands,
                   bool border) const;
 
-  std::unique_ptr<Slot[]> picture_;
-  std::unique_ptr<Slot[]> scratch_;  // 12 rows of 300 pixels
+  std::unique_ptr<Slot[]> picture_;  // stored rows, the picture's row 0 at originY_
+  int originX_ = 0;                  // a multiple of 6
+  int originY_ = 0;                  // a multiple of 12
+  // A memory preset's fill not yet carried out, per stored band: its slot (or kNoFill) and its
+  // stored columns (from fillX_ on, fillWidth_ of them, round the ring).
+  int32_t fill_[kBands];
+  int fillX_[kBands] = {};
+  int fillWidth_[kBands] = {};
   std::vector<uint32_t> slotValue_;  // pixel value of each slot
   size_t compactAt_ = 256;           // slot count that makes CompactSlots run
   Slot current_[16] = {};            // the slot colour index i is drawn with now

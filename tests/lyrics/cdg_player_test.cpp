@@ -287,6 +287,24 @@ std::string PresetColourChanges() {
   return s;
 }
 
+// Memory presets between sideways and vertical scrolls, so that fills meet scrolled pictures:
+// presets in changing colours after the picture has turned, strips filled at either side of a
+// preset's area, tiles at its edges and outside it, rotations with offsets.
+std::string PresetsAmongScrolls() {
+  std::string s = cdg::LoadTable(false, kColors) + cdg::LoadTable(true, kColors);
+  for (int i = 0; i < 60; ++i) {
+    s += cdg::MemoryPreset(i % 5);
+    s += cdg::Scroll(false, 7 + i % 3, 2 - i % 2, 0, 0, 0);
+    s += cdg::Scroll(i % 3 == 0, 9, 2, i % 6, 0, 0) + cdg::Scroll(false, 10, 1, 0, 0, i % 12);
+    s += cdg::Tile(i % 16, 3, 1 + i % 16, (i * 7) % 50, kFull, i % 2 == 1);
+    s += cdg::Tile(3, i % 16, (i * 5) % 18, i % 2 == 0 ? 0 : 49, {0x21, 0x12, 0x0C}, i % 3 == 0);
+    s += cdg::Scroll(i % 2 == 1, 11, 0, 0, 1 + i % 2, 0);
+    s += cdg::Scroll(true, 0, 1 + i % 2, i % 7, 2 - i % 2, i % 13);
+    if (i % 4 == 3) s += cdg::MemoryPreset((i + 1) % 5) + cdg::Scroll(false, 12, 1, 0, 2, 0);
+  }
+  return s;
+}
+
 // Every instruction on one page: tiles normal and XOR, tables loaded in the middle of the picture,
 // border and memory presets, scroll presets and copies in every direction with offsets, the
 // transparent colour and packets of other commands.
@@ -327,6 +345,8 @@ TEST_F(CdgPlayerTest, PicturesStayAsRecorded) {
        0x46A93A40313D85DDull},
       {"preset colour changes", PresetColourChanges(), 0x111, 0x68DD979FBB081CEFull,
        0x83724D07F1660515ull},
+      {"presets among scrolls", PresetsAmongScrolls(), 0x111, 0x1A18A49D904BB58Bull,
+       0xD839E0FAEFDAFB3Dull},
       {"song", cdg::SongStream(9000), 0x111, 0x7AAFE002E1B12069ull, 0xD26A9E331C850004ull},
       {"commands only", cdg::CommandStream(9000), 0x111, 0x38351F5202CABF2Bull,
        0xF2288322A0803705ull},
