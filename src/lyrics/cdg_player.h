@@ -106,8 +106,11 @@ class RGBDIBCDGDevice final : public DIBCDGDevice {
     index &= 15;
     return (uint32_t(index) << 24) | (index == presetColor_ ? kCdgKeyRgb : table_[index]);
   }
-  // A pixel of the device picture (x 0..299, y 0..215, top row 0).
-  uint32_t PixelAt(int x, int y) const { return slotValue_[SlotAt(StoredX(x), StoredY(y))]; }
+  // A pixel of the device picture (top row 0); 0 outside it.
+  uint32_t PixelAt(int x, int y) const {
+    if (x < 0 || y < 0 || x >= kCdgWidth || y >= kCdgHeight) return 0;
+    return slotValue_[SlotAt(StoredX(x), StoredY(y))];
+  }
   uint32_t TableRgb(int index) const { return table_[index & 15]; }
   int32_t presetColor() const { return presetColor_; }
 
@@ -117,7 +120,8 @@ class RGBDIBCDGDevice final : public DIBCDGDevice {
   static constexpr int kBands = kCdgHeight / kBandHeight;
   static constexpr int kNoFill = -1;
 
-  // Where picture column x and row y are stored: the picture is a ring that scrolls turn.
+  // Where picture column x and row y are stored: rows and columns are rings, and scrolls turn
+  // them.
   int StoredX(int x) const { return (x + originX_) % kCdgWidth; }
   int StoredY(int y) const { return (y + originY_) % kCdgHeight; }
   Slot* StoredRow(int storedY) { return picture_.get() + storedY * kCdgWidth; }
