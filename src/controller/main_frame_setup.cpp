@@ -74,7 +74,9 @@ void CMainFrame::ApplySetup(QObject* owner) {
 
   if (parts_.videoPlayer != nullptr) parts_.videoPlayer->SetAudioTrack(s.audioTrack);
   ApplyChannelMode();
-  ApplyLanguage(s.codePage);
+  // The new face and size show on the next frame. The playing song keeps the language its lyrics
+  // were read with; a new code page is taken by the next song.
+  ApplyLyricFont(lyricStore_->language);
 
   if (values.backgroundVideo != before.backgroundVideo) {
     s.backgroundVideo = values.backgroundVideo;
