@@ -125,12 +125,19 @@ TEST_F(ApplySetupTest, CancelChangesNothing) {
 
 TEST_F(ApplySetupTest, OkWithoutAChangeWritesTheSameValuesAndRestartsNothing) {
   PlayKoreanSong(Customised());
+  // The panel chose the first track and the left channel for the playing song.
+  frame->SelectAudioTrack(0);
+  audio->channel = video.channel = 1;
+  video.calls.clear();
   frame->ApplySetup(nullptr);
 
   for (const auto& [key, value] : kCustomisedProfile)
     EXPECT_EQ(Profile(key), value) << key;
   EXPECT_EQ(Profile("BackgroundVideo"), "<none>");
   EXPECT_FALSE(BackgroundRestarted());
+  EXPECT_EQ(video.requestedTrack, 0);
+  EXPECT_EQ(audio->channel, 1);
+  EXPECT_EQ(video.channel, 1);
   // The playing song keeps its language and code page.
   EXPECT_EQ(screen.fontLanguage, 14);
   EXPECT_EQ(frame->lyricStore().codePage, 949);
@@ -186,7 +193,10 @@ TEST_F(ApplySetupTest, EachChangeTakesEffectAndOnlyTheBackgroundsRestartIt) {
          EXPECT_EQ(panel.channel, 3);
        }},
       {"track", 2, [](SetupValues& v) { v.audioTrack = 0; }, false,
-       [this] { EXPECT_EQ(video.requestedTrack, 0); }},
+       [this] {
+         EXPECT_EQ(video.requestedTrack, 0);
+         EXPECT_EQ(panel.track, 0);
+       }},
       {"full screen and original video", 2,
        [](SetupValues& v) {
          v.fullScreen = false;
