@@ -1,7 +1,7 @@
 #include "app/accelerators.h"
 
-#include <QShortcut>
-#include <QWidget>
+#include <QApplication>
+#include <QKeyEvent>
 
 #include "controller/commands.h"
 
@@ -40,16 +40,21 @@ int CommandForKey(QKeyCombination key) {
   return 0;
 }
 
-void InstallAccelerators(QWidget& window, const std::function<void(int)>& dispatch) {
-  for (const Accelerator& accelerator : AcceleratorTable()) {
-    auto* shortcut = new QShortcut(QKeySequence(accelerator.key), &window);
-    shortcut->setContext(Qt::ApplicationShortcut);
-    // Held keys repeat, as volume and speed steps should.
-    shortcut->setAutoRepeat(true);
-    const int command = accelerator.command;
-    QObject::connect(shortcut, &QShortcut::activated, &window,
-                     [dispatch, command] { dispatch(command); });
-  }
+AcceleratorFilter::AcceleratorFilter(std::function<void(int)> dispatch, QObject* parent)
+    : QObject(parent), dispatch_(std::move(dispatch)) {}
+
+bool AcceleratorFilter::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+  if (QApplication::activeModalWidget() != nullptr) return false;
+  const auto* key = static_cast<const QKeyEvent*>(event);
+  // The same keys on the keypad count.
+  const QKeyCombination combination(key->modifiers() & ~Qt::KeypadModifier,
+                                    static_cast<Qt::Key>(key->key()));
+  const int command = CommandForKey(combination);
+  if (command == 0) return false;
+  // Taken here, before any widget: a text box's own Ctrl+Left never hides the command.
+  dispatch_(command);
+  return true;
 }
 
 }  // namespace lyrovox

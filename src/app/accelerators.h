@@ -4,10 +4,9 @@
 // has the focus. Every key goes to one dispatch function (the controller's OnCommand).
 
 #include <QKeyCombination>
+#include <QObject>
 #include <functional>
 #include <vector>
-
-class QWidget;
 
 namespace lyrovox {
 
@@ -22,8 +21,18 @@ const std::vector<Accelerator>& AcceleratorTable();
 // The command of a key, or 0 when the key has none.
 int CommandForKey(QKeyCombination key);
 
-// Makes an application-wide shortcut, owned by window, for every key of the table; each one
-// calls dispatch with its command id.
-void InstallAccelerators(QWidget& window, const std::function<void(int)>& dispatch);
+// The table at work: watches every key the program's windows receive, before any widget sees it,
+// and turns the table's keys into commands, whichever window has the focus. Keys pressed while
+// a modal dialog is open stay with the dialog.
+class AcceleratorFilter final : public QObject {
+ public:
+  explicit AcceleratorFilter(std::function<void(int)> dispatch, QObject* parent = nullptr);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  std::function<void(int)> dispatch_;
+};
 
 }  // namespace lyrovox

@@ -36,9 +36,10 @@ class AudioPlayerTest : public ::testing::Test {
   }
 
   testing::TempDir dir;
+  // Declared first, gone last: the player's streaming threads write into it until they stop.
+  SinkCapture capture;
   CAudioPlayer player;
   EventRecorder receiver;
-  SinkCapture capture;
 };
 
 // Plays a file of about 1.5 s: the position follows the clock, the duration is right, and the end

@@ -42,9 +42,10 @@ class FilePlayerTest : public ::testing::Test {
   }
 
   testing::TempDir dir;
+  // Declared first, gone last: the player's streaming threads write into it until they stop.
+  SinkCapture capture;
   CFilePlayer player;
   EventRecorder window;
-  SinkCapture capture;
   bool hasSound = false;
 };
 

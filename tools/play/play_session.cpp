@@ -2,23 +2,18 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <QWidget>
 #include <algorithm>
 #include <climits>
 #include <numeric>
 #include <ostream>
 
-#include "app/accelerators.h"
-#include "app/message_boxes.h"
-#include "app/video_area_sink.h"
 #include "common/tool_args.h"
-#include "media/audio_player.h"
-#include "media/background_video.h"
-#include "play/play_window.h"
-#include "play/title_panel.h"
+#include "media/file_player.h"
 #include "screen/lyric_screen.h"
-#include "screen/screen_settings.h"
 #include "screen/screen_surfaces.h"
 
 namespace lyrovox {
@@ -67,39 +62,28 @@ bool ParsePlayArgs(const QStringList& args, PlayOptions& o, QString& error) {
   return CheckSongAndShots(o, error);
 }
 
+namespace {
+
+// The program as lyrovox-play runs it: the defaults, not the user's profile or song list, and
+// only the video window, sized as asked.
+ProgramOptions PlayProgramOptions(const PlayOptions& o) {
+  ProgramOptions program;
+  program.profilePath.clear();
+  program.programFolder =
+      o.programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : o.programFolder;
+  program.splash = false;
+  program.videoWindowOnly = true;
+  program.videoWindowSize =
+      o.windowSize.value_or(DefaultWindowSize(QGuiApplication::primaryScreen()));
+  program.fullScreen = o.fullScreen;
+  program.ctrlHeld = false;
+  return program;
+}
+
+}  // namespace
+
 PlaySession::PlaySession(PlayOptions options, std::ostream& out, std::ostream& err)
-    : options_(std::move(options)),
-      out_(out),
-      err_(err),
-      screen_(std::make_unique<CLyricScreen>()),
-      window_(std::make_unique<PlayWindow>(*screen_)),
-      videoPlayer_(std::make_unique<CFilePlayer>()) {
-  ApplyScreenSettings(settings_.values(), *screen_);
-  sink_ = std::make_unique<VideoAreaSink>(window_->area(), *screen_, videoPlayer_->frames());
-  surfaces_ = std::make_unique<CScreenSurfaces>(*screen_, sink_.get());
-  panel_ = std::make_unique<TitlePanel>(*window_);
-  messages_ = std::make_unique<MessageBoxes>(window_.get());
-
-  CMainFrame::Parts parts;
-  parts.screen = screen_.get();
-  parts.surfaces = surfaces_.get();
-  parts.videoPlayer = videoPlayer_.get();
-  parts.messages = messages_.get();
-  parts.makeAudioPlayer = [] { return std::make_unique<CAudioPlayer>(); };
-  frame_ = std::make_unique<CMainFrame>(std::move(parts), settings_);
-  CMainFrame::Windows windows;
-  windows.videoWindow = window_.get();
-  windows.panel = panel_.get();
-  frame_->Attach(windows);
-  frame_->setDefaultBackgroundVideo(FindDefaultBackgroundVideo(
-      options_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
-                                       : options_.programFolder));
-
-  QObject::connect(frame_.get(), &CMainFrame::SongEnded, frame_.get(), [this] { OnSongEnded(); });
-  sink_->SetPresentedHook([this] { OnPresented(); });
-  window_->SetClosingHook([this] { Shutdown(); });
-  InstallAccelerators(*window_, [this](int command) { frame_->OnCommand(command); });
-
+    : options_(std::move(options)), out_(out), err_(err), program_(PlayProgramOptions(options_)) {
   // Screenshots in the order of their times; each keeps its own file name.
   shotOrder_.resize(options_.atMs.size());
   std::iota(shotOrder_.begin(), shotOrder_.end(), size_t{0});
@@ -116,26 +100,24 @@ bool PlaySession::Start() {
     err_ << "lyrovox-play: cannot open " << options_.song.toStdString() << '\n';
     return false;
   }
-  window_->resize(options_.windowSize.value_or(DefaultWindowSize(window_->screen())));
-  if (options_.fullScreen) {
-    window_->SetFullScreen(true);
-  } else {
-    window_->show();
-  }
-
   // As in the player: the background first (it starts the main loop), then the song over it.
-  frame_->StartBackgroundVideo();
-  if (!frame_->timersRunning()) {
+  program_.Start();
+  CMainFrame& frame = program_.frame();
+  QObject::connect(&frame, &CMainFrame::SongEnded, &frame, [this] { OnSongEnded(); });
+  QObject::connect(
+      &program_, &Program::QuitRequested, &program_, [this] { Close(); }, Qt::QueuedConnection);
+  program_.SetPresentedHook([this] { OnPresented(); });
+  if (!frame.timersRunning()) {
     err_ << "lyrovox-play: the background video does not play ("
-         << (frame_->defaultBackgroundVideo().isEmpty()
+         << (frame.defaultBackgroundVideo().isEmpty()
                  ? std::string("no video.mpg beside the program")
-                 : frame_->defaultBackgroundVideo().toStdString())
+                 : frame.defaultBackgroundVideo().toStdString())
          << "); lyrics cannot be shown\n";
   }
-  frame_->PlaySong(options_.song);
-  songKind_ = frame_->playerKind();
+  frame.PlaySong(options_.song);
+  songKind_ = frame.playerKind();
   const bool playing =
-      frame_->isPlaying() && (songKind_ != kPlayerKindVideo || frame_->timersRunning());
+      frame.isPlaying() && (songKind_ != kPlayerKindVideo || frame.timersRunning());
   if (!playing) {
     err_ << "lyrovox-play: " << options_.song.toStdString() << " does not play\n";
     return false;
@@ -147,7 +129,7 @@ bool PlaySession::Start() {
 
 void PlaySession::Close() {
   Shutdown();
-  window_->close();
+  QCoreApplication::quit();
 }
 
 void PlaySession::Shutdown() {
@@ -160,12 +142,15 @@ void PlaySession::Shutdown() {
          << " s\n";
     exitStatus_ = 1;
   }
-  frame_->OnDestroy();
+  // The players stop; the program itself goes with the session.
+  if (!program_.created()) return;
+  program_.frame().OnDestroy();
+  program_.videoWindow().hide();
 }
 
-IMediaPlayer* PlaySession::SongPlayer() const {
-  if (frame_->playerKind() == kPlayerKindVideo) return videoPlayer_.get();
-  if (frame_->playerKind() == kPlayerKindAudio) return frame_->audioPlayer();
+IMediaPlayer* PlaySession::SongPlayer() {
+  if (program_.frame().playerKind() == kPlayerKindVideo) return &program_.videoPlayer();
+  if (program_.frame().playerKind() == kPlayerKindAudio) return program_.frame().audioPlayer();
   return nullptr;
 }
 
@@ -177,8 +162,9 @@ void PlaySession::OnPresented() {
   IMediaPlayer* player = SongPlayer();
   const int32_t position = player != nullptr ? ClampMs(player->GetPositionMs()) : 0;
   if (measuring) {
-    const int32_t sung = frame_->lyricMode() == kLyricModeText ? frame_->syllableCursor() : 0;
-    measure_.OnPresent(frame_->lyricStore(), sung, position);
+    const int32_t sung =
+        program_.frame().lyricMode() == kLyricModeText ? program_.frame().syllableCursor() : 0;
+    measure_.OnPresent(program_.frame().lyricStore(), sung, position);
   }
   bool shot = false;
   while (nextShot_ < shotOrder_.size() && position >= options_.atMs[shotOrder_[nextShot_]]) {
@@ -188,16 +174,17 @@ void PlaySession::OnPresented() {
   if (shot && nextShot_ == shotOrder_.size() && !options_.measure && !options_.quitAtEnd) {
     // Done: leave the loop once this tick is over.
     QMetaObject::invokeMethod(
-        window_.get(), [this] { Close(); }, Qt::QueuedConnection);
+        &program_, [this] { Close(); }, Qt::QueuedConnection);
   }
 }
 
 void PlaySession::TakeShot(size_t index, int32_t positionMs) {
   // The frame just presented, painted now, as the display shows it.
-  window_->repaint();
+  QWidget& window = program_.videoWindow();
+  window.repaint();
   QPixmap pixmap;
-  if (QScreen* screen = window_->screen()) pixmap = screen->grabWindow(window_->winId());
-  if (pixmap.isNull()) pixmap = window_->grab();
+  if (QScreen* screen = window.screen()) pixmap = screen->grabWindow(window.winId());
+  if (pixmap.isNull()) pixmap = window.grab();
   const QString path = PngPathFor(options_.png, static_cast<int>(index),
                                   static_cast<int>(options_.atMs.size()), options_.atMs[index]);
   if (pixmap.isNull() || !pixmap.save(path, "PNG")) {
@@ -215,14 +202,14 @@ void PlaySession::OnSongEnded() {
   if (options_.measure) PrintMeasurements();
   if (options_.measure || options_.quitAtEnd) {
     QMetaObject::invokeMethod(
-        window_.get(), [this] { Close(); }, Qt::QueuedConnection);
+        &program_, [this] { Close(); }, Qt::QueuedConnection);
   }
 }
 
 void PlaySession::PrintMeasurements() {
   out_ << "song: " << options_.song.toStdString() << '\n';
   out_ << "playerKind: " << songKind_ << '\n';
-  out_ << "lyricMode: " << frame_->lyricMode() << '\n';
+  out_ << "lyricMode: " << program_.frame().lyricMode() << '\n';
   out_ << "ended: " << (songEnded_ ? 1 : 0) << '\n';
   measure_.Print(out_);
   out_.flush();

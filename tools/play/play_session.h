@@ -11,19 +11,16 @@
 #include <optional>
 #include <vector>
 
+#include "app/program.h"
 #include "common/tool_args.h"
 #include "controller/main_frame.h"
-#include "media/file_player.h"
 #include "play/play_measure.h"
 
 namespace lyrovox {
 
 class CLyricScreen;
 class CScreenSurfaces;
-class PlayWindow;
-class TitlePanel;
-class VideoAreaSink;
-class MessageBoxes;
+class CFilePlayer;
 
 // The song, and the window saved as PNG at --at times of the song.
 struct PlayOptions : SongAndShots {
@@ -52,18 +49,20 @@ class PlaySession {
   // 0, or 1 when a screenshot could not be written or was not reached.
   int exitStatus() const { return exitStatus_; }
   bool songEnded() const { return songEnded_; }
+  // The session is over: the players stopped and the window went.
+  bool closed() const { return closed_; }
 
-  CMainFrame& frame() { return *frame_; }
-  PlayWindow& window() { return *window_; }
-  CLyricScreen& screen() { return *screen_; }
-  CScreenSurfaces& surfaces() { return *surfaces_; }
-  TitlePanel& panel() { return *panel_; }
-  CFilePlayer& videoPlayer() { return *videoPlayer_; }
+  Program& program() { return program_; }
+  CMainFrame& frame() { return program_.frame(); }
+  QWidget& window() { return program_.videoWindow(); }
+  CLyricScreen& screen() { return *program_.screen(); }
+  CScreenSurfaces& surfaces() { return *program_.surfaces(); }
+  CFilePlayer& videoPlayer() { return program_.videoPlayer(); }
   const PlayMeasure& measure() const { return measure_; }
 
  private:
   // The player whose clock the song runs on.
-  IMediaPlayer* SongPlayer() const;
+  IMediaPlayer* SongPlayer();
   void OnPresented();
   void OnSongEnded();
   void TakeShot(size_t index, int32_t positionMs);
@@ -74,15 +73,7 @@ class PlaySession {
   PlayOptions options_;
   std::ostream& out_;
   std::ostream& err_;
-  SettingsStore settings_{QString()};  // the defaults: the user's profile is not touched
-  std::unique_ptr<CLyricScreen> screen_;
-  std::unique_ptr<PlayWindow> window_;
-  std::unique_ptr<CFilePlayer> videoPlayer_;
-  std::unique_ptr<VideoAreaSink> sink_;
-  std::unique_ptr<CScreenSurfaces> surfaces_;
-  std::unique_ptr<TitlePanel> panel_;
-  std::unique_ptr<MessageBoxes> messages_;
-  std::unique_ptr<CMainFrame> frame_;  // last: it goes first
+  Program program_;
   PlayMeasure measure_;
   std::vector<size_t> shotOrder_;  // indexes of the --at times, earliest first
   size_t nextShot_ = 0;

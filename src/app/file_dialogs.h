@@ -1,0 +1,22 @@
+#pragma once
+
+// The common dialogs over Qt's file and colour dialogs. File name filters match whatever the
+// case of the names ("*.kar" also shows "SONG.KAR"), as users of karaoke files expect.
+
+#include "controller/ports.h"
+
+namespace lyrovox {
+
+class QtFileDialogs final : public IFileDialogs {
+ public:
+  QStringList OpenFiles(const FileDialogRequest& request) override;
+  QString SaveFile(const FileDialogRequest& request) override;
+  QString ChooseFolder(const QString& title, QObject* owner) override;
+  std::optional<uint32_t> ChooseColor(uint32_t initial, QObject* owner) override;
+};
+
+// "Karaoke Files (*.kar *.mid)" as "Karaoke Files (*.[kK][aA][rR] *.[mM][iI][dD])": every
+// letter of a pattern matched in either case.
+QString CaseInsensitiveFilter(const QString& filter);
+
+}  // namespace lyrovox

@@ -1,0 +1,213 @@
+#include "app/program.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include "app/accelerators.h"
+#include "app/file_dialogs.h"
+#include "app/message_boxes.h"
+#include "app/quit_signals.h"
+#include "app/splash_dlg.h"
+#include "app/standin_windows.h"
+#include "app/video_area_sink.h"
+#include "controller/main_frame.h"
+#include "controller/temp_folder.h"
+#include "media/audio_player.h"
+#include "media/background_video.h"
+#include "media/file_player.h"
+#include "screen/lyric_screen.h"
+#include "screen/screen_surfaces.h"
+
+namespace lyrovox {
+
+namespace {
+
+QSize PrimaryDisplaySize() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->size() : QSize(1024, 768);
+}
+
+}  // namespace
+
+void PreferX11Platform() {
+  if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+  if (!qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+ProgramOptions DesktopProgramOptions() {
+  ProgramOptions options;
+  options.profilePath = SettingsStore::DefaultProfilePath();
+  options.dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  options.programFolder = QCoreApplication::applicationDirPath();
+  options.systemTemp = QDir::tempPath();
+  return options;
+}
+
+Program::Program(ProgramOptions options, QObject* parent)
+    : QObject(parent), options_(std::move(options)), settings_(options_.profilePath) {}
+
+Program::~Program() {
+  Shutdown();
+}
+
+QWidget& Program::videoWindow() {
+  return *videoWindow_;
+}
+
+void Program::SetPresentedHook(std::function<void()> hook) {
+  if (sink_) sink_->SetPresentedHook(std::move(hook));
+}
+
+bool Program::Start() {
+  // The settings, with the window places corrected for the display; Ctrl held puts every window
+  // at its default place.
+  ctrlHeld_ = options_.ctrlHeld.value_or(
+      (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier) != 0);
+  settings_.ReadAtStartUp(PrimaryDisplaySize(), ctrlHeld_);
+  Settings& values = settings_.values();
+  if (options_.videoWindowSize) {
+    values.videoWidth = options_.videoWindowSize->width();
+    values.videoHeight = options_.videoWindowSize->height();
+  }
+  if (options_.fullScreen) values.fullScreen = 1;
+
+  CreateWindows();
+  const bool screenMade = CreateScreen();
+
+  // The controller, then the windows attached to it.
+  CMainFrame::Parts parts;
+  parts.screen = screen_.get();
+  parts.surfaces = surfaces_.get();
+  parts.videoPlayer = videoPlayer_.get();
+  parts.messages = messages_.get();
+  parts.makeAudioPlayer = [] { return std::make_unique<CAudioPlayer>(); };
+  frame_ = std::make_unique<CMainFrame>(std::move(parts), settings_);
+  CMainFrame::Windows windows;
+  windows.panel = panel_.get();
+  windows.videoWindow = videoWindow_.get();
+  windows.songList = songList_.get();
+  windows.reservedList = reservedList_.get();
+  windows.fileDialogs = fileDialogs_.get();
+  frame_->Attach(windows);
+  videoWindow_->Attach(*frame_, screen_.get());
+  connect(frame_.get(), &CMainFrame::QuitRequested, this, &Program::QuitRequested);
+  quitSignals_ = std::make_unique<QuitSignals>();
+  connect(quitSignals_.get(), &QuitSignals::Received, this, [this] { frame_->Quit(); });
+
+  // Without a lyrics screen the program runs on without the rest: no splash, no background.
+  if (!screenMade) {
+    startupDone_ = true;
+    return true;
+  }
+  screen_->ApplySettings(values);
+
+  ShowSplash();
+  ReadDefaultSongList();
+  frame_->setDefaultBackgroundVideo(FindDefaultBackgroundVideo(
+      options_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                       : options_.programFolder));
+  frame_->StartBackgroundVideo();
+  if (!ctrlHeld_ && values.fullScreen != 0) videoWindow_->SetFullScreen(true);
+
+  // Songs are extracted into a private folder, and only its own left-overs are cleaned.
+  tempFolder_ = PrivateTempFolder(options_.systemTemp);
+  if (!tempFolder_.isEmpty()) {
+    frame_->setTempFolder(tempFolder_);
+    DeleteLeftOverKarFiles(tempFolder_);
+  }
+
+  accelerators_ =
+      std::make_unique<AcceleratorFilter>([this](int command) { frame_->OnCommand(command); });
+  qApp->installEventFilter(accelerators_.get());
+  frame_->UpdateDvdDataFile();
+
+  // The splash stays up at least its minimum time; the program runs meanwhile.
+  const qint64 rest = splash_ ? kSplashMinimumMs - splashClock_.elapsed() : 0;
+  QTimer::singleShot(std::max<qint64>(rest, 0), this, [this] { CloseSplash(); });
+  return true;
+}
+
+void Program::CreateWindows() {
+  const Settings& values = settings_.values();
+  messages_ = std::make_unique<MessageBoxes>(nullptr);
+  fileDialogs_ = std::make_unique<QtFileDialogs>();
+  videoWindow_ = std::make_unique<StandInVideoWindow>(settings_);
+  if (options_.videoWindowSize) videoWindow_->SetKeepsPlace(true);
+  panel_ = std::make_unique<TitlePanel>(*videoWindow_);
+  reservedList_ = std::make_unique<StandInReservedList>();
+  songList_ = std::make_unique<StandInSongList>();
+  videoWindow_->setGeometry(values.videoLeft, values.videoTop, values.videoWidth,
+                            values.videoHeight);
+  videoWindow_->show();
+}
+
+bool Program::CreateScreen() {
+  videoPlayer_ = std::make_unique<CFilePlayer>();
+  if (options_.failScreenCreation || QGuiApplication::primaryScreen() == nullptr) return false;
+  screen_ = std::make_unique<CLyricScreen>();
+  sink_ = std::make_unique<VideoAreaSink>(videoWindow_->area(), *screen_, videoPlayer_->frames());
+  surfaces_ = std::make_unique<CScreenSurfaces>(*screen_, sink_.get());
+  return true;
+}
+
+void Program::ShowSplash() {
+  splashClock_.start();
+  if (!options_.splash) return;
+  splash_ = std::make_unique<CSplashDlg>();
+  splash_->show();
+  splash_->SetStatusText(QString());
+}
+
+void Program::ReadDefaultSongList() {
+  if (options_.dataFolder.isEmpty()) return;
+  const QString folder = options_.dataFolder + QStringLiteral("/TuneWell");
+  QDir().mkpath(folder);
+  defaultListPath_ = folder + QStringLiteral("/lyrovox.m3u");
+  songList_->SetDefaultListPath(defaultListPath_);
+  if (QFileInfo::exists(defaultListPath_)) songList_->ReadSongListFile(defaultListPath_);
+}
+
+void Program::CloseSplash() {
+  if (splash_) {
+    splashShownMs_ = splashClock_.elapsed();
+    splash_->close();
+    splash_.reset();
+  }
+  startupDone_ = true;
+  if (!filesToOpen_.isEmpty()) frame_->OpenFiles(std::exchange(filesToOpen_, {}));
+  emit Started();
+}
+
+void Program::OpenWhenStarted(const QStringList& files) {
+  if (startupDone_ && frame_) {
+    frame_->OpenFiles(files);
+  } else {
+    filesToOpen_ += files;
+  }
+}
+
+void Program::Shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  if (accelerators_) qApp->removeEventFilter(accelerators_.get());
+  splash_.reset();
+  if (frame_) frame_->OnDestroy();
+  // Nothing presents any more: the surfaces go before the window they draw into.
+  surfaces_.reset();
+  sink_.reset();
+  // The windows write their settings and the song list as they go.
+  songList_.reset();
+  reservedList_.reset();
+  panel_.reset();
+  videoWindow_.reset();
+  frame_.reset();
+  videoPlayer_.reset();
+  screen_.reset();
+}
+
+}  // namespace lyrovox

@@ -1,0 +1,217 @@
+#include "app/standin_windows.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSaveFile>
+#include <QScreen>
+
+#include "controller/main_frame.h"
+#include "controller/number_entry_keys.h"
+#include "controller/qt_text.h"
+#include "controller/song_library.h"
+#include "controller/song_paths.h"
+#include "screen/lyric_screen.h"
+#include "ui/lists/m3u_file.h"
+
+namespace lyrovox {
+
+namespace {
+
+constexpr int kPanelTickMs = 250;
+// A volume or speed change stays in the title this many ticks.
+constexpr int kStatusTicks = 6;
+
+// "mm:ss"; hours are not shown.
+QString Clock(int32_t ms) {
+  const int seconds = ms / 1000;
+  return QStringLiteral("%1:%2")
+      .arg((seconds % 3600) / 60, 2, 10, QLatin1Char('0'))
+      .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+StandInVideoWindow::StandInVideoWindow(SettingsStore& settings)
+    : settings_(settings), area_(new CVideoArea(this)) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMinimumSize(160, 90);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+StandInVideoWindow::~StandInVideoWindow() {
+  if (!writesPlace_ || fullScreen_) return;
+  const QRect place = geometry();
+  Settings& v = settings_.values();
+  v.videoLeft = place.x();
+  v.videoTop = place.y();
+  v.videoWidth = place.width();
+  v.videoHeight = place.height();
+  settings_.Write({SettingKey::kVideoLeft, SettingKey::kVideoTop, SettingKey::kVideoWidth,
+                   SettingKey::kVideoHeight});
+}
+
+void StandInVideoWindow::Attach(CMainFrame& frame, CLyricScreen* screen) {
+  frame_ = &frame;
+  screen_ = screen;
+  UpdateTarget();
+}
+
+void StandInVideoWindow::UpdateTarget() {
+  if (screen_ == nullptr) return;
+  const QRect video = GetVideoRect();
+  screen_->SetTargetRect(video.left(), video.top(), video.right() + 1, video.bottom() + 1);
+}
+
+QRect StandInVideoWindow::GetVideoRect() const {
+  return QRect(QPoint(0, 0), area_->size());
+}
+
+void StandInVideoWindow::SetFullScreen(bool on) {
+  if (on == fullScreen_) return;
+  fullScreen_ = on;
+  // Full screen composes the frame at full size on the lyric tick; in a window each present
+  // draws it scaled into the target.
+  if (screen_ != nullptr) screen_->SetFullScreen(on);
+  if (on) {
+    normalGeometry_ = geometry();
+    showFullScreen();
+    // Without a window manager to honour the request the window is sized by hand, on the screen
+    // the window is on.
+    if (const QScreen* display = screen()) setGeometry(display->geometry());
+  } else {
+    showNormal();
+    if (normalGeometry_.isValid()) setGeometry(normalGeometry_);
+  }
+}
+
+void StandInVideoWindow::resizeEvent(QResizeEvent* event) {
+  area_->setGeometry(rect());
+  UpdateTarget();
+  QWidget::resizeEvent(event);
+}
+
+void StandInVideoWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) SetFullScreen(!fullScreen_);
+}
+
+void StandInVideoWindow::keyPressEvent(QKeyEvent* event) {
+  // Alt+F4 is swallowed: the program is left through Exit.
+  if (event->key() == Qt::Key_F4 && (event->modifiers() & Qt::AltModifier)) return;
+  if (frame_ != nullptr &&
+      ForwardNumberEntryKey(*frame_, event->key(), event->modifiers(), event->text())) {
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void StandInVideoWindow::closeEvent(QCloseEvent* event) {
+  // The user closing the window is Exit; the program closing it as it quits is let through.
+  if (frame_ != nullptr && event->spontaneous()) {
+    event->ignore();
+    frame_->Quit();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
+
+TitlePanel::TitlePanel(QWidget& window) : window_(window) {
+  QObject::connect(&timer_, &QTimer::timeout, [this] { Refresh(); });
+  timer_.start(kPanelTickMs);
+  Refresh();
+}
+
+void TitlePanel::ResetSongDisplay() {
+  position_ = duration_ = 0;
+  title_ = QStringLiteral("Please select a song");
+}
+
+void TitlePanel::SetVolumeDisplay(int percent) {
+  ShowStatus(QStringLiteral("Volume: %1%").arg(percent));
+}
+
+void TitlePanel::ShowChannel(int mode) {
+  static const char* const kNames[] = {"Both", "Left", "Right", "Reverse"};
+  if (mode >= 0 && mode <= 3) ShowStatus(QStringLiteral("Channel : %1").arg(kNames[mode]));
+}
+
+void TitlePanel::ShowRate(double rate) {
+  ShowStatus(QStringLiteral("Speed: %1X").arg(rate, 0, 'f', 2));
+}
+
+void TitlePanel::ShowStatus(const QString& text) {
+  status_ = text;
+  statusTicks_ = kStatusTicks;
+}
+
+QString TitlePanel::Text() const {
+  QString text = title_;
+  if (duration_ > 0)
+    text += QStringLiteral(" \u2014 %1 / %2").arg(Clock(position_), Clock(duration_));
+  if (statusTicks_ > 0) text += QStringLiteral(" \u2014 ") + status_;
+  return text + QStringLiteral(" \u2014 Lyrovox");
+}
+
+void TitlePanel::Refresh() {
+  window_.setWindowTitle(Text());
+  if (statusTicks_ > 0) --statusTicks_;
+}
+
+QString SongRows::Title(int row) const {
+  return row >= 0 && row < Count() ? rows_[static_cast<size_t>(row)].title : QString();
+}
+
+QString SongRows::Path(int row) const {
+  return row >= 0 && row < Count() ? rows_[static_cast<size_t>(row)].path : QString();
+}
+
+void SongRows::Insert(int position, const QString& title, const QString& path) {
+  position = std::clamp(position, 0, Count());
+  rows_.insert(rows_.begin() + position, Row{title, path});
+}
+
+void SongRows::Delete(int row) {
+  if (row >= 0 && row < Count()) rows_.erase(rows_.begin() + row);
+}
+
+QStringList SongRows::Paths() const {
+  QStringList paths;
+  for (const Row& row : rows_)
+    paths << row.path;
+  return paths;
+}
+
+StandInSongList::~StandInSongList() {
+  WriteDefaultList();
+}
+
+void StandInSongList::AddSong(const QString& name, const QString& path, int position) {
+  rows_.Insert(position, NumberedText(position + 1, name), path);
+}
+
+bool StandInSongList::ReadSongListFile(const QString& path) {
+  const m3u::ListFile list = m3u::ReadListFile(NativePath(path));
+  if (!list.read) {
+    if (path == defaultListPath_ && QFileInfo::exists(path)) keepDefaultFile_ = true;
+    return false;
+  }
+  for (const std::u16string& entry : list.paths) {
+    AddSong(ToQString(m3u::NameOfPath(entry)), ToQString(entry), Count());
+  }
+  return true;
+}
+
+bool StandInSongList::WriteDefaultList() {
+  if (defaultListPath_.isEmpty() || keepDefaultFile_) return false;
+  std::vector<std::u16string> paths;
+  for (const QString& path : rows_.Paths())
+    paths.emplace_back(ViewOf(path));
+  const std::string bytes = m3u::EncodeListFile(paths);
+  QSaveFile file(defaultListPath_);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+  return file.commit();
+}
+
+}  // namespace lyrovox
