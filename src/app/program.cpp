@@ -22,6 +22,7 @@
 #include "media/file_player.h"
 #include "screen/lyric_screen.h"
 #include "screen/screen_surfaces.h"
+#include "ui/setup/setup_sheet.h"
 
 namespace lyrovox {
 
@@ -93,6 +94,7 @@ bool Program::Start() {
   windows.songList = songList_.get();
   windows.reservedList = reservedList_.get();
   windows.fileDialogs = fileDialogs_.get();
+  windows.setupSheet = setupSheet_.get();
   frame_->Attach(windows);
   videoWindow_->Attach(*frame_, screen_.get());
   connect(frame_.get(), &CMainFrame::QuitRequested, this, &Program::QuitRequested);
@@ -136,6 +138,7 @@ void Program::CreateWindows() {
   const Settings& values = settings_.values();
   messages_ = std::make_unique<MessageBoxes>(nullptr);
   fileDialogs_ = std::make_unique<QtFileDialogs>();
+  setupSheet_ = std::make_unique<SetupSheetPort>(*fileDialogs_, *messages_);
   videoWindow_ = std::make_unique<StandInVideoWindow>(settings_);
   if (options_.videoWindowSize) videoWindow_->SetKeepsPlace(true);
   panel_ = std::make_unique<TitlePanel>(*videoWindow_);

@@ -29,6 +29,7 @@ class CSplashDlg;
 class MessageBoxes;
 class QtFileDialogs;
 class QuitSignals;
+class SetupSheetPort;
 class StandInReservedList;
 class StandInSongList;
 class StandInVideoWindow;
@@ -130,6 +131,7 @@ class Program final : public QObject {
   std::unique_ptr<CScreenSurfaces> surfaces_;
   std::unique_ptr<MessageBoxes> messages_;
   std::unique_ptr<QtFileDialogs> fileDialogs_;
+  std::unique_ptr<SetupSheetPort> setupSheet_;
   std::unique_ptr<StandInVideoWindow> videoWindow_;
   std::unique_ptr<TitlePanel> panel_;
   std::unique_ptr<StandInSongList> songList_;
