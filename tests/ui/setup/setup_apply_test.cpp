@@ -20,7 +20,7 @@
 #include <string>
 
 #include "common/smf_builder.h"
-#include "controller/fakes.h"
+#include "controller/frame_rig.h"
 #include "controller/main_frame.h"
 #include "screen/lyric_screen.h"
 #include "setup_rig.h"
@@ -34,8 +34,6 @@
 namespace lyrovox {
 namespace {
 
-using testing::FakeAudioPlayer;
-
 enum Page { kDisplay, kAudio, kSongs, kDvd };
 
 std::string KarBytes(const std::string& title) {
@@ -44,41 +42,21 @@ std::string KarBytes(const std::string& title) {
   return f.Encode();
 }
 
-class SetupApplyTest : public ::testing::Test {
+// The controller's rig with the real lyrics screen and the real setup sheet.
+class SetupApplyTest : public testing::FrameRig {
  protected:
   SetupApplyTest() {
-    store = std::make_unique<SettingsStore>(ProfilePath());
-    store->ReadAtStartUp(QSize(1920, 1080), false);
-    screen.SetScreenSize(1920, 1080);
-    screen.ApplySettings(store->values());
-    screen.ApplyFontSettings(0);
-
-    CMainFrame::Parts parts;
-    parts.screen = &screen;
-    parts.videoPlayer = &video;
-    parts.messages = &messages;
-    parts.makeAudioPlayer = [this]() -> std::unique_ptr<IAudioPlayer> {
-      auto player = std::make_unique<FakeAudioPlayer>();
-      audio = player.get();
-      return player;
-    };
-    frame = std::make_unique<CMainFrame>(std::move(parts), *store);
-    CMainFrame::Windows windows;
-    windows.panel = &panel;
-    windows.songList = &songList;
-    windows.reservedList = &reserved;
-    windows.fileDialogs = &dialogs;
-    windows.setupSheet = &sheet;
+    lyrics.SetScreenSize(1920, 1080);
+    lyrics.ApplySettings(Settings{});
+    lyrics.ApplyFontSettings(0);
+    lyricScreen = &lyrics;
+    MakeFrame(Settings{});
+    CMainFrame::Windows windows = frame->windows();
+    windows.setupSheet = &sheetPort;
     frame->Attach(windows);
-    frame->setDefaultBackgroundVideo(Path("program/video.mpg"));
-    frame->setTempFolder(Path("tmp/"));
   }
 
   QString Path(const std::string& name) const { return QString::fromStdString(dir.File(name)); }
-  QString File(const std::string& name, const std::string& bytes = "x") const {
-    return QString::fromStdString(dir.Write(name, bytes));
-  }
-  QString ProfilePath() const { return Path("LyroVox.conf"); }
   // The profile as a new start of the program reads it.
   Settings Reread() const {
     SettingsStore fresh(ProfilePath());
@@ -92,29 +70,20 @@ class SetupApplyTest : public ::testing::Test {
   }
   // An audio song over the background, from a "Korean" folder (language 14).
   void PlayKoreanSong() {
-    frame->PlaySong(File("Korean/first.kar", KarBytes("First")));
+    frame->PlaySong(Song("Korean/first.kar", KarBytes("First")));
     ASSERT_EQ(frame->playerKind(), kPlayerKindAudio);
     video.calls.clear();
   }
   bool BackgroundRestarted() const { return video.calls.contains("graph"); }
 
-  testing::TempDir dir;
-  CLyricScreen screen;
-  testing::FakeVideoPlayer video;
-  FakeAudioPlayer* audio = nullptr;
-  testing::FakeMessages messages;
-  testing::FakePanel panel;
-  testing::FakeSongList songList;
-  testing::FakeReservedList reserved;
-  testing::ScriptedDialogs dialogs;
-  SetupSheetPort sheet{dialogs, messages};
-  std::unique_ptr<SettingsStore> store;
-  std::unique_ptr<CMainFrame> frame;
+  CLyricScreen lyrics;
+  testing::ScriptedDialogs scripted;
+  SetupSheetPort sheetPort{scripted, messages};
 };
 
 TEST_F(SetupApplyTest, DisplayChangesReachTheScreenAndTheNextSong) {
   PlayKoreanSong();
-  dialogs.colors = {0x00FF00};
+  scripted.colors = {0x00FF00};
   Setup([](CSetupSheet& s) {
     CDisplaySetup& page = s.display();
     page.codePageBox()->setCurrentIndex(13);
@@ -136,22 +105,22 @@ TEST_F(SetupApplyTest, DisplayChangesReachTheScreenAndTheNextSong) {
   // The next frame is drawn with the new face, size (90 points, less the 6 pixels Korean lyrics
   // are made smaller by) and colour.
   const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchY();
-  EXPECT_EQ(screen.LyricFont().families().value(0), "Liberation Serif");
-  EXPECT_EQ(screen.FontPixels(), std::lround(90 * std::lround(dpi) / 72.0) - 6);
-  EXPECT_EQ(screen.MaleColor(), 0x00FF00u);
+  EXPECT_EQ(lyrics.LyricFont().families().value(0), "Liberation Serif");
+  EXPECT_EQ(lyrics.FontPixels(), std::lround(90 * std::lround(dpi) / 72.0) - 6);
+  EXPECT_EQ(lyrics.MaleColor(), 0x00FF00u);
   EXPECT_FALSE(BackgroundRestarted());
   // The playing song keeps its language; the next one takes the chosen code page.
   EXPECT_EQ(frame->lyricStore().language, 14);
-  frame->PlaySong(File("Korean/second.kar", KarBytes("Second")));
+  frame->PlaySong(Song("Korean/second.kar", KarBytes("Second")));
   EXPECT_EQ(frame->lyricStore().language, 13);
   EXPECT_EQ(frame->lyricStore().codePage, 932);
 }
 
 TEST_F(SetupApplyTest, BackgroundChangesRestartTheBackgroundWithThem) {
   PlayKoreanSong();
-  const QString custom = File("videos/Night.mpg");
-  dialogs.colors = {0x0000FF};
-  dialogs.files = {QStringList{custom}};
+  const QString custom = Song("videos/Night.mpg");
+  scripted.colors = {0x0000FF};
+  scripted.files = {QStringList{custom}};
   Setup([](CSetupSheet& s) {
     s.tabs()->setCurrentIndex(kAudio);
     CAudioSetupPage& page = s.audio();
@@ -169,7 +138,7 @@ TEST_F(SetupApplyTest, BackgroundChangesRestartTheBackgroundWithThem) {
   EXPECT_TRUE(BackgroundRestarted());
   EXPECT_EQ(video.sourceKind, 2);
   EXPECT_FALSE(video.stretch);
-  EXPECT_EQ(video.fileName, Path("program/video.mpg"));  // a solid colour plays the default
+  EXPECT_EQ(video.fileName, frame->defaultBackgroundVideo());  // a solid colour plays the default
 
   // Back to the video source: the custom video plays.
   video.calls.clear();
@@ -207,7 +176,7 @@ TEST_F(SetupApplyTest, AudioChangesReachThePlayersAndTheNextVideoFile) {
   EXPECT_EQ(video.requestedTrack, 1);
   EXPECT_FALSE(BackgroundRestarted());
   // Without original videos a video file plays as an audio song.
-  const QString clip = File("clips/clip.mpg");
+  const QString clip = Song("clips/clip.mpg");
   frame->PlaySong(clip);
   EXPECT_EQ(frame->playerKind(), kPlayerKindAudio);
   EXPECT_EQ(audio->fileName, clip);
@@ -217,8 +186,8 @@ TEST_F(SetupApplyTest, SongsFoldersAreSavedInListOrderAndUsedForNumbers) {
   const QString first = Path("one");
   const QString middle = Path("two");
   const QString last = Path("three");
-  File("three/Singer - 123456 - Last Folder.kar", KarBytes("Found In The Third"));
-  dialogs.folders = {first, middle, last};
+  Song("three/Singer - 123456 - Last Folder.kar", KarBytes("Found In The Third"));
+  scripted.folders = {first, middle, last};
   Setup([](CSetupSheet& s) {
     s.tabs()->setCurrentIndex(kSongs);
     CSongsLocationDlg& page = s.songs();
@@ -235,13 +204,13 @@ TEST_F(SetupApplyTest, SongsFoldersAreSavedInListOrderAndUsedForNumbers) {
 
   for (QChar digit : QString("123456"))
     frame->OnSongNumberChar(digit);
-  EXPECT_EQ(screen.TypedSongTitle(), "Found In The Third");
+  EXPECT_EQ(lyrics.TypedSongTitle(), "Found In The Third");
 }
 
 TEST_F(SetupApplyTest, TheDvdFolderFindsItsDataFileAtOnce) {
   const QString dvd = Path("dvd");
-  File("dvd/HOTDOG00.DAT");
-  dialogs.folders = {dvd};
+  Song("dvd/HOTDOG00.DAT");
+  scripted.folders = {dvd};
   Setup([](CSetupSheet& s) {
     s.tabs()->setCurrentIndex(kDvd);
     s.dvd().browseButton()->click();
@@ -272,6 +241,7 @@ TEST_F(SetupApplyTest, OkWithoutAChangeWritesTheSameAndCancelWritesNothing) {
   values.audioChannel = 2;
   for (int k = 0; k < kSettingCount; ++k)
     store->Write({static_cast<SettingKey>(k)});
+  lyrics.ApplySettings(values);  // as at start-up
   PlayKoreanSong();
   const QMap<QString, QString> before = ProfileKeys(ProfilePath());
   ASSERT_EQ(before.size(), kSettingCount);

@@ -93,7 +93,7 @@ TEST_F(SetupSheetTest, TheFixedListsHoldTheirItemsInOrder) {
   EXPECT_EQ(sheet.dvd().kindBox()->currentIndex(), 0);
 }
 
-TEST_F(SetupSheetTest, TheStoredValuesAreShownInTheControls) {
+TEST_F(SetupSheetTest, TheControlsShowTheValuesAndOkTakesWhatTheyHold) {
   SetupValues v;
   v.codePage = 14;
   v.fontSize = 85;
@@ -110,19 +110,45 @@ TEST_F(SetupSheetTest, TheStoredValuesAreShownInTheControls) {
   Open(v);
   for (Page p : {kAudio, kSongs, kDvd})
     sheet.tabs()->setCurrentIndex(p);
-
-  EXPECT_EQ(sheet.display().codePageBox()->currentText(), "Korean");
-  EXPECT_EQ(sheet.display().sizeBox()->text(), "85");
-  EXPECT_FALSE(sheet.display().shadowBox()->isChecked());
-  EXPECT_EQ(sheet.audio().sourceBox()->currentText(), "Camera");
-  EXPECT_EQ(sheet.audio().videoEdit()->text(), "/videos/bg.mpg");
-  EXPECT_TRUE(sheet.audio().aspectBox()->isChecked());
-  EXPECT_FALSE(sheet.audio().originalVideoBox()->isChecked());
-  EXPECT_TRUE(sheet.audio().fullScreenBox()->isChecked());
-  EXPECT_EQ(sheet.audio().channelBox()->currentText(), "Reverse Stereo");
-  EXPECT_EQ(sheet.audio().trackBox()->currentText(), "Track 2");
+  CDisplaySetup& display = sheet.display();
+  CAudioSetupPage& audio = sheet.audio();
+  EXPECT_EQ(display.codePageBox()->currentText(), "Korean");
+  EXPECT_EQ(display.sizeBox()->text(), "85");
+  EXPECT_FALSE(display.shadowBox()->isChecked());
+  EXPECT_EQ(audio.sourceBox()->currentText(), "Camera");
+  EXPECT_EQ(audio.videoEdit()->text(), "/videos/bg.mpg");
+  EXPECT_TRUE(audio.aspectBox()->isChecked());
+  EXPECT_FALSE(audio.originalVideoBox()->isChecked());
+  EXPECT_TRUE(audio.fullScreenBox()->isChecked());
+  EXPECT_EQ(audio.channelBox()->currentText(), "Reverse Stereo");
+  EXPECT_EQ(audio.trackBox()->currentText(), "Track 2");
   EXPECT_EQ(Rows(sheet.songs().folderList()), QStringList({"/songs/a"}));
   EXPECT_EQ(sheet.dvd().locationEdit()->text(), "/media/dvd");
+
+  display.codePageBox()->setCurrentIndex(17);
+  display.sizeBox()->SetText("64");
+  display.shadowBox()->click();
+  audio.sourceBox()->setCurrentIndex(0);
+  audio.videoEdit()->setText("/typed/path.vob");
+  for (QCheckBox* box : {audio.aspectBox(), audio.originalVideoBox(), audio.fullScreenBox()}) {
+    box->click();
+  }
+  audio.channelBox()->setCurrentIndex(2);
+  audio.trackBox()->setCurrentIndex(0);
+  sheet.dvd().locationEdit()->setText("/typed/dvd");
+  SetupValues expected = v;
+  expected.codePage = 17;
+  expected.fontSize = 64;
+  expected.shadow = true;
+  expected.background = 0;
+  expected.backgroundVideo = "/typed/path.vob";
+  expected.aspect = false;
+  expected.useOriginalVideo = true;
+  expected.fullScreen = false;
+  expected.audioChannel = 2;
+  expected.audioTrack = 0;
+  expected.dvdFolder = "/typed/dvd";
+  EXPECT_EQ(PressOk(), expected);
 }
 
 TEST(FontFamilies, AStoredNameSelectsTheFirstFamilyItBegins) {
@@ -362,37 +388,6 @@ TEST_F(SetupSheetTest, PagesNeverOpenedKeepTheirValuesAsGiven) {
   expected.songsFolders[1] = "";
   expected.songsFolders[2] = "";
   EXPECT_EQ(again.Values(), expected);
-}
-
-TEST_F(SetupSheetTest, TheControlsEditTheValues) {
-  Open(SetupValues{});
-  sheet.display().codePageBox()->setCurrentIndex(17);
-  sheet.display().sizeBox()->SetText("64");
-  sheet.display().shadowBox()->click();
-  sheet.tabs()->setCurrentIndex(kAudio);
-  sheet.audio().sourceBox()->setCurrentIndex(1);
-  sheet.audio().videoEdit()->setText("/typed/path.vob");
-  sheet.audio().aspectBox()->click();
-  sheet.audio().originalVideoBox()->click();
-  sheet.audio().fullScreenBox()->click();
-  sheet.audio().channelBox()->setCurrentIndex(2);
-  sheet.audio().trackBox()->setCurrentIndex(1);
-  sheet.tabs()->setCurrentIndex(kDvd);
-  sheet.dvd().locationEdit()->setText("/typed/dvd");
-
-  SetupValues expected;
-  expected.codePage = 17;
-  expected.fontSize = 64;
-  expected.shadow = false;
-  expected.background = 1;
-  expected.backgroundVideo = "/typed/path.vob";
-  expected.aspect = true;
-  expected.useOriginalVideo = false;
-  expected.fullScreen = true;
-  expected.audioChannel = 2;
-  expected.audioTrack = 1;
-  expected.dvdFolder = "/typed/dvd";
-  EXPECT_EQ(PressOk(), expected);
 }
 
 TEST_F(SetupSheetTest, RunGivesTheValuesBackOnOkAndLeavesThemOnCancel) {
