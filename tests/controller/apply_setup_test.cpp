@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QString>
 #include <functional>
 #include <string>
@@ -81,47 +80,6 @@ class ApplySetupTest : public testing::FrameRig {
   }
   bool BackgroundRestarted() const { return video.calls.contains("graph"); }
 };
-
-TEST_F(ApplySetupTest, TheSheetIsFilledWithTheValuesInMemory) {
-  PlayKoreanSong(Customised());
-  sheet.ok = false;
-  frame->ApplySetup(nullptr);
-  ASSERT_EQ(sheet.shown.size(), 1u);
-  const SetupValues& v = sheet.shown[0];
-  EXPECT_EQ(v.fontName, "DejaVu Serif");
-  EXPECT_EQ(v.fontSize, 80);
-  EXPECT_EQ(v.maleColor, 0x102030u);
-  EXPECT_EQ(v.femaleColor, 0x405060u);
-  EXPECT_EQ(v.duetColor, 0x708090u);
-  EXPECT_FALSE(v.shadow);
-  EXPECT_EQ(v.background, 2);
-  EXPECT_EQ(v.solidColor, 0x00FF00u);
-  EXPECT_TRUE(v.aspect);
-  EXPECT_FALSE(v.useOriginalVideo);
-  EXPECT_TRUE(v.fullScreen);
-  EXPECT_EQ(v.audioChannel, 2);
-  EXPECT_EQ(v.audioTrack, 1);
-  EXPECT_EQ(v.songsFolders[0], "/songs/one");
-  EXPECT_EQ(v.songsFolders[1], "/songs/two");
-  EXPECT_EQ(v.songsFolders[2], "");
-  EXPECT_EQ(v.dvdFolder, "/dvd");
-}
-
-TEST_F(ApplySetupTest, CancelChangesNothing) {
-  PlayKoreanSong(Customised());
-  sheet.ok = false;
-  sheet.change = [](SetupValues& v) { v.background = 0; };
-  const int applied = screen.settingsApplied;
-  frame->ApplySetup(nullptr);
-
-  for (const auto& [key, value] : kCustomisedProfile)
-    EXPECT_EQ(Profile(key), "<none>") << key;
-  EXPECT_EQ(frame->settings().background, 2);
-  EXPECT_EQ(screen.settingsApplied, applied);
-  EXPECT_EQ(screen.fontLanguage, 14);
-  EXPECT_TRUE(video.calls.isEmpty());
-  EXPECT_EQ(video.requestedTrack, -1);
-}
 
 TEST_F(ApplySetupTest, OkWithoutAChangeWritesTheSameValuesAndRestartsNothing) {
   PlayKoreanSong(Customised());
@@ -222,35 +180,6 @@ TEST_F(ApplySetupTest, EachChangeTakesEffectAndOnlyTheBackgroundsRestartIt) {
     EXPECT_EQ(BackgroundRestarted(), c.restarts);
     c.check();
   }
-}
-
-TEST_F(ApplySetupTest, ANewCodePageIsTakenByTheNextSong) {
-  PlayKoreanSong(Customised());
-  sheet.change = [](SetupValues& v) { v.codePage = 13; };
-  frame->ApplySetup(nullptr);
-  EXPECT_EQ(Profile("CodePage"), "13");
-  EXPECT_EQ(screen.fontLanguage, 14);
-  EXPECT_EQ(frame->lyricStore().codePage, 949);
-
-  frame->PlaySong(Song("Korean/b.kar", KarBytes("B")));
-  EXPECT_EQ(screen.fontLanguage, 13);
-  EXPECT_EQ(frame->lyricStore().language, 13);
-  EXPECT_EQ(frame->lyricStore().codePage, 932);
-}
-
-TEST_F(ApplySetupTest, TheDvdFolderAndTheSongsFoldersAreUsedAtOnce) {
-  PlayKoreanSong(Customised());
-  const QString dvd = QString::fromStdString(dir.path()) + "/dvd";
-  Song("dvd/NEWTON00.DAT");
-  sheet.change = [&](SetupValues& v) {
-    v.dvdFolder = dvd;
-    v.songsFolders[2] = "/songs/three";
-  };
-  frame->ApplySetup(nullptr);
-  EXPECT_EQ(frame->dvdDataFile(), dvd + "/NEWTON00.DAT");
-  EXPECT_EQ(Profile("Custom1DVDLocation"), dvd);
-  EXPECT_EQ(Profile("SongsLocation3"), "/songs/three");
-  EXPECT_EQ(frame->settings().songsLocation3, "/songs/three");
 }
 
 }  // namespace

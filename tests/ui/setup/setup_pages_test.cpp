@@ -151,20 +151,6 @@ TEST_F(SetupSheetTest, TheControlsShowTheValuesAndOkTakesWhatTheyHold) {
   EXPECT_EQ(PressOk(), expected);
 }
 
-TEST(FontFamilies, AStoredNameSelectsTheFirstFamilyItBegins) {
-  const QStringList sorted =
-      SortedFamilies({"Verdana", "Arial Narrow", "arial Black", "Arial", "Arial", "Tahoma"});
-  EXPECT_EQ(sorted, QStringList({"Arial", "arial Black", "Arial Narrow", "Tahoma", "Verdana"}));
-  const struct {
-    const char* stored;
-    int index;
-  } cases[] = {{"Arial", 0}, {"ari", 0},    {"ARIAL N", 2}, {"arial b", 1},
-               {"t", 3},     {"Times", -1}, {"", -1}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(FindFamilyByPrefix(sorted, c.stored), c.index) << c.stored;
-  }
-}
-
 TEST(FontFamilies, TheListHoldsTheInstalledScalableFamiliesSortedAndOnce) {
   const QStringList families = LyricFontFamilies();
   // fonts-liberation2 and fonts-dejavu are part of the machine's setup.
@@ -388,27 +374,6 @@ TEST_F(SetupSheetTest, PagesNeverOpenedKeepTheirValuesAsGiven) {
   expected.songsFolders[1] = "";
   expected.songsFolders[2] = "";
   EXPECT_EQ(again.Values(), expected);
-}
-
-TEST_F(SetupSheetTest, RunGivesTheValuesBackOnOkAndLeavesThemOnCancel) {
-  SetupSheetPort port(dialogs, messages);
-  SetupValues values;
-  values.dvdFolder = "/dvd";
-  testing::WhenSheetShows([](CSetupSheet& s) {
-    s.tabs()->setCurrentIndex(kDvd);
-    s.dvd().locationEdit()->setText("/other");
-    s.reject();
-  });
-  EXPECT_FALSE(port.Run(values, nullptr));
-  EXPECT_EQ(values.dvdFolder, "/dvd");
-
-  testing::WhenSheetShows([](CSetupSheet& s) {
-    s.tabs()->setCurrentIndex(kDvd);
-    s.dvd().locationEdit()->setText("/other");
-    s.accept();
-  });
-  EXPECT_TRUE(port.Run(values, nullptr));
-  EXPECT_EQ(values.dvdFolder, "/other");
 }
 
 }  // namespace
