@@ -39,10 +39,7 @@ const QStringList& CodePageNames() {
   return names;
 }
 
-FontSizeBox::FontSizeBox(QWidget* parent) : QAbstractSpinBox(parent) {
-  setAccelerated(false);
-  setKeyboardTracking(true);
-}
+FontSizeBox::FontSizeBox(QWidget* parent) : QAbstractSpinBox(parent) {}
 
 void FontSizeBox::SetText(const QString& text) {
   lineEdit()->setText(text);
