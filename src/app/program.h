@@ -27,11 +27,11 @@ class CMainFrame;
 class CScreenSurfaces;
 class CSplashDlg;
 class MessageBoxes;
+class PlayListDlg;
 class QtFileDialogs;
 class QuitSignals;
+class ReservedListDlg;
 class SetupSheetPort;
-class StandInReservedList;
-class StandInSongList;
 class StandInVideoWindow;
 class TitlePanel;
 class VideoAreaSink;
@@ -59,6 +59,16 @@ struct ProgramOptions {
 
 // The options of the program itself: the user's profile, data and temporary folders.
 ProgramOptions DesktopProgramOptions();
+
+// Where the program keeps and finds its files, as the desktop options give them (the temporary
+// folder is the one the program would use; nothing is made).
+struct ProgramPaths {
+  QString profile;
+  QString songList;
+  QString temporary;
+  QString backgroundVideo;  // empty when there is none
+};
+ProgramPaths DesktopProgramPaths();
 
 // Floating windows place themselves, which Wayland does not let clients do: on a Wayland desktop
 // the program runs on X11 (XWayland) when it can. Call before the application object is made;
@@ -134,12 +144,16 @@ class Program final : public QObject {
   std::unique_ptr<SetupSheetPort> setupSheet_;
   std::unique_ptr<StandInVideoWindow> videoWindow_;
   std::unique_ptr<TitlePanel> panel_;
-  std::unique_ptr<StandInSongList> songList_;
-  std::unique_ptr<StandInReservedList> reservedList_;
+  std::unique_ptr<PlayListDlg> songList_;
+  std::unique_ptr<ReservedListDlg> reservedList_;
   std::unique_ptr<CSplashDlg> splash_;
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<AcceleratorFilter> accelerators_;
   std::unique_ptr<QuitSignals> quitSignals_;
 };
+
+// For measuring start-up: at the first presented frame that shows the background video, prints
+// "firstFrameEpochNs: N" (the wall clock) and "rssKb: N", then quits.
+void QuitAtFirstVideoFrame(Program& program);
 
 }  // namespace lyrovox
