@@ -139,6 +139,8 @@ bool ParseRenderArgs(const QStringList& args, RenderOptions& o, QString& error) 
         }
       }
       o.typedNumber = v;
+    } else if (a == u"--language") {
+      if (!TakeLanguage(args, i, o.language, error)) return false;
     } else if (a == u"--typed-title") {
       if (!TakeValue(args, i, o.typedTitle, error)) return false;
     } else if (!TakeSongOrShot(args, i, o, error)) {
@@ -164,6 +166,7 @@ int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
   }
 
   Settings settings;
+  settings.codePage = o.language;
   CLyricScreen screen;
   ApplyScreenSettings(settings, screen);
   screen.SetFullScreen(o.fullScreen);
