@@ -134,7 +134,8 @@ class LrcParser {
       bool ok = true;
       switch (state_) {
         case State::kBetween:
-          ok = Between(c, i++);
+          ok = Between(c);
+          ++i;
           break;
         case State::kTag:
           ok = InTag(c, i);
@@ -143,7 +144,7 @@ class LrcParser {
           InText(c, i);
           break;
       }
-      if (!ok) i = SkipLine();
+      if (!ok) i = SkipLine(i);
     }
     // A text segment still open at the end is stored as if a line feed followed.
     if (state_ == State::kText) {
@@ -162,16 +163,13 @@ class LrcParser {
  private:
   enum class State { kBetween, kTag, kText };
 
-  bool Between(CharT c, size_t i) {
+  bool Between(CharT c) {
     if (c == ' ' || c == '\t') return true;
     if (c == '[' || c == '<') {
-      OpenTag(i);
+      OpenTag();
       return true;
     }
-    if (c != '\n') {
-      itemStart_ = i;
-      return false;
-    }
+    if (c != '\n') return false;
     if (skippedLine_ && storedOnLine_ && nextBreak_ == 0) {
       nextBreak_ = 1;  // the line had entries before its malformed item
     } else if (nextBreak_ == 1) {
@@ -226,20 +224,20 @@ class LrcParser {
       i = end;
       return;
     }
-    const size_t at = i++;
+    ++i;
     if (c == '[' && text_.empty()) {
       // Another time tag may follow at once: this time waits for the text. Relative tags count
       // from it as from a stored entry.
       waiting_.push_back(current_);
       last_ = current_;
-      OpenTag(at);
+      OpenTag();
       return;
     }
     EndSegment(c);
     if (c == '\n') {
       state_ = State::kBetween;
     } else {
-      OpenTag(at);
+      OpenTag();
     }
   }
 
@@ -248,14 +246,16 @@ class LrcParser {
   void EndSegment(CharT c) {
     if (text_.empty()) text_.push_back(' ');
     if (c == '\n') text_.push_back(' ');
-    if (!waiting_.empty()) {
+    if (!waiting_.empty() && text_.size() * waiting_.size() <= repeatBudget_) {
       // Each time of a repeated line starts a line of its own once the entries are in order.
+      repeatBudget_ -= text_.size() * waiting_.size();
       if (nextBreak_ == 0) nextBreak_ = 1;
       for (int32_t time : waiting_)
         out_.entries.push_back({text_, time, nextBreak_});
       waiting_.clear();
       reordered_ = true;
     }
+    StoreWaitingTimes();
     Store(std::move(text_), current_);
     text_.clear();
     nextBreak_ = c == '\n' ? 1 : 0;
@@ -278,23 +278,22 @@ class LrcParser {
     waiting_.clear();
   }
 
-  void OpenTag(size_t i) {
+  void OpenTag() {
     state_ = State::kTag;
     tag_.clear();
-    itemStart_ = i;
   }
 
-  // After a malformed item: reading goes on at the line feed that follows where the item
-  // began (its index), or at the end.
-  size_t SkipLine() {
+  // After a malformed item, read up to `from`: reading goes on at the next line feed (its
+  // index), or at the end. A tag holds every character up to its "]", line feeds too, so the
+  // lines a malformed tag ran over go with it.
+  size_t SkipLine(size_t from) {
     result_ = kLrcStopped;
     StoreWaitingTimes();
     skippedLine_ = true;
     state_ = State::kBetween;
-    size_t lf = itemStart_;
-    while (lf < in_.size() && in_[lf] != '\n')
-      ++lf;
-    return lf;
+    while (from < in_.size() && in_[from] != '\n')
+      ++from;
+    return from;
   }
 
   std::basic_string_view<CharT> in_;
@@ -308,8 +307,11 @@ class LrcParser {
   int32_t offset_ = 0;
   int32_t nextBreak_ = 0;
   std::vector<int32_t> waiting_;  // times of tags followed at once by another tag
+  // Characters that copies of repeated lines may still take: a few times the file's own size,
+  // so that a long line with thousands of times cannot exhaust memory (past it, the times keep
+  // an empty segment each).
+  size_t repeatBudget_ = in_.size() * 4 + 65536;
   bool reordered_ = false;
-  size_t itemStart_ = 0;
   bool skippedLine_ = false;
   bool storedOnLine_ = false;
 };

@@ -70,6 +70,15 @@ TEST(LrcGrammar, RepeatedTimeTagsGiveTheLineAtEachTimeInTimeOrder) {
   // A file without repeated tags keeps its order.
   EXPECT_EQ(Entries(Parse("[00:05.00]b\n[00:01.00]a\n")),
             (std::vector<Entry>{{"b ", 5000, 0}, {"a ", 1000, 1}}));
+  // A long line with thousands of times is not copied to each (it would take gigabytes): the
+  // times keep an empty segment each, as a time followed by any other tag does.
+  std::string many;
+  for (int i = 0; i < 20000; ++i)
+    many += "[0:1]";
+  const LrcFile f = Parse(many + std::string(100000, 'x') + "\n");
+  ASSERT_EQ(f.entries.size(), 20000u);
+  EXPECT_EQ(f.entries[0].text, " ");
+  EXPECT_EQ(f.entries[19999].text.size(), 100001u);
   // A time followed by a tag that is not a time keeps its empty segment.
   EXPECT_EQ(Entries(Parse("[00:12.00][ti:T]\n[00:13.00]x\n")),
             (std::vector<Entry>{{" ", 12000, 0}, {"x ", 13000, 0}}));
