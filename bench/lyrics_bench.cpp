@@ -5,6 +5,8 @@
 // Files are generated into the temporary folder at start:
 //   1MB: 3000 syllables in a lyric track, 2000 tempo changes, 16 note tracks
 //   5MB: a million events: 3000 lyric events and notes in 8 tracks
+//   200k-1MB: 200 000 lyric events (one or two letters each) in one track, 500 tempo changes
+//   200k-5MB: the same 200 000 lyric events beside notes in 8 tracks
 
 #include <benchmark/benchmark.h>
 
@@ -62,6 +64,51 @@ std::string MakeKar5Mb() {
   }
   const std::string path = TempPath("lyrovox-bench-5mb.kar");
   f.Write(path);
+  return path;
+}
+
+// 200 000 one- or two-letter lyric events, a line mark every eighth, tempo changes throughout.
+void AddManyLyrics(File& f) {
+  auto& conductor = f.AddTrack();
+  for (int i = 0; i < 500; ++i)
+    conductor.Tempo(static_cast<uint32_t>(i) * 24000, 400000 + (i % 50) * 4000);
+  auto& words = f.AddTrack();
+  words.Text(0, "@TMany lyrics").Text(0, "@TNobody");
+  static const char* const kSyllables[] = {"/la", "a", "b ", "cd", "e", "fg", "h ", "i"};
+  for (int i = 0; i < 200000; ++i)
+    words.Lyric(static_cast<uint32_t>(i) * 60, kSyllables[i % 8]);
+}
+
+std::string MakeKar200k1Mb() {
+  File f(1, 480);
+  AddManyLyrics(f);
+  const std::string path = TempPath("lyrovox-bench-200k-1mb.kar");
+  f.Write(path);
+  return path;
+}
+
+std::string MakeKar200k5Mb() {
+  File f(1, 480);
+  AddManyLyrics(f);
+  for (int t = 0; t < 8; ++t) {
+    auto& notes = f.AddTrack();
+    for (int i = 0; i < 48000; ++i) {
+      notes.Note(static_cast<uint32_t>(i) * 250, 150, static_cast<uint8_t>(t),
+                 static_cast<uint8_t>(30 + i % 60), 80);
+    }
+  }
+  const std::string path = TempPath("lyrovox-bench-200k-5mb.kar");
+  f.Write(path);
+  return path;
+}
+
+const std::string& Kar200k1Mb() {
+  static const std::string path = MakeKar200k1Mb();
+  return path;
+}
+
+const std::string& Kar200k5Mb() {
+  static const std::string path = MakeKar200k5Mb();
   return path;
 }
 
@@ -157,10 +204,27 @@ void BM_Floor_WalkEvents_5MB(benchmark::State& s) {
   Walk(s, Kar5Mb());
 }
 
+void BM_LoadKar_200kLyrics_1MB(benchmark::State& s) {
+  LoadKar(s, Kar200k1Mb());
+}
+void BM_Floor_WalkEvents_200kLyrics_1MB(benchmark::State& s) {
+  Walk(s, Kar200k1Mb());
+}
+void BM_LoadKar_200kLyrics_5MB(benchmark::State& s) {
+  LoadKar(s, Kar200k5Mb());
+}
+void BM_Floor_WalkEvents_200kLyrics_5MB(benchmark::State& s) {
+  Walk(s, Kar200k5Mb());
+}
+
 BENCHMARK(BM_LoadKar_1MB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Floor_WalkEvents_1MB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadKar_5MB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Floor_WalkEvents_5MB)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadKar_200kLyrics_1MB)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Floor_WalkEvents_200kLyrics_1MB)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadKar_200kLyrics_5MB)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Floor_WalkEvents_200kLyrics_5MB)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

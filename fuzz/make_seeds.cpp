@@ -10,12 +10,18 @@
 #include "common/dvd_builder.h"
 #include "common/kym_builder.h"
 #include "common/smf_builder.h"
+#include "common/smf_damage.h"
 #include "common/zip_builder.h"
 
 namespace {
 
 using lyrovox::smf::File;
 using lyrovox::smf::Utf16Le;
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 void WriteKarSeeds(const std::string& dir) {
   File ansi(1, 480);
@@ -49,11 +55,21 @@ void WriteKarSeeds(const std::string& dir) {
   File smpte(0, static_cast<uint16_t>((0xE7 << 8) | 40));
   smpte.AddTrack().Text(0, "one").Text(1000, "two");
   smpte.Write(dir + "/smpte.kar");
-}
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  // The damage classes of files from the wild, and a full store.
+  namespace smf = lyrovox::smf;
+  WriteFile(dir + "/bad-event.kar",
+            smf::WithBadEvent(smf::WildKaraokeSong(), smf::kWildMelodyTrack, 2200));
+  WriteFile(dir + "/stray-byte.kar",
+            smf::WithStrayDataByte(smf::WildKaraokeSong(), smf::kWildLyricTrack, 2700));
+  WriteFile(dir + "/truncated.kar", smf::Truncated(smf::WildKaraokeSong(), 10));
+  WriteFile(dir + "/junk.kar", smf::WithMoreTracksAnnounced(smf::WildKaraokeSong(), 6, "junk"));
+  File full(1, 500);
+  auto& words = full.AddTrack();
+  for (uint32_t i = 0; i < 3010; ++i)
+    words.Lyric(i * 3 / 2, i % 7 == 0 ? "/la" : i % 11 == 0 ? "\r" : "la");
+  full.AddTrack().Tempo(0, 400000).Tempo(2000, 600000);
+  full.Write(dir + "/full.kar");
 }
 
 void WriteCdgSeeds(const std::string& dir) {
@@ -149,6 +165,9 @@ void WriteLrcSeeds(const std::string& dir) {
   WriteFile(dir + "/korean.lrc",
             "\x04[ti:\xB3\xEB\xB7\xA1]\n[00:01.00]\xBF\xEC\xB8\xAE \xC7\xD4\xB2\xB2\n");
   WriteFile(dir + "/broken.lrc", "[00:01.00]a\n[AR:upper]\n[]\n[offset:x]\n");
+  WriteFile(dir + "/wild.lrc",
+            "\xEF\xBB\xBF[ti:Caf\xC3\xA9]\nChorus:\n[00:12.00][00:45.00]\xE4\xBD\xA0\n"
+            "[offset:+/- ms]\n[00:20.00]Hello <reading>world\n[00:30.00]last");
   std::u16string wide = u"\uFEFF[ti:\u6B4C]\r\n[00:01.00]\u4F60\u597D<00:01.50>\u554A\r\n";
   wide += std::u16string(lines.begin(), lines.end());
   WriteFile(dir + "/wide.lrc", Utf16Le(wide));

@@ -262,6 +262,26 @@ uint32_t CopyEncryptedEntry(ZipHandle& h, const EntryHeader& entry, int method, 
   return kZipOk;
 }
 
+// Opens entry `index`, where the reader stands, and copies its data into `fd`.
+uint32_t ReadEntryInto(ZipHandle& h, const EntryHeader& entry, int32_t index, int fd) {
+  // Input and output halves; the second is used to inflate encrypted entries.
+  if (!h.buffer) h.buffer.reset(new uint8_t[2 * kReadBufferSize]);
+  if ((entry.info.flag & kFlagEncrypted) != 0) {
+    // Without a password the entry cannot be read: as with a wrong one.
+    if (h.password.empty()) return kZipWrongPassword;
+    int method = 0;
+    int level = 0;
+    const int opened = unzOpenCurrentFile2(h.reader.get(), &method, &level, 1);
+    if (opened != UNZ_OK) return OpenEntryError(opened);
+    h.openEntry = index;
+    return CopyEncryptedEntry(h, entry, method, fd);
+  }
+  const int opened = unzOpenCurrentFile(h.reader.get());
+  if (opened != UNZ_OK) return OpenEntryError(opened);
+  h.openEntry = index;
+  return CopyEntry(h, fd);
+}
+
 uint32_t CheckHandle(const ZipHandle* handle) {
   if (handle == nullptr) return kZipBadArgument;
   if (handle->kind != kZipHandleKindArchive) return kZipNotZipHandle;
@@ -335,27 +355,11 @@ uint32_t ExtractZipEntry(ZipHandle* handle, int32_t index, std::u16string_view n
   if (parts.empty()) return Done(kZipCannotCreate);
   const std::string leaf = parts.back();
   parts.pop_back();
-  UniqueFd out = CreateReplacingFile(OpenFolderChain(root, parts), leaf);
+  const UniqueFd folder = OpenFolderChain(root, parts);
+  UniqueFd out = CreateReplacingFile(folder, leaf);
   if (!out.valid()) return Done(kZipCannotCreate);
 
-  // Input and output halves; the second is used to inflate encrypted entries.
-  if (!h.buffer) h.buffer.reset(new uint8_t[2 * kReadBufferSize]);
-  uint32_t result = kZipOk;
-  int method = 0;
-  int level = 0;
-  if ((entry.info.flag & kFlagEncrypted) != 0) {
-    // Without a password the entry cannot be read: as with a wrong one.
-    if (h.password.empty()) return Done(kZipWrongPassword);
-    const int opened = unzOpenCurrentFile2(h.reader.get(), &method, &level, 1);
-    if (opened != UNZ_OK) return Done(OpenEntryError(opened));
-    h.openEntry = index;
-    result = CopyEncryptedEntry(h, entry, method, out.get());
-  } else {
-    const int opened = unzOpenCurrentFile(h.reader.get());
-    if (opened != UNZ_OK) return Done(OpenEntryError(opened));
-    h.openEntry = index;
-    result = CopyEntry(h, out.get());
-  }
+  uint32_t result = ReadEntryInto(h, entry, index, out.get());
   CloseOpenEntry(h);
   if (result == kZipOk) {
     const struct timespec times[2] = {{static_cast<time_t>(info.accessTime), 0},
@@ -364,6 +368,8 @@ uint32_t ExtractZipEntry(ZipHandle* handle, int32_t index, std::u16string_view n
     if (info.attributes & kZipAttrReadOnly) ::fchmod(out.get(), 0444);
   }
   if (!out.Close() && result == kZipOk) result = kZipWriteFailed;
+  // Data that failed its check (or was never written whole) is no song: nothing is left.
+  if (result != kZipOk) ::unlinkat(folder.get(), leaf.c_str(), 0);
   return Done(result);
 }
 

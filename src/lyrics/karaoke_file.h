@@ -2,8 +2,10 @@
 
 // Reader of the text events of a Standard MIDI File: the tag lines, the per-track text and lyric
 // events, the tempo map and the choice of the lyric track. KaraokeFile keeps event text as UTF-16
-// (the "@CODE=UNICODE" files), AnsiKaraokeFile as 8-bit bytes.
+// (the "@CODE=UNICODE" files), AnsiKaraokeFile as 8-bit bytes. A damaged file is read as far as
+// it goes (see midi_walk.h); its outcome tells where reading stopped.
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -25,63 +27,46 @@ struct KarTextEvent {
 struct TempoMapEntry {
   uint32_t tempo = 0;  // microseconds per quarter note from here on (0 in the end entry)
   uint32_t tick = 0;
-  int32_t ms = 0;
+  int32_t ms = 0;  // rounded from `elapsed`, never from the entry before
+  // The exact time of `tick`: the sum of ticks x tempo since the start, in microseconds x
+  // division (ticks x 1000 for SMPTE timing), so that rounding errors never add up.
+  uint64_t elapsed = 0;
 };
 
-// Bytes in memory read the way the MIDI reader reads a file: Read fails on fewer than n bytes,
-// Skip past the end succeeds (like a seek) and leaves nothing to read.
-class MemorySource {
- public:
-  MemorySource() = default;
-  explicit MemorySource(std::span<const uint8_t> bytes)
-      : p_(bytes.data()), end_(bytes.data() + bytes.size()) {}
+// The tempo map of a file: the tempo events of every track, merged in tick order as a player
+// applies them (at one tick the later track's event wins), closed by the end entry at
+// `lastTick`. `tempoEvents` are given in the order read: track by track, each in file order.
+std::vector<TempoMapEntry> BuildTempoMap(std::vector<TempoMapEntry> tempoEvents, uint32_t lastTick,
+                                         uint16_t division);
+// Milliseconds from the start of the song at a tick, rounded once from the exact time and
+// clamped to the end of the song; ticks before the first tempo event run at 120 beats a minute.
+int32_t TempoMapMs(std::span<const TempoMapEntry> map, uint16_t division, uint32_t tick);
 
-  HResult Read(void* buffer, uint32_t n) {
-    if (static_cast<size_t>(end_ - p_) < n) {
-      p_ = end_;
-      return kFail;
-    }
-    if (n != 0) std::memcpy(buffer, p_, n);
-    p_ += n;
-    return kOk;
-  }
-  HResult ReadByte(uint8_t& b) {
-    if (p_ == end_) return kFail;
-    b = *p_++;
-    return kOk;
-  }
-  HResult Skip(uint64_t n) {
-    p_ = static_cast<uint64_t>(end_ - p_) < n ? end_ : p_ + n;
-    return kOk;
-  }
+// TempoMapMs for ticks that mostly rise, as the events of one track do: each lookup starts
+// from the entry the last one found.
+class TempoCursor {
+ public:
+  TempoCursor(std::span<const TempoMapEntry> map, uint16_t division);
+  int32_t Ms(uint32_t tick);
 
  private:
-  const uint8_t* p_ = nullptr;
-  const uint8_t* end_ = nullptr;
+  std::span<const TempoMapEntry> map_;
+  uint16_t division_;
+  size_t at_ = 0;  // the tempo entry the last lookup used (map_.size() before the first)
 };
 
-// What both readings of a file share: its text and lyric events as raw bytes, in file order,
-// and its timing. The UTF-16 and the 8-bit reader only differ in how they view the bytes, so one
-// parse serves both.
-struct MidiText {
-  struct Event {
-    uint32_t tick = 0;
-    uint32_t track = 0;
-    uint32_t type = 0;  // 1 text, 5 lyric
-    std::string data;
-  };
-  std::vector<Event> events;
-  std::vector<TempoMapEntry> tempoMap;  // closed by the end entry when the parse succeeded
-  uint16_t division = 0;
-  uint32_t trackCount = 0;
-  HResult result = kOk;
+// How far the structure of a MIDI file could be read.
+struct MidiReadOutcome {
+  HResult result = kOk;     // the first fault met: kOk for an undamaged file
+  uint64_t stopOffset = 0;  // byte offset of the event or chunk at which reading stopped
+  int32_t stopTrack = -1;   // the track (0-based) it belongs to; -1 for the file header
+  uint32_t tracksRead = 0;  // track chunks whose events were read (or begun)
 };
 
-// Parses a whole MIDI file's structure; the outcome is also kept in `result`. On failure the
-// events read before the fault are kept and the tempo map has no end entry.
-HResult ParseMidiText(std::span<const uint8_t> bytes, MidiText& out);
-// The same from a file on disk; a failed open gives the system error.
-HResult ParseMidiTextFile(const std::string& path, MidiText& out);
+// Reads the structure of a MIDI file and tells how far it got; a file that cannot be opened
+// gives the system error.
+MidiReadOutcome CheckMidiFile(const std::string& path);
+MidiReadOutcome CheckMidiBytes(std::span<const uint8_t> bytes);
 
 template <typename CharT>
 class BasicKaraokeFile {
@@ -113,26 +98,34 @@ class BasicKaraokeFile {
   std::vector<std::vector<Event>> tracks;
   int32_t lyricTrack = -1;
   uint32_t lyricType = 1;
+  // How far the file could be read. A damaged file keeps the events read before each fault,
+  // and its tempo map and lyric track are made from them.
+  MidiReadOutcome outcome;
 
  protected:
-  // Parses the file through Read and Skip.
+  // Parses the file through Read and Skip; returns outcome.result.
   HResult Parse();
-  // Takes the events and timing of a parse, viewed with this reader's character type.
-  HResult Adopt(const MidiText& midi);
-
- private:
-  bool tempoSorted_ = true;
+  // Parses bytes in memory; returns outcome.result.
+  HResult ParseBytes(std::span<const uint8_t> bytes);
 };
+
+// The lyric events of a file: per type K (1 or 5), the track with the most non-empty events of
+// that type (lowest index on a tie); the lyric events win only when more than twice as many as
+// the text events. `counts[t][k]` counts type 1 (k = 0) and type 5 (k = 1) in track t.
+struct LyricChoice {
+  int32_t track = -1;
+  uint32_t type = 1;
+};
+LyricChoice ChooseLyricEvents(std::span<const std::array<uint32_t, 2>> counts);
 
 using KaraokeFile = BasicKaraokeFile<char16_t>;
 using AnsiKaraokeFile = BasicKaraokeFile<char>;
 
-// A MIDI file already in memory (or already parsed); parses in the constructor.
+// A MIDI file already in memory; parses in the constructor.
 template <typename CharT>
 class BasicMemoryKaraokeFile : public BasicKaraokeFile<CharT> {
  public:
   BasicMemoryKaraokeFile(std::span<const uint8_t> bytes, HResult* result);
-  explicit BasicMemoryKaraokeFile(const MidiText& parsed);
   // The bytes were parsed in the constructor; there is nothing left to read.
   HResult Read(void*, uint32_t) override { return kFail; }
   HResult Skip(uint32_t) override { return kFail; }

@@ -38,6 +38,7 @@ void FillKym(LyricStore& store, Bytes buffer) {
   store.title[0] = 0;
   store.artist[0] = 0;
   store.count = 0;
+  store.utf8Text = false;
 
   const size_t ltag = buffer.find("LTAG");
   if (ltag == Bytes::npos) return;
@@ -47,28 +48,34 @@ void FillKym(LyricStore& store, Bytes buffer) {
   // when a "STAG" record follows there.
   std::vector<Bytes> lines;
   size_t p = ltag + 4;
-  size_t words = Bytes::npos;
+  size_t wordsAt = Bytes::npos;
   while (p + kLineBytes <= buffer.size()) {
     const Bytes record = buffer.substr(p, kLineBytes);
     if (RecordHolds(record, "STAG")) {
-      words = p + 8;
+      wordsAt = p + 8;
       break;
     }
     lines.push_back(record);
     p += kLineBytes;
     if (lines.size() == kMaxLines) {
-      words = p;
+      wordsAt = p;
       break;
     }
   }
   // Lines that run past the bytes read end the block: there are no word records.
-  if (words == Bytes::npos) return;
+  if (wordsAt == Bytes::npos) return;
 
-  CodePageDecoder decoder(kKymCodePage);
-  int32_t k = 0;
+  // The words first, so that their text can decide the code page before any is decoded.
+  struct Word {
+    char bytes[kLineBytes + 1];
+    size_t size;
+    int32_t timeMs;
+    int32_t lineBreak;
+  };
+  std::vector<Word> words;
   int32_t previousTime = 0;
   size_t trailer = Bytes::npos;
-  for (p = words; p + kWordBytes <= buffer.size(); p += kWordBytes) {
+  for (p = wordsAt; p + kWordBytes <= buffer.size(); p += kWordBytes) {
     const Bytes record = buffer.substr(p, kWordBytes);
     if (RecordHolds(record, "ITAG")) {
       trailer = p;
@@ -82,16 +89,12 @@ void FillKym(LyricStore& store, Bytes buffer) {
     // A record that points past the lines read or past its line's 24 bytes adds nothing.
     if ((start != 0 || length != 0) && line < lines.size() && start + length <= kLineBytes) {
       const Bytes text = lines[line];
-      char word[kLineBytes + 1];
-      std::memcpy(word, text.data() + start, length);
-      size_t size = length;
-      if (start + length < kLineBytes && text[start + length] == ' ') word[size++] = ' ';
-      LyricSyllable& s = store.syllables[std::min(k, kMaxSyllables - 1)];
-      decoder.Decode(Bytes(word, size), s.text, kWordUnits);
-      s.timeMs = previousTime;
-      s.lineBreak = start == 0 ? 1 : 0;
-      s.shown = 0;
-      if (k < kMaxSyllables) ++k;
+      Word& word = words.emplace_back();
+      std::memcpy(word.bytes, text.data() + start, length);
+      word.size = length;
+      if (start + length < kLineBytes && text[start + length] == ' ') word.bytes[word.size++] = ' ';
+      word.timeMs = previousTime;
+      word.lineBreak = start == 0 ? 1 : 0;
     }
     // The record's time is when the next word starts. Times beyond int32 are held at its limit.
     previousTime = time > INT32_MAX ? INT32_MAX : static_cast<int32_t>(time);
@@ -100,16 +103,38 @@ void FillKym(LyricStore& store, Bytes buffer) {
       break;
     }
   }
-  store.count = k;
 
   // The trailer: the title 10 bytes in, the singer 130 bytes in, each cut at the bytes read.
-  if (trailer == Bytes::npos) return;
   auto field = [&](size_t at, size_t size) {
-    if (at >= buffer.size()) return Bytes();
+    if (trailer == Bytes::npos || at >= buffer.size()) return Bytes();
     return buffer.substr(at, std::min(size, buffer.size() - at));
   };
-  decoder.Decode(field(trailer + 10, 24), store.title, kTitleUnits);
-  decoder.Decode(field(trailer + 130, 20), store.artist, kArtistUnits);
+  const Bytes title = field(trailer + 10, 24);
+  const Bytes artist = field(trailer + 130, 20);
+
+  Utf8Evidence evidence;
+  if (store.language == 0) {
+    for (const Word& word : words)
+      evidence.Add(Bytes(word.bytes, word.size));
+    evidence.Add(title);
+    evidence.Add(artist);
+  }
+  const int32_t codePage = CodePageForText(store.language, kKymCodePage, evidence);
+  store.utf8Text = codePage != kKymCodePage;
+  CodePageDecoder decoder(codePage);
+  int32_t k = 0;
+  for (const Word& word : words) {
+    LyricSyllable& s = store.syllables[std::min(k, kMaxSyllables - 1)];
+    decoder.Decode(Bytes(word.bytes, word.size), s.text, kWordUnits);
+    s.timeMs = word.timeMs;
+    s.lineBreak = word.lineBreak;
+    s.shown = 0;
+    if (k < kMaxSyllables) ++k;
+  }
+  store.count = k;
+  if (trailer == Bytes::npos) return;
+  decoder.Decode(title, store.title, kTitleUnits);
+  decoder.Decode(artist, store.artist, kArtistUnits);
 }
 
 }  // namespace
@@ -123,6 +148,7 @@ void LyricStore::LoadKym(const std::string& path) {
     title[0] = 0;
     artist[0] = 0;
     count = 0;
+    utf8Text = false;
     return;
   }
   FillKym(*this, Bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size()));

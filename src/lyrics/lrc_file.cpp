@@ -1,5 +1,6 @@
 #include "lyrics/lrc_file.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <limits>
 #include <type_traits>
@@ -112,99 +113,222 @@ size_t RunEnd(std::basic_string_view<CharT> in, size_t from, const StopSet& stop
   return i;
 }
 
-// The three-state grammar: between items, inside a tag, inside a text segment.
+// The three-state grammar: between items, inside a tag, inside a text segment. A malformed
+// item ends only its own line: reading goes on at the first line feed after where the item
+// began. Time tags that follow one another directly ([00:12.00][00:45.00]Chorus) give the text
+// at each of their times; a file that uses them has its entries put in time order at the end.
 template <typename CharT>
-HResult Parse(std::basic_string_view<CharT> in, BasicLrcFile<CharT>& out) {
-  enum class State { kBetween, kTag, kText };
-  State state = State::kBetween;
-  std::basic_string<CharT> tag;
-  std::basic_string<CharT> text;
-  int32_t current = 0;
-  int32_t last = -1;
-  int32_t offset = 0;
-  int32_t nextBreak = 0;
+class LrcParser {
+ public:
+  LrcParser(std::basic_string_view<CharT> in, BasicLrcFile<CharT>& out) : in_(in), out_(out) {}
 
-  for (size_t i = 0; i < in.size(); ++i) {
-    const CharT c = in[i];
-    if (c == '\r') continue;
-    switch (state) {
-      case State::kBetween:
-        if (c == ' ' || c == '\t') break;
-        if (c == '[' || c == '<') {
-          state = State::kTag;
-          tag.clear();
-        } else if (c == '\n') {
-          if (nextBreak == 1) nextBreak = 2;
-        } else {
-          return kLrcStopped;
-        }
-        break;
-
-      case State::kTag: {
-        if (c != ']' && c != '>') {
-          // The tag's characters up to its end or the next carriage return, at once.
-          const size_t end = RunEnd(in, i, kTagStops);
-          tag.append(in.data() + i, end - i);
-          i = end - 1;
-          break;
-        }
-        if (tag.empty()) return kLrcStopped;
-        const std::basic_string_view<CharT> t(tag);
-        const size_t colon = t.find(static_cast<CharT>(':'));
-        if (t.size() >= 2 && IsLowerAscii(t[0]) && IsLowerAscii(t[1]) &&
-            colon != std::basic_string_view<CharT>::npos) {
-          const auto key = t.substr(0, colon);
-          const auto value = t.substr(colon + 1);
-          if (KeyIs(key, "ti")) {
-            out.title = Heading(value);
-          } else if (KeyIs(key, "ar")) {
-            out.artist = Heading(value);
-          } else if (KeyIs(key, "offset")) {
-            int64_t v = 0;
-            if (!FieldScanner<CharT>(value).Int(v)) return kLrcStopped;
-            offset = ClampInt32(v);
-          }
-          state = State::kBetween;
-          break;
-        }
-        int64_t ms = 0;
-        if (!ReadTimeTag(t, last, ms)) return kLrcStopped;
-        current = ClampTime(ms + offset);
-        state = State::kText;
-        text.clear();
-        break;
+  HResult Run() {
+    // Each step reads the character at i and moves i past what it used.
+    size_t i = 0;
+    while (i < in_.size()) {
+      const CharT c = in_[i];
+      if (c == '\r') {
+        ++i;
+        continue;
       }
-
-      case State::kText:
-        if (c != '\n' && c != '[' && c != '<') {
-          const size_t end = RunEnd(in, i, kTextStops);
-          text.append(in.data() + i, end - i);
-          i = end - 1;
+      bool ok = true;
+      switch (state_) {
+        case State::kBetween:
+          ok = Between(c);
+          ++i;
           break;
-        }
-        if (text.empty()) text.push_back(' ');
-        if (c == '\n') text.push_back(' ');
-        out.entries.push_back({std::move(text), current, nextBreak});
-        text.clear();
-        last = current;
-        if (c == '\n') {
-          nextBreak = 1;
-          state = State::kBetween;
-        } else {
-          nextBreak = 0;
-          state = State::kTag;
-          tag.clear();
-        }
-        break;
+        case State::kTag:
+          ok = InTag(c, i);
+          break;
+        case State::kText:
+          InText(c, i);
+          break;
+      }
+      if (!ok) i = SkipLine(i);
+    }
+    // A text segment still open at the end is stored as if a line feed followed.
+    if (state_ == State::kText) {
+      EndSegment('\n');
+    } else {
+      StoreWaitingTimes();
+    }
+    if (reordered_) {
+      std::stable_sort(out_.entries.begin(), out_.entries.end(),
+                       [](const auto& a, const auto& b) { return a.timeMs < b.timeMs; });
+      out_.entries.front().lineBreak = 0;
+    }
+    return result_;
+  }
+
+ private:
+  enum class State { kBetween, kTag, kText };
+
+  bool Between(CharT c) {
+    if (c == ' ' || c == '\t') return true;
+    if (c == '[' || c == '<') {
+      OpenTag();
+      return true;
+    }
+    if (c != '\n') return false;
+    if (skippedLine_ && storedOnLine_ && nextBreak_ == 0) {
+      nextBreak_ = 1;  // the line had entries before its malformed item
+    } else if (nextBreak_ == 1) {
+      nextBreak_ = 2;
+    }
+    skippedLine_ = false;
+    storedOnLine_ = false;
+    return true;
+  }
+
+  bool InTag(CharT c, size_t& i) {
+    if (c != ']' && c != '>') {
+      // The tag's characters up to its end or the next carriage return, at once.
+      const size_t end = RunEnd(in_, i, kTagStops);
+      tag_.append(in_.data() + i, end - i);
+      i = end;
+      return true;
+    }
+    ++i;
+    if (tag_.empty()) return false;
+    const std::basic_string_view<CharT> t(tag_);
+    const size_t colon = t.find(static_cast<CharT>(':'));
+    if (t.size() >= 2 && IsLowerAscii(t[0]) && IsLowerAscii(t[1]) &&
+        colon != std::basic_string_view<CharT>::npos) {
+      StoreWaitingTimes();
+      const auto key = t.substr(0, colon);
+      const auto value = t.substr(colon + 1);
+      if (KeyIs(key, "ti")) {
+        out_.title = Heading(value);
+      } else if (KeyIs(key, "ar")) {
+        out_.artist = Heading(value);
+      } else if (KeyIs(key, "offset")) {
+        int64_t v = 0;
+        if (!FieldScanner<CharT>(value).Int(v)) return false;
+        offset_ = ClampInt32(v);
+      }
+      state_ = State::kBetween;
+      return true;
+    }
+    int64_t ms = 0;
+    if (!ReadTimeTag(t, last_, ms)) return false;
+    current_ = ClampTime(ms + offset_);
+    state_ = State::kText;
+    text_.clear();
+    return true;
+  }
+
+  void InText(CharT c, size_t& i) {
+    if (c != '\n' && c != '[' && c != '<') {
+      const size_t end = RunEnd(in_, i, kTextStops);
+      text_.append(in_.data() + i, end - i);
+      i = end;
+      return;
+    }
+    ++i;
+    if (c == '[' && text_.empty()) {
+      // Another time tag may follow at once: this time waits for the text. Relative tags count
+      // from it as from a stored entry.
+      waiting_.push_back(current_);
+      last_ = current_;
+      OpenTag();
+      return;
+    }
+    EndSegment(c);
+    if (c == '\n') {
+      state_ = State::kBetween;
+    } else {
+      OpenTag();
     }
   }
-  // A text segment still open at the end is not stored.
-  return kLrcParsed;
+
+  // Stores the open text segment, ended by a line feed, "[" or "<", at its time and at every
+  // time waiting for it.
+  void EndSegment(CharT c) {
+    if (text_.empty()) text_.push_back(' ');
+    if (c == '\n') text_.push_back(' ');
+    if (!waiting_.empty() && text_.size() * waiting_.size() <= repeatBudget_) {
+      // Each time of a repeated line starts a line of its own once the entries are in order.
+      repeatBudget_ -= text_.size() * waiting_.size();
+      if (nextBreak_ == 0) nextBreak_ = 1;
+      for (int32_t time : waiting_)
+        out_.entries.push_back({text_, time, nextBreak_});
+      waiting_.clear();
+      reordered_ = true;
+    }
+    StoreWaitingTimes();
+    Store(std::move(text_), current_);
+    text_.clear();
+    nextBreak_ = c == '\n' ? 1 : 0;
+    storedOnLine_ = c != '\n';
+  }
+
+  void Store(std::basic_string<CharT> text, int32_t time) {
+    out_.entries.push_back({std::move(text), time, nextBreak_});
+    last_ = time;
+  }
+
+  // Times that waited for a text but were followed by another kind of item: each keeps an
+  // empty segment, as a tag right after a time gives.
+  void StoreWaitingTimes() {
+    for (int32_t time : waiting_) {
+      Store(std::basic_string<CharT>(1, ' '), time);
+      nextBreak_ = 0;
+      storedOnLine_ = true;
+    }
+    waiting_.clear();
+  }
+
+  void OpenTag() {
+    state_ = State::kTag;
+    tag_.clear();
+  }
+
+  // After a malformed item, read up to `from`: reading goes on at the next line feed (its
+  // index), or at the end. A tag holds every character up to its "]", line feeds too, so the
+  // lines a malformed tag ran over go with it.
+  size_t SkipLine(size_t from) {
+    result_ = kLrcStopped;
+    StoreWaitingTimes();
+    skippedLine_ = true;
+    state_ = State::kBetween;
+    while (from < in_.size() && in_[from] != '\n')
+      ++from;
+    return from;
+  }
+
+  std::basic_string_view<CharT> in_;
+  BasicLrcFile<CharT>& out_;
+  HResult result_ = kLrcParsed;
+  State state_ = State::kBetween;
+  std::basic_string<CharT> tag_;
+  std::basic_string<CharT> text_;
+  int32_t current_ = 0;
+  int32_t last_ = -1;
+  int32_t offset_ = 0;
+  int32_t nextBreak_ = 0;
+  std::vector<int32_t> waiting_;  // times of tags followed at once by another tag
+  // Characters that copies of repeated lines may still take: a few times the file's own size,
+  // so that a long line with thousands of times cannot exhaust memory (past it, the times keep
+  // an empty segment each).
+  size_t repeatBudget_ = in_.size() * 4 + 65536;
+  bool reordered_ = false;
+  bool skippedLine_ = false;
+  bool storedOnLine_ = false;
+};
+
+template <typename CharT>
+HResult Parse(std::basic_string_view<CharT> in, BasicLrcFile<CharT>& out) {
+  return LrcParser<CharT>(in, out).Run();
 }
 
 }  // namespace
 
 HResult ParseLrc(std::string_view text, LrcFile& out) {
+  constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+  if (text.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
+    out.utf8 = true;
+    text.remove_prefix(kUtf8Mark.size());
+  }
   return Parse(text, out);
 }
 

@@ -31,6 +31,7 @@ struct BasicLrcFile {
   std::basic_string<CharT> title;   // the last "ti" tag, at most 255 characters
   std::basic_string<CharT> artist;  // the last "ar" tag, at most 255 characters
   std::vector<BasicLrcEntry<CharT>> entries;
+  bool utf8 = false;  // 8-bit text that began with the UTF-8 byte-order mark
 };
 
 using LrcEntry = BasicLrcEntry<char>;
@@ -40,10 +41,12 @@ using LrcFileWide = BasicLrcFile<char16_t>;
 
 // Result of a parse that reached the end of its text.
 inline constexpr HResult kLrcParsed = 1;
-// Result of a parse that stopped at a malformed item (the entries before it are kept).
+// Result of a parse that met a malformed item: the rest of the item's line was skipped and
+// reading went on at the next line feed.
 inline constexpr HResult kLrcStopped = 0;
 
-// The LRC grammar over a whole text: kLrcParsed or kLrcStopped.
+// The LRC grammar over a whole text: kLrcParsed or kLrcStopped. The 8-bit text may begin with
+// the UTF-8 byte-order mark, which is skipped and noted in `utf8`.
 HResult ParseLrc(std::string_view text, LrcFile& out);
 HResult ParseLrcWide(std::u16string_view text, LrcFileWide& out);
 // The UTF-16 reading of a file's bytes: little-endian units (an odd last byte is dropped), a

@@ -30,11 +30,27 @@ void FillLrc(LyricStore& store, const BasicLrcFile<CharT>& file, Put put) {
   if (store.count > 0) store.syllables[0].lineBreak = 1;
 }
 
+// A file with the UTF-8 mark is UTF-8; one without is when the language in force is 0 and
+// all its text reads as UTF-8 with at least one multi-byte character.
+int32_t CodePageOf(const LyricStore& store, const LrcFile& file) {
+  if (file.utf8) return kUtf8CodePage;
+  Utf8Evidence evidence;
+  if (store.language == 0) {
+    evidence.Add(file.title);
+    evidence.Add(file.artist);
+    for (const LrcEntry& entry : file.entries)
+      evidence.Add(entry.text);
+  }
+  return CodePageForText(store.language, store.codePage, evidence);
+}
+
 void Fill8Bit(LyricStore& store, const LrcFile& file) {
-  CodePageDecoder decoder(store.codePage);
+  const int32_t codePage = CodePageOf(store, file);
+  CodePageDecoder decoder(codePage);
   FillLrc(store, file, [&decoder](const std::string& text, char16_t* dest, size_t capacity) {
     decoder.Decode(text, dest, capacity);
   });
+  store.utf8Text = codePage != store.codePage;
 }
 
 void FillWide(LyricStore& store, const LrcFileWide& file) {

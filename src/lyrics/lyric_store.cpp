@@ -30,10 +30,12 @@ void LyricStore::Init() {
   count = 0;
   codePage = 0;
   language = 0;
+  utf8Text = false;
 }
 
 void LyricStore::Clear() {
   count = 0;
+  utf8Text = false;
   for (LyricSyllable& s : syllables) {
     s.text[0] = 0;
     s.shown = 0;

@@ -30,6 +30,9 @@ class LyricStore {
 
   int32_t codePage;  // Windows code page of 8-bit lyric text; 0 = the ANSI code page
   int32_t language;  // language index 0..17 (4 = TCVN, 5 = VNI letter conversion)
+  // The song's 8-bit text was found to be UTF-8 and read so instead of with codePage (language
+  // 0 only; codePage itself is left as the language chose it). Cleared with the lyrics.
+  bool utf8Text;
   char16_t artist[kHeadingUnits];
   char16_t title[kHeadingUnits];
   LyricSyllable syllables[kMaxSyllables];

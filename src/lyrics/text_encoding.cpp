@@ -109,6 +109,51 @@ size_t CodePageDecoder::Decode(std::string_view bytes, char16_t* dest, size_t ca
   return written;
 }
 
+void Utf8Evidence::AddFrom(std::string_view bytes) {
+  if (!valid_) return;
+  const size_t zero = bytes.find('\0');
+  if (zero != std::string_view::npos) bytes = bytes.substr(0, zero);
+  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+  const auto* end = p + bytes.size();
+  while (p < end && valid_) {
+    const uint8_t b = *p;
+    if (b < 0x80) {
+      ++p;
+      continue;
+    }
+    // The well-formed sequences: no overlong forms, no surrogates, nothing above U+10FFFF.
+    int more = 0;
+    uint8_t low = 0x80, high = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+      more = 1;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      more = 2;
+      if (b == 0xE0) low = 0xA0;
+      if (b == 0xED) high = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      more = 3;
+      if (b == 0xF0) low = 0x90;
+      if (b == 0xF4) high = 0x8F;
+    } else {
+      valid_ = false;
+      break;
+    }
+    if (end - p <= more || p[1] < low || p[1] > high) {
+      valid_ = false;
+      break;
+    }
+    for (int i = 2; i <= more; ++i) {
+      if (p[i] < 0x80 || p[i] > 0xBF) valid_ = false;
+    }
+    p += more + 1;
+    multiByte_ = true;
+  }
+}
+
+int32_t CodePageForText(int32_t language, int32_t codePage, const Utf8Evidence& evidence) {
+  return language == 0 && evidence.IsUtf8() ? kUtf8CodePage : codePage;
+}
+
 size_t DecodeLyricText(std::string_view bytes, int32_t codePage, char16_t* dest, size_t capacity) {
   CodePageDecoder decoder(codePage);
   return decoder.Decode(bytes, dest, capacity);

@@ -44,6 +44,35 @@ class CodePageDecoder {
   std::unique_ptr<char16_t[]> singleByte_;
 };
 
+// Whether 8-bit lyric text without a mark is UTF-8: fed every text a song shows (each up to its
+// first zero byte), it decides for UTF-8 when all of them are well-formed UTF-8 and at least one
+// holds a multi-byte sequence. Text in a Windows code page almost never passes both.
+class Utf8Evidence {
+ public:
+  void Add(std::string_view bytes) {
+    // Most lyric text is short ASCII: settled here without a call.
+    for (size_t i = 0; i < bytes.size(); ++i) {
+      const auto b = static_cast<unsigned char>(bytes[i]);
+      if (b == 0) return;
+      if (b >= 0x80) return AddFrom(bytes.substr(i));
+    }
+  }
+  bool IsUtf8() const { return valid_ && multiByte_; }
+
+ private:
+  // Checks the sequences from the first byte above 0x7F on, up to the first zero byte.
+  void AddFrom(std::string_view bytes);
+
+  bool valid_ = true;
+  bool multiByte_ = false;
+};
+
+inline constexpr int32_t kUtf8CodePage = 65001;
+
+// The code page a reader decodes a song's 8-bit text with: UTF-8 when the language in force is
+// 0 (Autodetect) and the evidence says so, else the store's code page.
+int32_t CodePageForText(int32_t language, int32_t codePage, const Utf8Evidence& evidence);
+
 // One-shot form of CodePageDecoder::Decode.
 size_t DecodeLyricText(std::string_view bytes, int32_t codePage, char16_t* dest, size_t capacity);
 

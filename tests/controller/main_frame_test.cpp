@@ -252,6 +252,11 @@ TEST(VolumeLevel, MapsPercentToHundredthsOfADecibel) {
   EXPECT_EQ(VolumeLevel(50), -625);
   EXPECT_EQ(VolumeLevel(0), -10000);
   EXPECT_EQ(VolumeLevel(90), -1);
+  // -(1 - p/100)^4 x 10000 cut toward zero, where rounding would give another value:
+  // 1 % is -9605.9601, 7 % -7480.5201, 91 % -0.6561.
+  EXPECT_EQ(VolumeLevel(1), -9605);
+  EXPECT_EQ(VolumeLevel(7), -7480);
+  EXPECT_EQ(VolumeLevel(91), 0);
 }
 
 }  // namespace

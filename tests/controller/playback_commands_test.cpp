@@ -263,7 +263,7 @@ TEST_F(PlaybackTest, VolumeStepsStayWithinTheirRangeAndReachThePlayer) {
 
   PlayVideoSong();
   frame->VolumeUp();
-  EXPECT_EQ(video.volume, VolumeLevel(1));
+  EXPECT_EQ(video.volume, -9605);  // 1 %: -(0.99^4) x 10000, cut toward zero
 }
 
 TEST_F(PlaybackTest, SpeedChangesTheCurrentPlayersRateAndShowsIt) {

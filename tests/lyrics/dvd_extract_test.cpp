@@ -10,6 +10,7 @@
 #include "common/dvd_builder.h"
 #include "lyrics/lyric_store.h"
 #include "lyrics/text_buffer.h"
+#include "support/store_fixture.h"
 #include "support/temp_dir.h"
 
 namespace lyrovox {
@@ -43,19 +44,7 @@ std::string TrackBody(const std::string& kar) {
   return track;
 }
 
-struct Syllable {
-  std::u16string text;
-  int32_t timeMs;
-  int32_t lineBreak;
-  bool operator==(const Syllable&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Syllable& s) {
-  os << "{";
-  for (char16_t c : s.text)
-    os << (c < 128 ? std::string(1, static_cast<char>(c)) : "U+" + std::to_string(c));
-  return os << ", " << s.timeMs << ", " << s.lineBreak << "}";
-}
+using testing::Syllable;
 
 class DvdExtractTest : public ::testing::Test {
  protected:
@@ -79,12 +68,7 @@ class DvdExtractTest : public ::testing::Test {
   std::vector<Syllable> Lyrics(int32_t number) {
     auto store = std::make_unique<LyricStore>();
     store->LoadKar(dir.File(std::to_string(number) + ".kar"));
-    std::vector<Syllable> out;
-    for (int i = 0; i < store->count; ++i) {
-      const LyricSyllable& s = store->syllables[i];
-      out.push_back({std::u16string(TextView(s.text)), s.timeMs, s.lineBreak});
-    }
-    return out;
+    return testing::Syllables(*store);
   }
   size_t FilesWritten() const {
     size_t n = 0;
@@ -202,6 +186,17 @@ TEST_F(DvdExtractTest, Mode0LyricsReadBackWithTheirTimesAndGapsOfAnyLength) {
   // ("u") joins the one before it; the 620-tick pause keeps its length.
   const std::vector<Syllable> expected = {
       {u"H", 500, 2}, {u"i", 1000, 0}, {u"Y", 1500, 1}, {u"ou", 2000, 0}, {u"Z", 12000, 0}};
+  EXPECT_EQ(Lyrics(500002), expected);
+}
+
+TEST_F(DvdExtractTest, AUnitAtThePreviousUnitsTimeIsOutOfTimeAndStaysBehindIt) {
+  // "Y" comes at the tick of the line end before it, so it is out of time as well and sorts
+  // after the line end: it starts the new line. Counted as in time, it would sort before the
+  // line end and join "i".
+  const std::string data = WriteSong(1, dvd::TitleUnits("t"),
+                                     {Char(u'H', 31), Char(u'i', 62), LineEnd(62), Char(u'Y', 62)});
+  ASSERT_EQ(Extract(500002, data), 500002);
+  const std::vector<Syllable> expected = {{u"H", 500, 2}, {u"i", 1000, 0}, {u"Y", 1000, 1}};
   EXPECT_EQ(Lyrics(500002), expected);
 }
 

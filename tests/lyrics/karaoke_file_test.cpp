@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "common/smf_builder.h"
 #include "support/temp_dir.h"
@@ -119,6 +120,93 @@ TEST(KaraokeFileFormat, ShortReadsAndMissingFilesHaveTheirOwnCodes) {
   EXPECT_EQ(static_cast<uint32_t>(r) & 0xFFFF0000u, 0x80070000u);
 }
 
+TEST(KaraokeFileFormat, DamagedFilesKeepWhatWasReadAndTellWhereReadingStopped) {
+  const std::string la = TrackChunk(S({0x00, 0xFF, 0x05, 0x02, 'l', 'a'}));  // bytes 14 to 27
+  const std::string bc = TrackChunk(S({0x00, 0xFF, 0x05, 0x02, 'b', 'c'}));
+  struct Case {
+    const char* what;
+    std::string bytes;
+    HResult result;
+    uint64_t stopOffset;
+    int32_t stopTrack;
+    std::vector<std::vector<std::string>> tracks;  // the texts kept, track by track
+  };
+  const Case cases[] = {
+      {"a bad status byte ends its track; the next track is read",
+       Header(1, 2, 96) +
+           TrackChunk(
+               S({0x00, 0xFF, 0x05, 0x02, 'l', 'a', 0x10, 0xF4, 0x00, 0xFF, 0x05, 0x01, 'x'})) +
+           bc,
+       kFormatError,
+       28,
+       0,
+       {{"la"}, {"bc"}}},
+      {"a stray data byte ends its track",
+       Header(1, 2, 96) + bc + TrackChunk(S({0x05, 0x40, 0x40})),
+       kFormatError,
+       36,  // the second chunk starts at 28, its events at 36
+       1,
+       {{"bc"}, {}}},
+      {"a chunk header cut short ends the file",
+       Header(1, 2, 96) + la + std::string("MTrk\0\0", 6),
+       kFail,
+       28,
+       1,
+       {{"la"}, {}}},
+      {"an event cut short ends the file",
+       Header(1, 1, 96) +
+           TrackChunk(S({0x00, 0xFF, 0x05, 0x02, 'l', 'a', 0x10, 0xFF, 0x05, 0x05, 'a', 'b'}))
+               .substr(0, 22 + 9),
+       kFail,
+       28,
+       0,
+       {{"la"}}},
+      {"more tracks announced than the file holds",
+       Header(1, 3, 96) + la,
+       kOk,
+       0,
+       -1,
+       {{"la"}, {}, {}}},
+      {"more tracks announced, junk after the last",
+       Header(1, 3, 96) + la + "JUNKJUNK",
+       kFormatError,
+       28,
+       1,
+       {{"la"}, {}, {}}},
+      {"a tempo event with SMPTE timing ends its track",
+       Header(1, 1, 0xE728) + TrackChunk(S({0x00, 0xFF, 0x05, 0x01, 'a', 0x00, 0xFF, 0x51, 0x03,
+                                            0x07, 0xA1, 0x20, 0x00, 0xFF, 0x05, 0x01, 'b'})),
+       kFormatError,
+       27,
+       0,
+       {{"a"}}},
+      {"a header cut short", Header(1, 1, 96).substr(0, 11), kFail, 8, -1, {}},
+  };
+  for (const Case& c : cases) {
+    HResult r = 1;
+    MemoryAnsiKaraokeFile file(Span(c.bytes), &r);
+    EXPECT_EQ(r, c.result) << c.what;
+    EXPECT_EQ(file.outcome.result, c.result) << c.what;
+    EXPECT_EQ(file.outcome.stopOffset, c.stopOffset) << c.what;
+    EXPECT_EQ(file.outcome.stopTrack, c.stopTrack) << c.what;
+    std::vector<std::vector<std::string>> texts;
+    for (const auto& track : file.tracks) {
+      texts.emplace_back();
+      for (const auto& e : track)
+        texts.back().push_back(e.text);
+    }
+    EXPECT_EQ(texts, c.tracks) << c.what;
+    const MidiReadOutcome checked = CheckMidiBytes(Span(c.bytes));
+    EXPECT_EQ(checked.result, c.result) << c.what;
+    EXPECT_EQ(checked.stopOffset, c.stopOffset) << c.what;
+  }
+  // A lyric track is still chosen from what was read.
+  HResult r;
+  MemoryAnsiKaraokeFile first(Span(cases[0].bytes), &r);
+  EXPECT_EQ(first.lyricTrack, 0);
+  EXPECT_EQ(first.lyricType, 5u);
+}
+
 TEST(KaraokeFileFormat, EventsRunningPastTheTrackLengthAreReadOnToTheirEnd) {
   // The first track announces 4 bytes but its lyric event is longer: the reader finishes the
   // event and goes on with the next chunk right after it.
@@ -147,20 +235,39 @@ TEST(KaraokeFileTempo, WithoutTempoEventsTicksRunAt120BeatsPerMinute) {
   EXPECT_EQ(file.TickToMs(100000), 5000);
 }
 
-TEST(KaraokeFileTempo, TempoChangesAccumulateAndOnlyTheFirstTempoTrackCounts) {
+TEST(KaraokeFileTempo, TempoEventsOfEveryTrackMergeInTickOrder) {
   File f(1, 100);
   f.AddTrack().Lyric(0, "x");  // a track with no tempo comes first
   f.AddTrack().Tempo(0, 1000000).Tempo(200, 500000).Lyric(400, "end");
-  f.AddTrack().Tempo(0, 250000).Tempo(100, 2000000);  // ignored: not the tempo track
+  f.AddTrack().Tempo(0, 250000).Tempo(100, 2000000);
   HResult r;
   MemoryAnsiKaraokeFile file(Span(f.Encode()), &r);
   ASSERT_EQ(r, kOk);
-  ASSERT_EQ(file.tempoMap.size(), 3u);  // two tempos and the end entry
-  EXPECT_EQ(file.TickToMs(100), 1000);
-  EXPECT_EQ(file.TickToMs(200), 2000);
-  EXPECT_EQ(file.TickToMs(300), 2500);
-  EXPECT_EQ(file.TickToMs(400), 3000);
-  EXPECT_EQ(file.tempoMap.back().ms, 3000);
+  ASSERT_EQ(file.tempoMap.size(), 5u);  // four tempos and the end entry
+  // At tick 0 the later track's tempo wins, as a player applies them: 100 ticks at 250000 us a
+  // quarter of 100 ticks are 250 ms, then 2000000 from tick 100, 500000 from tick 200.
+  EXPECT_EQ(file.TickToMs(100), 250);
+  EXPECT_EQ(file.TickToMs(200), 250 + 2000);
+  EXPECT_EQ(file.TickToMs(300), 2250 + 500);
+  EXPECT_EQ(file.TickToMs(400), 2750 + 500);
+  EXPECT_EQ(file.tempoMap.back().ms, 3250);
+}
+
+TEST(KaraokeFileTempo, ManyTempoChangesDoNotDrift) {
+  // 251 tempo changes 7 ticks apart at 480 ticks a quarter, alternating 600001 and 400003 us:
+  // 8.75001 and 5.83337 ms a step. Rounding each step would end 52 ms late.
+  File f(1, 480);
+  auto& conductor = f.AddTrack();
+  for (uint32_t i = 0; i < 251; ++i)
+    conductor.Tempo(7 * i, i % 2 == 0 ? 600001 : 400003);
+  f.AddTrack().Lyric(7 * 251, "end");
+  HResult r;
+  MemoryAnsiKaraokeFile file(Span(f.Encode()), &r);
+  ASSERT_EQ(r, kOk);
+  // (7 x (63 x 600001 + 62 x 400003) + 3 x 400003) / 480000 = 915.42
+  EXPECT_EQ(file.TickToMs(7 * 125 + 3), 915);
+  // 7 x (126 x 600001 + 125 x 400003) / 480000 = 1831.67
+  EXPECT_EQ(file.TickToMs(7 * 251), 1832);
 }
 
 TEST(KaraokeFileTempo, TicksBeforeTheFirstTempoUseTheDefaultTempo) {

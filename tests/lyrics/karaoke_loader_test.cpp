@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include "common/smf_builder.h"
+#include "common/smf_damage.h"
+#include "lyrics/karaoke_file.h"
 #include "lyrics/lyric_store.h"
 #include "lyrics/text_buffer.h"
 #include "support/store_fixture.h"
@@ -14,6 +18,8 @@ namespace {
 using smf::File;
 using smf::Utf16Le;
 
+using testing::Syllable;
+
 class LoadKarTest : public testing::StoreFixture<> {
  protected:
   // Writes the file and loads it the way song opening does.
@@ -21,6 +27,7 @@ class LoadKarTest : public testing::StoreFixture<> {
     const std::string path = dir.Write("song.kar", file.Encode());
     store.LoadKar(path);
   }
+  std::vector<Syllable> Lyrics() const { return testing::Syllables(store); }
 };
 
 // 480 ticks per quarter at the default tempo: one tick is 500/480 ms; 96 ticks is 100 ms.
@@ -196,15 +203,76 @@ TEST_F(LoadKarTest, AnEightBitUnicodeMarkerFallsBackToTheEightBitReading) {
   EXPECT_EQ(Text(0), u"word");
 }
 
-TEST_F(LoadKarTest, AFileThatFailsPartWayYieldsNothing) {
+TEST_F(LoadKarTest, AFileThatFailsPartWayKeepsWhatCameBefore) {
   File f(1, kDivision);
   f.AddTrack().Text(0, "@TTitle").Text(0, "one").Text(480, "two").Raw(500, "\xF4");
   Load(f);
-  EXPECT_EQ(store.count, 0);
-  EXPECT_EQ(store.title[0], 0);
+  EXPECT_EQ(Title(), u"Title");
+  ASSERT_EQ(store.count, 2);
+  EXPECT_EQ(Text(0), u"one");
+  EXPECT_EQ(Break(0), 2);
+  EXPECT_EQ(Text(1), u"two");
+  EXPECT_EQ(Time(1), 500);
 
   store.LoadKar(dir.File("missing.kar"));
   EXPECT_EQ(store.count, 0);
+  // Nothing to read without a track.
+  store.LoadKar(dir.Write("header.kar", f.Encode().substr(0, 20)));
+  EXPECT_EQ(store.count, 0);
+  EXPECT_EQ(store.title[0], 0);
+}
+
+// The wild song's lyrics (one tick is one millisecond).
+const std::vector<Syllable> kWildLyrics = {
+    {u"Twin", 1000, 2}, {u"kle ", 1500, 0}, {u"twin", 2000, 0}, {u"kle ", 2500, 0},
+    {u"lit", 3000, 1},  {u"tle ", 3500, 0}, {u"star", 4000, 0}};
+
+TEST_F(LoadKarTest, DamageOutsideTheLyricsLosesNoSyllable) {
+  using namespace smf;
+  const std::vector<Syllable> firstFour(kWildLyrics.begin(), kWildLyrics.begin() + 4);
+  struct Case {
+    const char* what;
+    std::string bytes;
+    HResult result;
+    int32_t stopTrack;
+    std::vector<Syllable> lyrics;
+  };
+  const Case cases[] = {
+      {"undamaged", WildKaraokeSong().Encode(), kOk, -1, kWildLyrics},
+      {"a bad event in the melody", WithBadEvent(WildKaraokeSong(), kWildMelodyTrack, 2200),
+       kFormatError, 1, kWildLyrics},
+      {"a stray data byte in the bass", WithStrayDataByte(WildKaraokeSong(), kWildBassTrack, 1200),
+       kFormatError, 3, kWildLyrics},
+      {"the last chunk cut short", Truncated(WildKaraokeSong(), 10), kFail, 3, kWildLyrics},
+      {"more tracks announced", WithMoreTracksAnnounced(WildKaraokeSong(), 6, ""), kOk, -1,
+       kWildLyrics},
+      {"more tracks announced and junk after the last",
+       WithMoreTracksAnnounced(WildKaraokeSong(), 6, "\x01\x02garbage after the tracks"),
+       kFormatError, 4, kWildLyrics},
+      {"a bad event in the lyrics", WithBadEvent(WildKaraokeSong(), kWildLyricTrack, 2700),
+       kFormatError, 2, firstFour},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.Write("wild.kar", c.bytes);
+    const MidiReadOutcome outcome = CheckMidiFile(path);
+    EXPECT_EQ(outcome.result, c.result) << c.what;
+    EXPECT_EQ(outcome.stopTrack, c.stopTrack) << c.what;
+    store.LoadKar(path);
+    EXPECT_EQ(Title(), u"Twinkle Star") << c.what;
+    EXPECT_EQ(Artist(), u"Jane Taylor") << c.what;
+    EXPECT_EQ(Lyrics(), c.lyrics) << c.what;
+  }
+}
+
+TEST_F(LoadKarTest, TempoChangesInALaterTrackMoveTheLaterSyllables) {
+  smf::File song = smf::WildKaraokeSong();
+  // The bass track halves the pace at tick 2000: each later tick takes 2 ms.
+  song.TrackAt(smf::kWildBassTrack).Tempo(2000, 1000000);
+  Load(song);
+  const std::vector<Syllable> expected = {
+      {u"Twin", 1000, 2}, {u"kle ", 1500, 0}, {u"twin", 2000, 0}, {u"kle ", 3000, 0},
+      {u"lit", 4000, 1},  {u"tle ", 5000, 0}, {u"star", 6000, 0}};
+  EXPECT_EQ(Lyrics(), expected);
 }
 
 TEST_F(LoadKarTest, ANewSongReplacesTheLastOnesLyrics) {
@@ -228,6 +296,78 @@ TEST_F(LoadKarTest, AFullStoreOverwritesItsLastSyllable) {
   Load(f);
   EXPECT_EQ(store.count, kMaxSyllables);
   EXPECT_EQ(Text(kMaxSyllables - 1), u"last");
+}
+
+TEST_F(LoadKarTest, AFullStoreStillTakesWhatReachesItsLastTwoSyllables) {
+  struct Event {
+    uint32_t tick;
+    std::string text;
+  };
+  struct Slot {
+    std::u16string text;
+    int32_t timeMs;
+    int32_t lineBreak;
+    int shown;
+    bool operator==(const Slot&) const = default;
+  };
+  struct Case {
+    const char* what;
+    bool unicode;
+    int base;  // syllables "s" 10 ticks apart (1 tick is 1 ms) before the events
+    std::vector<Event> events;
+    Slot beforeLast;  // syllable 2998
+    Slot last;        // syllable 2999
+  };
+  const Case cases[] = {
+      {"each later syllable overwrites the last",
+       false,
+       2999,
+       {{30000, "/new"}, {30010, "more"}, {30020, "last"}},
+       {u"s", 29980, 0, 0},
+       {u"last", 30020, 0, 0}},
+      {"a syllable at the instant of the one before the last joins it",
+       false,
+       2999,
+       {{29980, "\r"}, {29980, "x"}, {30000, "y"}},
+       {u"sx", 29980, 0, 0},
+       {u"y", 30000, 0, 0}},
+      {"a text ending in a line break leaves a line start last",
+       false,
+       2999,
+       {{30000, "a\r"}},
+       {u"s", 29980, 0, 0},
+       {u"", 30000, 1, 1}},
+      {"8-bit: two breaks keep an empty line, later syllables go last",
+       false,
+       2998,
+       {{29980, "\r"}, {29990, "\r"}, {30000, "a"}, {30010, "b"}, {30020, "c"}},
+       {u"", 29980, 1, 0},
+       {u"c", 30020, 0, 0}},
+      {"UTF-16: the waiting line start before the last takes the next syllable",
+       true,
+       2998,
+       {{29980, "\r"}, {29990, "\r"}, {30000, "a"}, {30010, "b"}, {30020, "c"}},
+       {u"a", 30000, 1, 0},
+       {u"c", 30020, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    File f(1, 500);
+    auto& t = f.AddTrack();
+    auto text = [&c](const std::string& s) {
+      return c.unicode ? Utf16Le(std::u16string(s.begin(), s.end())) : s;
+    };
+    if (c.unicode) t.Text(0, Utf16Le(u"@CODE=UNICODE"));
+    for (int i = 0; i < c.base; ++i)
+      t.Lyric(10 * static_cast<uint32_t>(i), text("s"));
+    for (const Event& e : c.events)
+      t.Lyric(e.tick, text(e.text));
+    Load(f);
+    EXPECT_EQ(store.count, kMaxSyllables) << c.what;
+    const auto slot = [this](int i) { return Slot{Text(i), Time(i), Break(i), Shown(i)}; };
+    EXPECT_EQ(slot(kMaxSyllables - 2), c.beforeLast) << c.what;
+    EXPECT_EQ(slot(kMaxSyllables - 1), c.last) << c.what;
+    EXPECT_EQ(slot(kMaxSyllables - 3), (Slot{u"s", 29970, 0, 0})) << c.what;
+  }
 }
 
 TEST_F(LoadKarTest, BytesInMemoryReadLikeTheFile) {

@@ -61,6 +61,30 @@ TEST_F(LoadKymTest, WordsTimesLineStartsAndHeading) {
     EXPECT_EQ(store.syllables[i].shown, 0);
 }
 
+TEST_F(LoadKymTest, Utf8TextReadsAsUtf8WhenTheLanguageIsAutodetect) {
+  // "Hát cùng" in UTF-8: "Hát" is bytes 0-3, "cùng" bytes 5-9.
+  kym::File f;
+  f.Line("H\xC3\xA1t c\xC3\xB9ng")
+      .AddWord({1000, 0, 4, 0})
+      .AddWord({2000, 5, 5, 0})
+      .Title("B\xC3\xA0i")
+      .Artist("Ca s\xC4\xA9");
+  store.language = 0;
+  Load(f);
+  ASSERT_EQ(store.count, 2);
+  EXPECT_EQ(Text(0), u"H\u00E1t ");
+  EXPECT_EQ(Text(1), u"c\u00F9ng");
+  EXPECT_EQ(Title(), u"B\u00E0i");
+  EXPECT_EQ(Artist(), u"Ca s\u0129");
+  EXPECT_TRUE(store.utf8Text);
+  EXPECT_EQ(store.codePage, 949);
+  // Another language keeps code page 949, and so does Korean text at Autodetect (above).
+  store.language = 14;
+  Load(f);
+  EXPECT_FALSE(store.utf8Text);
+  EXPECT_NE(Text(0), u"H\u00E1t ");
+}
+
 TEST_F(LoadKymTest, TheWalkMayEndWithItagInsideTheLastWordRecord) {
   kym::File f = Song();
   f.ItagRecord(false);

@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include "common/smf_builder.h"
 #include "lyrics/lrc_file.h"
@@ -38,14 +40,48 @@ TEST(LrcGrammar, HeadingOffsetAndOneLine) {
   EXPECT_EQ(f.entries[0].lineBreak, 0);
 }
 
-TEST(LrcGrammar, RepeatedTimeTagsAreNotExpanded) {
-  const LrcFile f = Parse("[00:12.00][00:45.00]Chorus\n");
-  ASSERT_EQ(f.entries.size(), 2u);
+struct Entry {
+  std::string text;
+  int32_t timeMs;
+  int32_t lineBreak;
+  bool operator==(const Entry&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Entry& e) {
+  return os << "{\"" << e.text << "\", " << e.timeMs << ", " << e.lineBreak << "}";
+}
+
+std::vector<Entry> Entries(const LrcFile& f) {
+  std::vector<Entry> out;
+  for (const LrcEntry& e : f.entries)
+    out.push_back({e.text, e.timeMs, e.lineBreak});
+  return out;
+}
+
+TEST(LrcGrammar, RepeatedTimeTagsGiveTheLineAtEachTimeInTimeOrder) {
+  EXPECT_EQ(Entries(Parse("[00:12.00][00:45.00]Chorus\n")),
+            (std::vector<Entry>{{"Chorus ", 12000, 0}, {"Chorus ", 45000, 1}}));
+  // Every time of a repeated line starts a line once the entries are in time order.
+  EXPECT_EQ(Entries(Parse("[00:12.00][00:45.00]Chorus\n[00:20.00]Verse\n[00:30.00]Bridge\n")),
+            (std::vector<Entry>{{"Chorus ", 12000, 0},
+                                {"Verse ", 20000, 1},
+                                {"Bridge ", 30000, 1},
+                                {"Chorus ", 45000, 1}}));
+  // A file without repeated tags keeps its order.
+  EXPECT_EQ(Entries(Parse("[00:05.00]b\n[00:01.00]a\n")),
+            (std::vector<Entry>{{"b ", 5000, 0}, {"a ", 1000, 1}}));
+  // A long line with thousands of times is not copied to each (it would take gigabytes): the
+  // times keep an empty segment each, as a time followed by any other tag does.
+  std::string many;
+  for (int i = 0; i < 20000; ++i)
+    many += "[0:1]";
+  const LrcFile f = Parse(many + std::string(100000, 'x') + "\n");
+  ASSERT_EQ(f.entries.size(), 20000u);
   EXPECT_EQ(f.entries[0].text, " ");
-  EXPECT_EQ(f.entries[0].timeMs, 12000);
-  EXPECT_EQ(f.entries[1].text, "Chorus ");
-  EXPECT_EQ(f.entries[1].timeMs, 45000);
-  EXPECT_EQ(f.entries[1].lineBreak, 0);
+  EXPECT_EQ(f.entries[19999].text.size(), 100001u);
+  // A time followed by a tag that is not a time keeps its empty segment.
+  EXPECT_EQ(Entries(Parse("[00:12.00][ti:T]\n[00:13.00]x\n")),
+            (std::vector<Entry>{{" ", 12000, 0}, {"x ", 13000, 0}}));
 }
 
 TEST(LrcGrammar, WordTimesInsideALine) {
@@ -120,34 +156,56 @@ TEST(LrcGrammar, HugeTimesStayInRange) {
   EXPECT_EQ(f.entries[1].timeMs, INT32_MAX);
 }
 
-TEST(LrcGrammar, MalformedItemsStopTheParseAndKeepWhatCameBefore) {
+TEST(LrcGrammar, AMalformedItemEndsOnlyItsOwnLine) {
   struct Case {
     const char* text;
-    size_t entries;
+    std::vector<Entry> entries;
   };
   const Case cases[] = {
-      {"[00:01.00]a\n[AR:Singer]\n[00:02.00]b\n", 1},   // uppercase key: not an ID tag, no time
-      {"[00:01.00]a\n[]\n[00:02.00]b\n", 1},            // empty tag
-      {"[00:01.00]a\nx[00:02.00]b\n", 1},               // stray character between items
-      {"[00:01.00]a\n[offset:abc]\n[00:02.00]b\n", 1},  // unreadable offset
-      {"[00:01.00]a\n[xx]\n[00:02.00]b\n", 1},          // unreadable time
-      {"\xEF\xBB\xBF[00:01.00]a\n", 0},                 // a UTF-8 mark
-      {"\xFF\xFE[\0", 0},                               // UTF-16 given to the 8-bit reader
+      // An uppercase key: not an ID tag, and no time. The line counts as a tag-only line.
+      {"[00:01.00]a\n[AR:Singer]\n[00:02.00]b\n", {{"a ", 1000, 0}, {"b ", 2000, 2}}},
+      {"[00:01.00]a\n[]\n[00:02.00]b\n", {{"a ", 1000, 0}, {"b ", 2000, 2}}},
+      {"[00:01.00]a\n[xx]\n[00:02.00]b\n", {{"a ", 1000, 0}, {"b ", 2000, 2}}},
+      // The comment some tools write: no offset is read from it.
+      {"[00:01.00]a\n[offset:+/- Overall timestamp adjustment in milliseconds]\n"
+       "[00:02.00]b\n",
+       {{"a ", 1000, 0}, {"b ", 2000, 2}}},
+      // A stray character takes its whole line with it.
+      {"[00:01.00]a\nx[00:02.00]b\n[00:03.00]c\n", {{"a ", 1000, 0}, {"c ", 3000, 2}}},
+      // An untimed text line.
+      {"Chorus:\n[00:01.00]a\n", {{"a ", 1000, 0}}},
+      // A reading annotation: the text before it stays, the next line starts a line.
+      {"[00:01.00]Hello <reading>world\n[00:02.00]next\n",
+       {{"Hello ", 1000, 0}, {"next ", 2000, 1}}},
+      {"\xFF\xFE[\0", {}},  // UTF-16 given to the 8-bit reader
   };
   for (const Case& c : cases) {
     HResult result = -1;
     const LrcFile f = Parse(c.text, &result);
     EXPECT_EQ(result, kLrcStopped) << c.text;
-    EXPECT_EQ(f.entries.size(), c.entries) << c.text;
+    EXPECT_EQ(Entries(f), c.entries) << c.text;
   }
 }
 
-TEST(LrcGrammar, ALastLineWithoutLineFeedIsDropped) {
+TEST(LrcGrammar, ASegmentOpenAtTheEndIsStoredAsIfALineFeedFollowed) {
   HResult result = -1;
-  const LrcFile f = Parse("[00:01.00]a\n[00:02.00]b", &result);
+  EXPECT_EQ(Entries(Parse("[00:01.00]a\n[00:02.00]b", &result)),
+            (std::vector<Entry>{{"a ", 1000, 0}, {"b ", 2000, 1}}));
   EXPECT_EQ(result, kLrcParsed);
-  ASSERT_EQ(f.entries.size(), 1u);
-  EXPECT_EQ(f.entries[0].text, "a ");
+  EXPECT_EQ(Entries(Parse("[00:01.00]a\n[00:02.00]")),
+            (std::vector<Entry>{{"a ", 1000, 0}, {"  ", 2000, 1}}));
+  // An unfinished tag holds no text.
+  EXPECT_EQ(Entries(Parse("[00:01.00]a\n[00:0")), (std::vector<Entry>{{"a ", 1000, 0}}));
+}
+
+TEST(LrcGrammar, TheUtf8MarkIsSkippedAndNoted) {
+  HResult result = -1;
+  const LrcFile f = Parse("\xEF\xBB\xBF[ti:T]\n[00:01.00]a\n", &result);
+  EXPECT_EQ(result, kLrcParsed);
+  EXPECT_TRUE(f.utf8);
+  EXPECT_EQ(f.title, "T");
+  EXPECT_EQ(Entries(f), (std::vector<Entry>{{"a ", 1000, 0}}));
+  EXPECT_FALSE(Parse("[00:01.00]a\n").utf8);
 }
 
 TEST(LrcGrammar, CarriageReturnsAreSkippedEverywhere) {
@@ -252,10 +310,24 @@ TEST_F(LoadLrcTest, ClearsTheStoreEvenWhenTheFileIsMissing) {
   EXPECT_EQ(store.codePage, 1251);
 }
 
-TEST_F(LoadLrcTest, AMalformedItemKeepsTheLinesBeforeIt) {
+TEST_F(LoadLrcTest, AMalformedItemKeepsTheOtherLines) {
   Load("[ti:T]\n[00:01.00]a\n[00:02.00]b\n[AR:Singer]\n[00:03.00]c\n");
-  ASSERT_EQ(store.count, 2);
+  ASSERT_EQ(store.count, 3);
   EXPECT_EQ(Text(1), u"b ");
+  EXPECT_EQ(Text(2), u"c ");
+  EXPECT_EQ(Break(2), 2);
+}
+
+TEST_F(LoadLrcTest, AFileWithTheUtf8MarkReadsAsUtf8WhateverTheCodePage) {
+  store.language = 2;
+  store.codePage = 936;
+  Load("\xEF\xBB\xBF[ti:Caf\xC3\xA9]\n[00:01.00]\xE4\xBD\xA0\xE5\xA5\xBD\n[00:02.00]end");
+  EXPECT_EQ(Title(), u"Caf\u00E9");
+  ASSERT_EQ(store.count, 2);
+  EXPECT_EQ(Text(0), u"\u4F60\u597D ");
+  EXPECT_EQ(Text(1), u"end ");
+  EXPECT_TRUE(store.utf8Text);
+  EXPECT_EQ(store.codePage, 936);
 }
 
 TEST_F(LoadLrcTest, SplitsALongLineOnceTheNextTimeIsKnown) {

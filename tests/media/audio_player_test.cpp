@@ -246,12 +246,15 @@ TEST_F(AudioPlayerTest, RateStepsStopAtTheirLimits) {
     rate = player.ChangeRate(false);
   EXPECT_NEAR(rate, 0.5, 1e-9);
   EXPECT_EQ(player.ChangeRate(false), rate);
-  // A new graph starts at normal speed: ten steps down from 1.0 give 0.5.
+  // Leave the old graph at 0.75, away from both normal speed and the limits.
+  for (int i = 0; i < 5; ++i)
+    rate = player.ChangeRate(true);
+  EXPECT_NEAR(rate, 0.75, 1e-9);
+  // A new graph starts at normal speed: one step down from 1.0 gives 0.95 (0.7 from a rate
+  // kept from the old graph).
   ASSERT_TRUE(player.CreateGraph());
   ASSERT_EQ(player.Open(&receiver), kOk);
-  for (int i = 0; i < 10; ++i)
-    rate = player.ChangeRate(false);
-  EXPECT_NEAR(rate, 0.5, 1e-9);
+  EXPECT_NEAR(player.ChangeRate(false), 0.95, 1e-9);
 }
 
 TEST_F(AudioPlayerTest, EventsOfAGraphClosedBeforeTheyAreReadAreDropped) {

@@ -30,6 +30,22 @@ inline std::string EncodeText(std::u16string_view text, const char* converter) {
   return out;
 }
 
+// The UTF-16 text of bytes in an ICU converter's code page (undecodable bytes become U+FFFD).
+inline std::u16string DecodeText(std::string_view bytes, const char* converter) {
+  UErrorCode status = U_ZERO_ERROR;
+  UConverter* c = ucnv_open(converter, &status);
+  if (U_FAILURE(status)) return {};
+  std::u16string out(bytes.size() * 2 + 2, u'\0');
+  status = U_ZERO_ERROR;
+  const int32_t n =
+      ucnv_toUChars(c, reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
+                    bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+  ucnv_close(c);
+  if (U_FAILURE(status)) return {};
+  out.resize(static_cast<size_t>(n));
+  return out;
+}
+
 struct CodePageSample {
   int language;
   const char* name;

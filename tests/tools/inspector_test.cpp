@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QString>
 
 #include "common/smf_builder.h"
@@ -72,6 +73,47 @@ TEST_F(InspectorTest, TheLanguageOptionActsLikeTheCodePageSetting) {
   EXPECT_EQ(forced.language, 8);
   EXPECT_EQ(forced.codePage, 1251);
   EXPECT_EQ(forced.title, QString::fromUtf8("\xD0\x9F\xD1\x80\xD0\xB8"));
+}
+
+TEST_F(InspectorTest, UnmarkedUtf8TextShowsAsReadWithUtf8) {
+  smf::File f(1, 480);
+  f.AddTrack().Text(0, "@TH\xC3\xA1t").Text(480, "c\xC3\xB9ng");
+  const LyricReport report = InspectSong(Q(dir.Write("u8.kar", f.Encode())), 0);
+  EXPECT_EQ(report.codePage, 65001);
+  EXPECT_EQ(report.language, 0);
+  EXPECT_EQ(report.title, QString::fromUtf8("H\xC3\xA1t"));
+  // The same bytes under a chosen language keep that language's code page.
+  const LyricReport chosen = InspectSong(Q(dir.File("u8.kar")), 10);
+  EXPECT_EQ(chosen.codePage, 1252);
+  EXPECT_EQ(chosen.title, QString::fromUtf8("H\xC3\x83\xC2\xA1t"));
+}
+
+TEST_F(InspectorTest, ADamagedMidiFileIsReportedOnStandardErrorWithWhereReadingStopped) {
+  // Header (14 bytes), chunk header (8), a lyric event (6), then at byte 28 a bad status byte.
+  const std::string bytes = std::string("MThd\0\0\0\x06\0\x01\0\x01\0\x60", 14) + "MTrk" +
+                            std::string("\0\0\0\x08\0\xFF\x05\x02la\x10\xF4", 12);
+  const std::string path = dir.Write("bad.kar", bytes);
+  const LyricReport report = InspectSong(Q(path), 0);
+  ASSERT_EQ(report.syllables.size(), 1u);  // what came before the fault is kept
+  EXPECT_EQ(FormatDamage(report),
+            path + ": damaged MIDI file: reading stopped at byte 28 in track 1 (0x8004022F)");
+  EXPECT_EQ(FormatDamage(InspectSong(Q(dir.Write("cut.kar", bytes.substr(0, 11))), 0)),
+            dir.File("cut.kar") +
+                ": damaged MIDI file: reading stopped at byte 8 in the header (0x80004005)");
+
+  smf::File clean(1, 480);
+  clean.AddTrack().Text(480, "x");
+  EXPECT_EQ(FormatDamage(InspectSong(Q(dir.Write("ok.kar", clean.Encode())), 0)), "");
+
+  // The command says it on standard error; its standard output is the usual report.
+  QProcess command;
+  command.start(QString::fromUtf8(LYROVOX_LYRICS_BIN), {Q(path)});
+  ASSERT_TRUE(command.waitForFinished(30000));
+  EXPECT_EQ(command.exitCode(), 0);
+  EXPECT_EQ(command.readAllStandardError().toStdString(),
+            std::string(LYROVOX_LYRICS_BIN) + ": " + path +
+                ": damaged MIDI file: reading stopped at byte 28 in track 1 (0x8004022F)\n");
+  EXPECT_EQ(command.readAllStandardOutput().toStdString(), FormatReportText(report));
 }
 
 TEST_F(InspectorTest, SideFilesDecideTheModeAndMissingFilesAreReported) {

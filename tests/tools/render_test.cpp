@@ -80,6 +80,8 @@ TEST_F(RenderTest, TheCommandLineIsCheckedBeforeAnythingIsDone) {
       {"song.kar", "--background", "nocolour", "--at", "1", "--png", "x.png"},
       {"song.kar", "--type", "12a", "--at", "1", "--png", "x.png"},
       {"song.kar", "--at"},
+      {"song.kar", "--language", "x", "--at", "1", "--png", "x.png"},
+      {"song.kar", "--language", "-1", "--at", "1", "--png", "x.png"},
   };
   for (const QStringList& args : bad) {
     RenderOptions options;
@@ -96,6 +98,11 @@ TEST_F(RenderTest, TheCommandLineIsCheckedBeforeAnythingIsDone) {
   EXPECT_EQ(options.target, QSize(640, 360));
   EXPECT_TRUE(options.fullScreen);
   EXPECT_EQ(options.atMs, std::vector<int>({1500, 2000}));
+  EXPECT_EQ(options.language, 0);
+  RenderOptions cyrillic;
+  ASSERT_TRUE(ParseRenderArgs({"s.kar", "--language", "8", "--at", "1", "--png", "o.png"}, cyrillic,
+                              error));
+  EXPECT_EQ(cyrillic.language, 8);
   EXPECT_EQ(PngPathFor("o.png", 0, 1, 1500), "o.png");
   EXPECT_EQ(PngPathFor("o.png", 0, 2, 1500), "o-1500.png");
   EXPECT_EQ(PngPathFor("shot", 1, 2, 2000), "shot-2000.png");
@@ -111,6 +118,20 @@ TEST_F(RenderTest, AFrameShowsTheSungPartInTheSungColourOverTheKeyColour) {
   const QRect upper(0, 1080 - 266, 1920, 120);
   EXPECT_GT(Count(frame, upper, kSungBlue), 2000);
   EXPECT_GT(Count(frame, upper, qRgb(238, 238, 238)), 2000);
+}
+
+TEST_F(RenderTest, TheLanguageOptionChoosesHowTheTextIsRead) {
+  // "Привет" in Windows-1251: read as Cyrillic with --language 8, as Latin letters without.
+  smf::File f(1, 480);
+  f.AddTrack().Text(0, "@T\xCF\xF0\xE8\xE2\xE5\xF2").Text(1920, "\\x");
+  const QString cyrillic = Q(dir.Write("c.kar", f.Encode()));
+  ASSERT_EQ(Run({cyrillic, "--at", "0.9", "--png", Q(dir.File("latin.png"))}), 0) << err.str();
+  ASSERT_EQ(Run({cyrillic, "--language", "8", "--at", "0.9", "--png", Q(dir.File("cyr.png"))}), 0)
+      << err.str();
+  const QImage latin(Q(dir.File("latin.png")));
+  const QImage cyr(Q(dir.File("cyr.png")));
+  ASSERT_EQ(latin.size(), cyr.size());
+  EXPECT_NE(latin, cyr);
 }
 
 TEST_F(RenderTest, AWindowedFrameIsTheTargetAreaAndTheBackgroundColourFillsTheKey) {

@@ -59,6 +59,8 @@ class File {
  public:
   File(uint16_t format, uint16_t division) : format_(format), division_(division) {}
   Track& AddTrack();
+  // A track added before, by its index.
+  Track& TrackAt(size_t index) { return tracks_.at(index); }
   // Announce another number of tracks than the ones added.
   File& DeclareTrackCount(uint16_t n) {
     declaredTracks_ = n;

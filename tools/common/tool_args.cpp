@@ -61,6 +61,17 @@ bool TakeSeconds(const QStringList& args, qsizetype& i, int& ms, QString& error)
   return false;
 }
 
+bool TakeLanguage(const QStringList& args, qsizetype& i, int& language, QString& error) {
+  QString value;
+  if (!TakeValue(args, i, value, error)) return false;
+  bool ok = false;
+  language = value.toInt(&ok);
+  if (ok && language >= 0) return true;
+  error = QStringLiteral("%1 wants a language index such as 17 (UTF-8), not %2")
+              .arg(args[i - 1], value);
+  return false;
+}
+
 bool TakeSongOrShot(const QStringList& args, qsizetype& i, SongAndShots& o, QString& error) {
   const QString& a = args[i];
   if (a == u"--at") {

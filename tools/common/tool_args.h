@@ -23,6 +23,9 @@ QString PngPathFor(const QString& png, int index, int count, int timeMs);
 bool TakeValue(const QStringList& args, qsizetype& i, QString& value, QString& error);
 bool TakeSize(const QStringList& args, qsizetype& i, QSize& size, QString& error);
 bool TakeSeconds(const QStringList& args, qsizetype& i, int& ms, QString& error);
+// --language N: a language index of the Display page's list (0 Autodetect .. 17 UTF-8), which
+// acts like the "code page" setting: above 0 it replaces the one the song's folder chooses.
+bool TakeLanguage(const QStringList& args, qsizetype& i, int& language, QString& error);
 
 // The song (the one plain argument) and the frames to save at song times (--at SECONDS,
 // repeatable, with --png OUT).

@@ -10,6 +10,7 @@
 #include "controller/qt_text.h"
 #include "controller/song_paths.h"
 #include "lyrics/text_buffer.h"
+#include "lyrics/text_encoding.h"
 #include "lyrics_inspector/inert_players.h"
 #include "lyrics_inspector/lyric_screen_record.h"
 
@@ -72,7 +73,8 @@ LyricReport InspectSong(const QString& path, int languageSetting) {
   report.lyricMode = frame.lyricMode();
   report.lineTimed = screen.lineTimed;
   const LyricStore& store = frame.lyricStore();
-  report.codePage = store.codePage;
+  // The code page the song's 8-bit text was read with.
+  report.codePage = store.utf8Text ? kUtf8CodePage : store.codePage;
   report.language = store.language;
   const std::u16string_view title = TextView(store.title);
   const std::u16string_view artist = TextView(store.artist);
@@ -82,7 +84,22 @@ LyricReport InspectSong(const QString& path, int languageSetting) {
     const LyricSyllable& s = store.syllables[i];
     report.syllables.push_back({s.timeMs, s.lineBreak, s.shown, std::u16string(TextView(s.text))});
   }
+  if (report.kind == kLyricKindKar) {
+    const MidiReadOutcome midi = CheckMidiFile(NativePath(song));
+    if (midi.result != kOk) report.midiDamage = midi;
+  }
   return report;
+}
+
+std::string FormatDamage(const LyricReport& r) {
+  if (!r.midiDamage) return {};
+  const MidiReadOutcome& m = *r.midiDamage;
+  const std::string where =
+      m.stopTrack < 0 ? "in the header" : "in track " + std::to_string(m.stopTrack + 1);
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08X", static_cast<uint32_t>(m.result));
+  return ToUtf8(r.path) + ": damaged MIDI file: reading stopped at byte " +
+         std::to_string(m.stopOffset) + " " + where + " (" + code + ")";
 }
 
 std::string FormatReportText(const LyricReport& r) {

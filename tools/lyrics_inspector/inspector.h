@@ -4,8 +4,11 @@
 // files included) and reports what landed in the lyric store.
 
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "lyrics/karaoke_file.h"
 
 namespace lyrovox {
 
@@ -27,6 +30,8 @@ struct LyricReport {
   QString title;
   QString artist;
   std::vector<InspectedSyllable> syllables;
+  // A MIDI karaoke song whose file is damaged: where its reading stopped.
+  std::optional<MidiReadOutcome> midiDamage;
 };
 
 // languageSetting acts as the CodePage setting: above 0 it replaces the language the song's
@@ -34,6 +39,10 @@ struct LyricReport {
 LyricReport InspectSong(const QString& path, int languageSetting);
 
 std::string FormatReportText(const LyricReport& report);
+// The standard-error line for a damaged MIDI file (without the program name and a line feed):
+// "PATH: damaged MIDI file: reading stopped at byte N in track T (0xXXXXXXXX)", or "in the
+// header"; tracks are counted from 1. Empty when the report has no damage.
+std::string FormatDamage(const LyricReport& report);
 // One JSON object on one line.
 std::string FormatReportJson(const LyricReport& report);
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "common/tool_args.h"
 #include "lyrics_inspector/inspector.h"
 
 namespace {
@@ -30,10 +31,9 @@ int main(int argc, char** argv) {
     const QString& a = args[i];
     if (a == u"--json") {
       json = true;
-    } else if (a == u"--language" && i + 1 < args.size()) {
-      bool ok = false;
-      language = args[++i].toInt(&ok);
-      if (!ok || language < 0) return Usage(argv[0]);
+    } else if (a == u"--language") {
+      QString error;
+      if (!lyrovox::TakeLanguage(args, i, language, error)) return Usage(argv[0]);
     } else if (a == u"--help" || a == u"-h") {
       Usage(argv[0]);
       return 0;
@@ -53,6 +53,9 @@ int main(int argc, char** argv) {
       std::cerr << argv[0] << ": cannot open " << file.toStdString() << '\n';
       status = 1;
       continue;
+    }
+    if (const std::string damage = lyrovox::FormatDamage(report); !damage.empty()) {
+      std::cerr << argv[0] << ": " << damage << '\n';
     }
     if (json) {
       std::cout << lyrovox::FormatReportJson(report) << '\n';

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
     std::printf(
         "usage: lyrovox-render SONG [--size WxH] [--target WxH] [--fullscreen]\n"
         "         [--background COLOR] [--duration S] [--reserved ROW]... [--type DIGITS]\n"
-        "         [--typed-title TEXT] (--at S... --png OUT | --frames DIR --from S --to S)\n");
+        "         [--typed-title TEXT] [--language N]\n"
+        "         (--at S... --png OUT | --frames DIR --from S --to S)\n");
     return 0;
   }
   lyrovox::RenderOptions options;

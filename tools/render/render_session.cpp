@@ -141,6 +141,8 @@ bool ParseRenderArgs(const QStringList& args, RenderOptions& o, QString& error) 
         }
       }
       o.typedNumber = v;
+    } else if (a == u"--language") {
+      if (!TakeLanguage(args, i, o.language, error)) return false;
     } else if (a == u"--typed-title") {
       if (!TakeValue(args, i, o.typedTitle, error)) return false;
     } else if (!TakeSongOrShot(args, i, o, error)) {
@@ -166,6 +168,7 @@ int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
   }
 
   SettingsStore settings{QString()};  // the defaults; the user's profile is not read
+  settings.values().codePage = o.language;
   CLyricScreen screen;
   ApplyScreenSettings(settings.values(), screen);
   screen.SetFullScreen(o.fullScreen);

@@ -28,6 +28,7 @@ struct RenderOptions : SongAndShots {
   QStringList reserved;              // reserved-list rows, "NNNNNN - Title"
   QString typedNumber;               // digits typed into the number entry at the start
   QString typedTitle;                // the typed number's preview line
+  int language = 0;                  // the "code page" setting: a language index, 0 none
 };
 
 // Reads the command line (without the program name). False with a message on a bad one.
