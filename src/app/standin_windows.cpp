@@ -128,19 +128,19 @@ void TitlePanel::ResetSongDisplay() {
 }
 
 void TitlePanel::SetVolumeDisplay(int percent) {
-  ShowStatus(QStringLiteral("Volume: %1%").arg(percent));
+  ShowStatusText(QStringLiteral("Volume: %1%").arg(percent));
 }
 
 void TitlePanel::ShowChannel(int mode) {
   static const char* const kNames[] = {"Both", "Left", "Right", "Reverse"};
-  if (mode >= 0 && mode <= 3) ShowStatus(QStringLiteral("Channel : %1").arg(kNames[mode]));
+  if (mode >= 0 && mode <= 3) ShowStatusText(QStringLiteral("Channel : %1").arg(kNames[mode]));
 }
 
 void TitlePanel::ShowRate(double rate) {
-  ShowStatus(QStringLiteral("Speed: %1X").arg(rate, 0, 'f', 2));
+  ShowStatusText(QStringLiteral("Speed: %1X").arg(rate, 0, 'f', 2));
 }
 
-void TitlePanel::ShowStatus(const QString& text) {
+void TitlePanel::ShowStatusText(const QString& text) {
   status_ = text;
   statusTicks_ = kStatusTicks;
 }

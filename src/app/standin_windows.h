@@ -68,6 +68,7 @@ class TitlePanel final : public IControlPanel {
   void ShowChannel(int mode) override;
   void ShowAudioTrack(int) override {}
   void ShowRate(double rate) override;
+  void ShowStatusText(const QString& text) override;
   void SetPosition(int32_t ms) override { position_ = ms; }
   void SetDuration(int32_t ms) override { duration_ = ms; }
   int32_t Position() const override { return position_; }
@@ -77,7 +78,6 @@ class TitlePanel final : public IControlPanel {
   QString Text() const;
 
  private:
-  void ShowStatus(const QString& text);
   void Refresh();
 
   QWidget& window_;

@@ -129,6 +129,18 @@ TEST_F(PlayTest, TheKeysReachTheControllerThroughTheAcceleratorTable) {
   QTest::keyClick(&window, Qt::Key_Right, Qt::ControlModifier);
   EXPECT_TRUE(WaitUntil([&] { return window.windowTitle().contains("Speed: 1.05X"); }, 2000))
       << window.windowTitle().toStdString();
+  // The singer's keys, on the synthesised song.
+  QTest::keyClick(&window, Qt::Key_PageUp, Qt::ControlModifier);
+  QTest::keyClick(&window, Qt::Key_PageUp, Qt::ControlModifier);
+  EXPECT_EQ(frame.key(), 2);
+  EXPECT_TRUE(WaitUntil([&] { return window.windowTitle().contains("Key: +2"); }, 2000))
+      << window.windowTitle().toStdString();
+  QTest::keyClick(&window, Qt::Key_PageDown, Qt::ControlModifier);
+  EXPECT_EQ(frame.key(), 1);
+  QTest::keyClick(&window, Qt::Key_F8, Qt::ControlModifier);
+  EXPECT_TRUE(frame.vocalReduction());
+  EXPECT_TRUE(WaitUntil([&] { return window.windowTitle().contains("Vocal Reduction: On"); }, 2000))
+      << window.windowTitle().toStdString();
   QTest::keyClick(&window, Qt::Key_End, Qt::ControlModifier | Qt::AltModifier);
   EXPECT_FALSE(frame.isPlaying());
   QTest::keyClick(&window, Qt::Key_Insert, Qt::ControlModifier | Qt::AltModifier);
