@@ -11,6 +11,7 @@
 #include "app/accelerators.h"
 #include "app/file_dialogs.h"
 #include "app/message_boxes.h"
+#include "app/mpris.h"
 #include "app/quit_signals.h"
 #include "app/splash_dlg.h"
 #include "app/standin_windows.h"
@@ -45,6 +46,7 @@ ProgramOptions DesktopProgramOptions() {
   options.dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   options.programFolder = QCoreApplication::applicationDirPath();
   options.systemTemp = QDir::tempPath();
+  options.mediaBus = true;
   return options;
 }
 
@@ -98,6 +100,14 @@ bool Program::Start() {
   connect(frame_.get(), &CMainFrame::QuitRequested, this, &Program::QuitRequested);
   quitSignals_ = std::make_unique<QuitSignals>();
   connect(quitSignals_.get(), &QuitSignals::Received, this, [this] { frame_->Quit(); });
+  if (options_.mediaBus) {
+    MprisService::Hooks hooks;
+    hooks.raise = [this] { RaiseWindows(); };
+    hooks.open = [this](const QStringList& files) { OpenWhenStarted(files); };
+    mpris_ = std::make_unique<MprisService>(*frame_, std::move(hooks));
+    // Without a session bus the program runs on; the media keys then work only in its windows.
+    if (!mpris_->Register()) mpris_.reset();
+  }
 
   // Without a lyrics screen the program runs on without the rest: no splash, no background.
   if (!screenMade) {
@@ -191,9 +201,17 @@ void Program::OpenWhenStarted(const QStringList& files) {
   }
 }
 
+void Program::RaiseWindows() {
+  if (!videoWindow_) return;
+  videoWindow_->show();
+  videoWindow_->raise();
+  videoWindow_->activateWindow();
+}
+
 void Program::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
+  mpris_.reset();
   if (accelerators_) qApp->removeEventFilter(accelerators_.get());
   splash_.reset();
   if (frame_) frame_->OnDestroy();

@@ -27,6 +27,7 @@ class CMainFrame;
 class CScreenSurfaces;
 class CSplashDlg;
 class MessageBoxes;
+class MprisService;
 class QtFileDialogs;
 class QuitSignals;
 class StandInReservedList;
@@ -54,6 +55,8 @@ struct ProgramOptions {
   bool failScreenCreation = false;
   // Whether Ctrl counts as held at start-up; nullopt asks the keyboard.
   std::optional<bool> ctrlHeld;
+  // The program is offered on the session bus as a media player (media keys, sound menus).
+  bool mediaBus = false;
 };
 
 // The options of the program itself: the user's profile, data and temporary folders.
@@ -78,6 +81,8 @@ class Program final : public QObject {
   bool Start();
   // Files to open once start-up is done (after the splash).
   void OpenWhenStarted(const QStringList& files);
+  // Shows the program's windows above the others (another start, the media bus's Raise).
+  void RaiseWindows();
   // Stops the players and takes the windows down; they write their settings and the song list.
   // Safe to call more than once.
   void Shutdown();
@@ -93,6 +98,8 @@ class Program final : public QObject {
   CFilePlayer& videoPlayer() { return *videoPlayer_; }
   QWidget& videoWindow();
   CSplashDlg* splash() { return splash_.get(); }
+  // The media bus service; null when it is not offered (or not registered).
+  MprisService* mediaBus() { return mpris_.get(); }
   const QString& tempFolder() const { return tempFolder_; }
   const QString& defaultListPath() const { return defaultListPath_; }
   // Milliseconds the splash was shown for (once it closed).
@@ -138,6 +145,7 @@ class Program final : public QObject {
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<AcceleratorFilter> accelerators_;
   std::unique_ptr<QuitSignals> quitSignals_;
+  std::unique_ptr<MprisService> mpris_;
 };
 
 }  // namespace lyrovox
