@@ -147,7 +147,7 @@ void WriteLrcSeeds(const std::string& dir) {
       "[00:09.00]no line feed at the end";
   WriteFile(dir + "/ascii.lrc", lines);
   WriteFile(dir + "/korean.lrc",
-             "\x04[ti:\xB3\xEB\xB7\xA1]\n[00:01.00]\xBF\xEC\xB8\xAE \xC7\xD4\xB2\xB2\n");
+            "\x04[ti:\xB3\xEB\xB7\xA1]\n[00:01.00]\xBF\xEC\xB8\xAE \xC7\xD4\xB2\xB2\n");
   WriteFile(dir + "/broken.lrc", "[00:01.00]a\n[AR:upper]\n[]\n[offset:x]\n");
   std::u16string wide = u"\uFEFF[ti:\u6B4C]\r\n[00:01.00]\u4F60\u597D<00:01.50>\u554A\r\n";
   wide += std::u16string(lines.begin(), lines.end());
@@ -156,17 +156,17 @@ void WriteLrcSeeds(const std::string& dir) {
 
 void WriteXmlSeeds(const std::string& dir) {
   WriteFile(dir + "/duet.xml",
-             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<data>\n"
-             "<line s=\"m\"><w va=\"0:01:50\">Hel</w><w va=\"0:02:00\">lo</w></line>\n"
-             "<line s=\"f\"><w va=\"0:00:00\">zero</w><w va=\"1:02:35\">x</w></line>\n"
-             "<line><w va=\"1:02\">two</w></line><line s=\"x\"/>\n"
-             "<line s=\"d\"><w va=\"0:03:00\"><![CDATA[c<d]]> &amp; <b>e</b></w></line>\n"
-             "</data>\n");
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<data>\n"
+            "<line s=\"m\"><w va=\"0:01:50\">Hel</w><w va=\"0:02:00\">lo</w></line>\n"
+            "<line s=\"f\"><w va=\"0:00:00\">zero</w><w va=\"1:02:35\">x</w></line>\n"
+            "<line><w va=\"1:02\">two</w></line><line s=\"x\"/>\n"
+            "<line s=\"d\"><w va=\"0:03:00\"><![CDATA[c<d]]> &amp; <b>e</b></w></line>\n"
+            "</data>\n");
   WriteFile(dir + "/cp1251.xml",
-             "<?xml version='1.0' encoding='windows-1251'?><data><l s='m'>"
-             "<w va='0:01:00'>\xCF\xF0\xE8</w></l></data>");
+            "<?xml version='1.0' encoding='windows-1251'?><data><l s='m'>"
+            "<w va='0:01:00'>\xCF\xF0\xE8</w></l></data>");
   WriteFile(dir + "/wide.xml",
-             Utf16Le(u"\uFEFF<data><l s=\"f\"><w va=\"0:01:00\">\u4F60</w></l></data>"));
+            Utf16Le(u"\uFEFF<data><l s=\"f\"><w va=\"0:01:00\">\u4F60</w></l></data>"));
 }
 
 void WriteKymSeeds(const std::string& dir) {
@@ -190,6 +190,26 @@ void WriteKymSeeds(const std::string& dir) {
 
 }  // namespace
 
+// A literal's bytes, zeros included.
+template <size_t N>
+std::string Bytes(const char (&literal)[N]) {
+  return std::string(literal, N - 1);
+}
+
+// The first byte chooses the mark the fuzzer puts before the rest: 0 none, 1 UTF-16LE, 2 UTF-8.
+void WriteM3uSeeds(const std::string& dir) {
+  WriteFile(dir + "/utf8.m3u",
+            Bytes("\x00#EXTM3U\r\n#EXTINF:1,x\r\nsongs\\a.kar\r\n/k/Ho\xC3\xA0.mp3\n"
+                  "file:///a%20b.kar\nabc\n\n"));
+  WriteFile(dir + "/cp1252.m3u", Bytes("\x00/k/Ho\xE0 B\xECnh.kar\r\nx.mid\r\n"));
+  std::string wide("\x01", 1);
+  for (char16_t c : std::u16string(u"#EXTM3U\r\n/k/\u6708\u4EAE.mp3\r\nfile:///x%0Ay.kar\r\n")) {
+    wide += static_cast<char>(c & 0xFF);
+    wide += static_cast<char>(c >> 8);
+  }
+  WriteFile(dir + "/utf16.m3u", wide);
+}
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
@@ -203,5 +223,6 @@ int main(int argc, char** argv) {
   WriteLrcSeeds(dir + "/lrc");
   WriteXmlSeeds(dir + "/xml");
   WriteKymSeeds(dir + "/kym");
+  WriteM3uSeeds(dir + "/m3u");
   return 0;
 }

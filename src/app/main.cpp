@@ -2,61 +2,93 @@
 //
 //   lyrovox [FILE...]     start, then play FILE (or queue the files in the reserved list); with
 //                         the program already running, hand the files to it and end
-//   lyrovox --help | --version
+//   lyrovox --help | --version | --paths
 //
 // Everything is put together in Program (src/app/program.h); this only reads the command line.
 
 #include <QApplication>
 #include <QFileInfo>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "app/program.h"
 #include "app/single_instance.h"
 #include "controller/main_frame.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: lyrovox [FILE...]\n"
+    "Starts the karaoke player. Each FILE (a song or an .m3u list) is queued in the\n"
+    "reserved list, the first one playing at once when nothing plays; with the reserved\n"
+    "list off, the first plays and the others join the song list. When Lyrovox runs\n"
+    "already, the files go to it and this start ends.\n"
+    "  --measure-startup  print when the first frame of the background video was shown\n"
+    "             (firstFrameEpochNs: nanoseconds since 1970) and the memory then, and exit\n"
+    "  --paths    where the settings, the song list, the temporary folder and the\n"
+    "             default background video are, then exit\n"
+    "  --help     this text\n"
+    "  --version  the version\n";
+
+// The options that answer without a window: 0 or 2 to exit with, -1 to start the program.
+int AnswerWithoutWindows(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(arg, "--version") == 0) {
+      std::printf("lyrovox %s\n", LYROVOX_VERSION);
+      return 0;
+    }
+    if (std::strcmp(arg, "--paths") == 0) {
+      QCoreApplication app(argc, argv);
+      const lyrovox::ProgramPaths paths = lyrovox::DesktopProgramPaths();
+      std::printf("profile: %s\nsongList: %s\ntemporary: %s\nbackgroundVideo: %s\n",
+                  qUtf8Printable(paths.profile), qUtf8Printable(paths.songList),
+                  qUtf8Printable(paths.temporary), qUtf8Printable(paths.backgroundVideo));
+      return 0;
+    }
+    if (std::strcmp(arg, "--measure-startup") == 0) continue;
+    if (std::strncmp(arg, "--", 2) == 0) {
+      std::fprintf(stderr, "lyrovox: unknown option %s (see lyrovox --help)\n", arg);
+      return 2;
+    }
+  }
+  return -1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (const int status = AnswerWithoutWindows(argc, argv); status >= 0) return status;
+
   lyrovox::PreferX11Platform();
   QApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("Lyrovox"));
   QCoreApplication::setApplicationVersion(QStringLiteral(LYROVOX_VERSION));
   QGuiApplication::setDesktopFileName(QStringLiteral("lyrovox"));
   QStringList files;
-  const QStringList args = QCoreApplication::arguments().mid(1);
-  for (const QString& arg : args) {
-    if (arg == u"--help" || arg == u"-h") {
-      std::printf(
-          "usage: lyrovox [FILE...]\n"
-          "Starts the karaoke player. Each FILE (a song or an .m3u list) is queued in the\n"
-          "reserved list, the first one playing at once when nothing plays; with the reserved\n"
-          "list off, the first plays and the others join the song list. When Lyrovox runs\n"
-          "already, the files go to it and this start ends.\n"
-          "  --help     this text\n"
-          "  --version  the version\n");
-      return 0;
+  bool measureStartup = false;
+  for (const QString& arg : QCoreApplication::arguments().mid(1)) {
+    if (arg == u"--measure-startup") {
+      measureStartup = true;
+    } else {
+      files << QFileInfo(arg).absoluteFilePath();
     }
-    if (arg == u"--version") {
-      std::printf("lyrovox %s\n", LYROVOX_VERSION);
-      return 0;
-    }
-    if (arg.startsWith(u"--")) {
-      std::fprintf(stderr, "lyrovox: unknown option %s (see lyrovox --help)\n",
-                   qUtf8Printable(arg));
-      return 2;
-    }
-    files << QFileInfo(arg).absoluteFilePath();
   }
 
-  // One program per user: the running one takes the files (or only comes to the front).
-  lyrovox::SingleInstance instance(lyrovox::DefaultInstanceFolder());
-  switch (instance.Claim(files)) {
-    case lyrovox::SingleInstance::Role::kHandedOver:
-      return 0;
-    case lyrovox::SingleInstance::Role::kNoAnswer:
-      std::fprintf(stderr, "lyrovox: the running Lyrovox did not take the files\n");
-      return 1;
-    case lyrovox::SingleInstance::Role::kFirst:
-    case lyrovox::SingleInstance::Role::kAlone:
-      break;
+  // One program per user and profile: the running one takes the files (or only comes to the
+  // front). A start-up measurement runs on its own.
+  lyrovox::SingleInstance instance(lyrovox::DefaultInstanceFolder(),
+                                   lyrovox::SettingsStore::DefaultProfilePath());
+  const auto role = measureStartup ? lyrovox::SingleInstance::Role::kAlone : instance.Claim(files);
+  if (role == lyrovox::SingleInstance::Role::kHandedOver) return 0;
+  if (role == lyrovox::SingleInstance::Role::kNoAnswer) {
+    std::fprintf(stderr, "lyrovox: the running Lyrovox did not take the files\n");
+    return 1;
   }
 
   QApplication::setQuitOnLastWindowClosed(false);
@@ -75,5 +107,6 @@ int main(int argc, char** argv) {
                    [&program] { program.Shutdown(); });
   program.OpenWhenStarted(files);
   if (!program.Start()) return 1;
+  if (measureStartup) lyrovox::QuitAtFirstVideoFrame(program);
   return QApplication::exec();
 }

@@ -2,11 +2,16 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
+#include <chrono>
+#include <cstdio>
+
+#include <unistd.h>
 
 #include "app/accelerators.h"
 #include "app/file_dialogs.h"
@@ -21,8 +26,11 @@
 #include "media/audio_player.h"
 #include "media/background_video.h"
 #include "media/file_player.h"
+#include "media/video_frame_holder.h"
 #include "screen/lyric_screen.h"
 #include "screen/screen_surfaces.h"
+#include "ui/lists/play_list_dlg.h"
+#include "ui/lists/reserved_list_dlg.h"
 
 namespace lyrovox {
 
@@ -48,6 +56,39 @@ ProgramOptions DesktopProgramOptions() {
   options.systemTemp = QDir::tempPath();
   options.mediaBus = true;
   return options;
+}
+
+ProgramPaths DesktopProgramPaths() {
+  const ProgramOptions options = DesktopProgramOptions();
+  ProgramPaths paths;
+  paths.profile = options.profilePath;
+  paths.songList = options.dataFolder + QStringLiteral("/TuneWell/lyrovox.m3u");
+  paths.temporary = options.systemTemp + QStringLiteral("/lyrovox-%1/").arg(geteuid());
+  paths.backgroundVideo = FindDefaultBackgroundVideo(options.programFolder);
+  return paths;
+}
+
+void QuitAtFirstVideoFrame(Program& program) {
+  program.SetPresentedHook([&program] {
+    static bool done = false;
+    const auto frames = program.videoPlayer().frames();
+    if (done || frames == nullptr || frames->serial() == 0) return;
+    done = true;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    long rss = -1;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+      for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) rss = line.mid(6).trimmed().split(' ').front().toLong();
+      }
+    }
+    std::printf(
+        "firstFrameEpochNs: %lld\nrssKb: %ld\n",
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
+        rss);
+    std::fflush(stdout);
+    program.frame().Quit();
+  });
 }
 
 Program::Program(ProgramOptions options, QObject* parent)
@@ -97,6 +138,8 @@ bool Program::Start() {
   windows.fileDialogs = fileDialogs_.get();
   frame_->Attach(windows);
   videoWindow_->Attach(*frame_, screen_.get());
+  songList_->Attach(*frame_, *fileDialogs_, *messages_);
+  reservedList_->Attach(*frame_, *messages_);
   connect(frame_.get(), &CMainFrame::QuitRequested, this, &Program::QuitRequested);
   quitSignals_ = std::make_unique<QuitSignals>();
   connect(quitSignals_.get(), &QuitSignals::Received, this, [this] { frame_->Quit(); });
@@ -149,10 +192,15 @@ void Program::CreateWindows() {
   videoWindow_ = std::make_unique<StandInVideoWindow>(settings_);
   if (options_.videoWindowSize) videoWindow_->SetKeepsPlace(true);
   panel_ = std::make_unique<TitlePanel>(*videoWindow_);
-  reservedList_ = std::make_unique<StandInReservedList>();
-  songList_ = std::make_unique<StandInSongList>();
-  videoWindow_->setGeometry(values.videoLeft, values.videoTop, values.videoWidth,
-                            values.videoHeight);
+  reservedList_ = std::make_unique<ReservedListDlg>(settings_);
+  reservedList_->move(values.playerLeft, values.playerTop + 180);
+  songList_ = std::make_unique<PlayListDlg>(settings_);
+  if (!options_.videoWindowOnly) {
+    reservedList_->show();
+    if (values.playListShow != 0) songList_->show();
+  }
+  videoWindow_->move(values.videoLeft, values.videoTop);
+  videoWindow_->resize(values.videoWidth, values.videoHeight);
   videoWindow_->show();
 }
 

@@ -28,10 +28,10 @@ class CScreenSurfaces;
 class CSplashDlg;
 class MessageBoxes;
 class MprisService;
+class PlayListDlg;
 class QtFileDialogs;
 class QuitSignals;
-class StandInReservedList;
-class StandInSongList;
+class ReservedListDlg;
 class StandInVideoWindow;
 class TitlePanel;
 class VideoAreaSink;
@@ -61,6 +61,16 @@ struct ProgramOptions {
 
 // The options of the program itself: the user's profile, data and temporary folders.
 ProgramOptions DesktopProgramOptions();
+
+// Where the program keeps and finds its files, as the desktop options give them (the temporary
+// folder is the one the program would use; nothing is made).
+struct ProgramPaths {
+  QString profile;
+  QString songList;
+  QString temporary;
+  QString backgroundVideo;  // empty when there is none
+};
+ProgramPaths DesktopProgramPaths();
 
 // Floating windows place themselves, which Wayland does not let clients do: on a Wayland desktop
 // the program runs on X11 (XWayland) when it can. Call before the application object is made;
@@ -139,13 +149,17 @@ class Program final : public QObject {
   std::unique_ptr<QtFileDialogs> fileDialogs_;
   std::unique_ptr<StandInVideoWindow> videoWindow_;
   std::unique_ptr<TitlePanel> panel_;
-  std::unique_ptr<StandInSongList> songList_;
-  std::unique_ptr<StandInReservedList> reservedList_;
+  std::unique_ptr<PlayListDlg> songList_;
+  std::unique_ptr<ReservedListDlg> reservedList_;
   std::unique_ptr<CSplashDlg> splash_;
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<AcceleratorFilter> accelerators_;
   std::unique_ptr<QuitSignals> quitSignals_;
   std::unique_ptr<MprisService> mpris_;
 };
+
+// For measuring start-up: at the first presented frame that shows the background video, prints
+// "firstFrameEpochNs: N" (the wall clock) and "rssKb: N", then quits.
+void QuitAtFirstVideoFrame(Program& program);
 
 }  // namespace lyrovox

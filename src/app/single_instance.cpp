@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -54,10 +55,15 @@ QString DefaultInstanceFolder() {
   return QDir::tempPath() + QStringLiteral("/lyrovox-%1-run").arg(geteuid());
 }
 
-SingleInstance::SingleInstance(QString folder, QObject* parent)
-    : QObject(parent),
-      folder_(std::move(folder)),
-      socketPath_(folder_ + QStringLiteral("/instance")) {}
+SingleInstance::SingleInstance(QString folder, const QString& profile, QObject* parent)
+    : QObject(parent), folder_(std::move(folder)) {
+  const QString name =
+      QStringLiteral("/instance-") +
+      QString::fromLatin1(
+          QCryptographicHash::hash(profile.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
+  socketPath_ = folder_ + name;
+  lockPath_ = socketPath_ + QStringLiteral(".lock");
+}
 
 SingleInstance::~SingleInstance() {
   if (server_) server_->close();  // removes the socket
@@ -110,7 +116,7 @@ bool SingleInstance::SocketIsOurs() const {
 SingleInstance::Role SingleInstance::Claim(const QStringList& files, int answerTimeoutMs) {
   if (!MakePrivateFolder(folder_)) return Role::kAlone;
   // One start at a time decides who runs.
-  QLockFile lock(folder_ + QStringLiteral("/instance.lock"));
+  QLockFile lock(lockPath_);
   if (!lock.tryLock(answerTimeoutMs + kConnectTimeoutMs)) return Role::kAlone;
   if (SocketIsOurs()) {
     const Role role = HandOver(files, answerTimeoutMs);

@@ -1,8 +1,10 @@
 #pragma once
 
-// One program per user: a second start hands its files to the running program over a local
-// socket in the user's private runtime folder and ends; the first start listens there. Only the
-// user's own folder and socket are used, and only the user's own processes are heard.
+// One program per user and settings profile: a second start hands its files to the running
+// program over a local socket in the user's private runtime folder and ends; the first start
+// listens there. Only the user's own folder and socket are used, and only the user's own
+// processes are heard. A start with another profile (tests, a second setup) is a program of its
+// own.
 
 #include <QObject>
 #include <QString>
@@ -32,7 +34,8 @@ class SingleInstance final : public QObject {
   static constexpr int kMaxFiles = 10000;
   static constexpr qint64 kMaxMessageBytes = 4 << 20;
 
-  explicit SingleInstance(QString folder, QObject* parent = nullptr);
+  // folder: where the socket lives; profile: the settings profile the program runs with.
+  SingleInstance(QString folder, const QString& profile, QObject* parent = nullptr);
   ~SingleInstance() override;
 
   // Hands the files (absolute paths) to a running program, or becomes the one that runs.
@@ -59,6 +62,7 @@ class SingleInstance final : public QObject {
 
   QString folder_;
   QString socketPath_;
+  QString lockPath_;
   std::unique_ptr<QLocalServer> server_;
 };
 

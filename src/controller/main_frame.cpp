@@ -12,6 +12,7 @@
 #include "controller/qt_text.h"
 #include "controller/song_library.h"
 #include "controller/song_paths.h"
+#include "controller/temp_folder.h"
 #include "controller/zip_song.h"
 #include "lyrics/text_buffer.h"
 #include "lyrics/text_encoding.h"
@@ -44,7 +45,7 @@ CMainFrame::CMainFrame(Parts parts, SettingsStore& settings, QObject* parent)
       parts_(std::move(parts)),
       settings_(settings),
       lyricStore_(std::make_unique<LyricStore>()),
-      tempFolder_(QDir::tempPath() + QLatin1Char('/')) {}
+      tempFolder_(PrivateTempFolder(QDir::tempPath())) {}
 
 CMainFrame::~CMainFrame() = default;
 

@@ -305,8 +305,7 @@ void CMainFrame::OpenFiles(const QStringList& paths) {
   PlaySong(songs.front());
   if (list == nullptr) return;
   for (qsizetype i = 1; i < songs.size(); ++i) {
-    list->AddSong(NameWithoutShortExtension(QFileInfo(songs[i]).fileName()), songs[i],
-                  list->Count());
+    list->AddSong(FileTitle(songs[i]), songs[i], list->Count());
   }
 }
 

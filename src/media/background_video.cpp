@@ -1,10 +1,21 @@
 #include "media/background_video.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
 #include "controller/song_paths.h"
 
 namespace lyrovox {
 
 QString InstalledDataFolder() {
+  // Beside an installed program (<prefix>/bin/../share/lyrovox), wherever the prefix was moved;
+  // else the folder of the configured prefix.
+  if (QCoreApplication::instance() != nullptr) {
+    const QString relative = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                             QStringLiteral("/../share/lyrovox"));
+    if (QFileInfo(relative).isDir()) return relative;
+  }
   return QStringLiteral(LYROVOX_DATA_DIR);
 }
 

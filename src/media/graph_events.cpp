@@ -116,7 +116,9 @@ GstBusSyncReply GraphEvents::OnMessage(GstBus*, GstMessage* message, gpointer da
       QCoreApplication::postEvent(channel.relay, new QEvent(kRelayNotice));
     }
   }
-  // Nothing else reads this bus: every message ends here.
+  // Nothing else reads this bus: every message ends here. A dropped message is the handler's to
+  // release; kept, it would hold its element, and so the whole pipeline, for ever.
+  gst_message_unref(message);
   return GST_BUS_DROP;
 }
 

@@ -255,6 +255,7 @@ bool MediaGraph::AddAndSync(const std::vector<gst::ElementPtr>& chain) {
 int32_t MediaGraph::Start(QObject* receiver) {
   if (!pipeline_) return kFail;
   gst::BusPtr bus(gst_element_get_bus(pipeline_.get()));
+  gst_bus_set_flushing(bus.get(), FALSE);
   events_.Attach(bus.get(), receiver);
   if (!ChangeState(GST_STATE_PAUSED, kPrerollTimeoutMs)) {
     Close();
@@ -311,7 +312,13 @@ void MediaGraph::Close() {
   events_.Detach();
   effects_.Detach();
   // Stopping joins the streaming threads, so nothing touches the frame holder afterwards.
-  if (pipeline_) gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+  if (pipeline_) {
+    gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+    // Without a handler the bus keeps what is posted, and the pipeline's own messages hold the
+    // pipeline: they are dropped, or the pipeline would never be freed.
+    gst::BusPtr bus(gst_element_get_bus(pipeline_.get()));
+    gst_bus_set_flushing(bus.get(), TRUE);
+  }
   controls_ = false;
   state_ = kStateNoGraph;
 }

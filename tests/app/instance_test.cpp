@@ -81,7 +81,7 @@ class InstanceTest : public ::testing::Test {
     process->setProcessEnvironment(env);
     process->setWorkingDirectory(QString::fromStdString(dir.path()));
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->start(QStringLiteral(LYROVOX_PROGRAM), args);
+    process->start(QStringLiteral(LYROVOX_EXECUTABLE), args);
     return process;
   }
 
@@ -178,19 +178,6 @@ TEST_F(InstanceTest, WithTheReservedListOffTheFirstFilePlaysAndTheRestJoinTheSon
   EXPECT_FALSE(text.contains(QStringLiteral("one.wav"))) << text.toStdString();
 }
 
-TEST_F(InstanceTest, HelpAndVersionPrintAndEnd) {
-  for (const char* option : {"--help", "--version"}) {
-    auto process = Lyrovox({QString::fromLatin1(option)});
-    process->setProcessChannelMode(QProcess::SeparateChannels);
-    ASSERT_TRUE(process->waitForFinished(10000));
-    EXPECT_EQ(process->exitCode(), 0);
-    const QByteArray out = process->readAllStandardOutput();
-    EXPECT_TRUE(out.startsWith(option == std::string("--help") ? "usage: lyrovox" : "lyrovox "))
-        << out.toStdString();
-  }
-  EXPECT_EQ(RunToEnd({QStringLiteral("--loud")}), 2);
-}
-
 // The messages one start sends another: every file comes through, whatever its characters, and
 // anything but a whole message is refused.
 TEST(InstanceMessages, FilesComeThroughWholeAndBrokenMessagesAreRefused) {
@@ -223,7 +210,7 @@ TEST(InstanceFolder, ALeftOverSocketIsReplacedAndALinkedFolderIsRefused) {
   testing::TempDir dir;
   const QString folder = QString::fromStdString(dir.path()) + QStringLiteral("/run");
   ASSERT_TRUE(QDir().mkpath(folder));
-  SingleInstance next(folder);
+  SingleInstance next(folder, QStringLiteral("/home/a/.config/TuneWell/LyroVox.conf"));
   // A program that was killed left its socket: bound, with nobody listening.
   const QByteArray path = QFile::encodeName(next.socketPath());
   sockaddr_un address{};
@@ -234,11 +221,14 @@ TEST(InstanceFolder, ALeftOverSocketIsReplacedAndALinkedFolderIsRefused) {
   ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
   ::close(fd);
   EXPECT_EQ(next.Claim({QStringLiteral("/x.kar")}), SingleInstance::Role::kFirst);
+  // A program with another settings profile is a program of its own.
+  SingleInstance other(folder, QStringLiteral("/tmp/other/LyroVox.conf"));
+  EXPECT_EQ(other.Claim({}), SingleInstance::Role::kFirst);
 
   // A folder that is a link to somewhere else is not used.
   const QString link = QString::fromStdString(dir.path()) + QStringLiteral("/linked");
   ASSERT_TRUE(QFile::link(folder, link));
-  SingleInstance linked(link);
+  SingleInstance linked(link, QStringLiteral("/home/a/.config/TuneWell/LyroVox.conf"));
   EXPECT_EQ(linked.Claim({}), SingleInstance::Role::kAlone);
 }
 

@@ -251,6 +251,9 @@ struct Row {
   QString path;
   bool operator==(const Row&) const = default;
 };
+inline void PrintTo(const Row& row, std::ostream* out) {
+  *out << '{' << row.title.toStdString() << ", " << row.path.toStdString() << '}';
+}
 
 class FakeSongList final : public ISongList {
  public:

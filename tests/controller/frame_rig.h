@@ -33,6 +33,7 @@ class FrameRig : public ::testing::Test {
     parts.screen = &screen;
     parts.videoPlayer = &video;
     parts.messages = &messages;
+    parts.dvdDescrambler = descrambler;
     if (withSurfaces) parts.surfaces = &surfaces;
     parts.makeAudioPlayer = [this]() -> std::unique_ptr<IAudioPlayer> {
       ++audioPlayersMade;
@@ -87,6 +88,7 @@ class FrameRig : public ::testing::Test {
   FakeAudioPlayer* audio = nullptr;
   int audioPlayersMade = 0;
   bool audioWorks = true;
+  const DvdDescrambler* descrambler = nullptr;
   std::unique_ptr<SettingsStore> store;
   std::unique_ptr<CMainFrame> frame;
 };

@@ -83,6 +83,29 @@ TEST_F(PlaybackTest, TheNumberEntryTimerCountsDownEvery30Milliseconds) {
   EXPECT_EQ(frame->numberEntryCountdown(), 0);
 }
 
+TEST_F(PlaybackTest, CtrlF11SwapsVideoAndCameraButRestartsOnlyUnderAnAudioSong) {
+  frame->StartBackgroundVideo();
+  const int started = video.calls.count("play");
+  frame->OnCommand(32795);  // nothing played yet: the change waits for the next restart
+  EXPECT_EQ(frame->settings().background, 1);
+  EXPECT_EQ(video.calls.count("play"), started);
+
+  PlayAudioSong();  // (which starts the background again)
+  const int underSong = video.calls.count("play");
+  frame->OnCommand(32795);
+  EXPECT_EQ(frame->settings().background, 0);
+  EXPECT_EQ(video.sourceKind, 0);
+  EXPECT_EQ(video.calls.count("play"), underSong + 1);
+  frame->OnCommand(32795);
+  EXPECT_EQ(video.sourceKind, 1);  // the camera
+  EXPECT_EQ(Profile("Background"), "<none>");  // in memory only
+
+  PlayVideoSong();
+  const QString song = video.fileName;
+  frame->OnCommand(32795);
+  EXPECT_EQ(video.fileName, song);  // a video song keeps the picture
+}
+
 TEST_F(PlaybackTest, ABackgroundThatCannotStartLeavesTheLoopStopped) {
   video.openWorks = false;
   frame->StartBackgroundVideo();

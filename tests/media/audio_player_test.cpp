@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include <QElapsedTimer>
 #include <QThread>
 #include <cmath>
@@ -84,6 +86,28 @@ TEST_F(AudioPlayerTest, AMidiFilePlaysWithSoundAndEnds) {
   ASSERT_TRUE(Start(song));
   ExpectPlaysInRealTime(*this, player, receiver, 1500);
   EXPECT_GT(testing::Peak(testing::Channel(capture.Samples(), 0)), 1000);
+}
+
+// Descriptors of the process: every pipeline has a bus with a pair of its own.
+int OpenDescriptors() {
+  return static_cast<int>(QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::System).size());
+}
+
+TEST_F(AudioPlayerTest, SongAfterSongLeavesNothingBehind) {
+  const std::string mp3 = dir.File("short.mp3");
+  const std::string midi = dir.File("short.kar");
+  ASSERT_TRUE(testing::MakeToneFile(mp3, 0.5, 440, "lamemp3enc"));
+  ASSERT_TRUE(testing::MakeMidi(midi, 0.5));
+  int first = 0;
+  for (int song = 0; song < 6; ++song) {
+    ASSERT_TRUE(Start(song % 2 == 0 ? mp3 : midi));
+    testing::Spin(150);
+    player.Stop();
+    player.Close();
+    ASSERT_TRUE(player.CreateGraph());  // as the next song does: the old pipeline goes
+    if (song == 1) first = OpenDescriptors();
+  }
+  EXPECT_EQ(OpenDescriptors(), first);
 }
 
 }  // namespace

@@ -105,45 +105,45 @@ class SoundEffectsTest : public ::testing::Test {
   EventRecorder receiver;
 };
 
-// 440 Hz a whole tone up is 440 x 2^(2/12) = 493.88 Hz; the song lasts its length divided by the
-// speed, as without the key change.
+// 440 Hz a whole tone up is 440 x 2^(2/12) = 493.88 Hz; the rest of the song lasts what is left
+// of its 3 s divided by the speed, as without the key change.
 TEST_F(SoundEffectsTest, AKeyChangeMovesTheToneAndKeepsTheSongsLength) {
+  constexpr double kSeconds = 3.0;
   struct Case {
     Kind kind;
     int speedSteps;  // 0.05 each
     int key;
     double hz;
-    double seconds;
   };
   const Case cases[] = {
-      {Kind::kAudio, 0, 2, 493.88, 3.0},  {Kind::kAudio, 10, 2, 493.88, 2.0},
-      {Kind::kAudio, 0, -3, 369.99, 3.0}, {Kind::kVideo, 0, 2, 493.88, 3.0},
-      {Kind::kVideo, 10, 2, 493.88, 2.0},
+      {Kind::kAudio, 0, 2, 493.88}, {Kind::kAudio, 10, 2, 493.88}, {Kind::kAudio, 0, -3, 369.99},
+      {Kind::kVideo, 0, 2, 493.88}, {Kind::kVideo, 10, 2, 493.88},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message()
                  << Name(c.kind) << ", " << c.speedSteps << " speed steps, key " << c.key);
     capture.Clear();
     receiver.received.clear();
-    const std::string song = ToneSong(c.kind, 3.0, 440);
+    const std::string song = ToneSong(c.kind, kSeconds, 440);
     ASSERT_FALSE(song.empty());
     IMediaPlayer* player = Start(c.kind, song);
     ASSERT_NE(player, nullptr);
-    QElapsedTimer clock;
-    clock.start();
     for (int i = 0; i < c.speedSteps; ++i)
       player->ChangeRate(true);
+    const double speed = 1.0 + 0.05 * c.speedSteps;
+    QElapsedTimer clock;
+    clock.start();
     const size_t keyFrom = Frames();
+    const double left = (kSeconds - player->GetPositionMs() / 1000.0) / speed;
     ASSERT_TRUE(player->SetKey(c.key));
     Spin(400);
     const size_t from = Frames();
     ASSERT_TRUE(WaitForEnd(*player, 8000));
-    const double elapsedMs = static_cast<double>(clock.elapsed());
+    const double elapsed = static_cast<double>(clock.elapsed()) / 1000;
     EXPECT_NEAR(ToneFrom(from, kRate), c.hz, c.hz * 0.01);
     // Length: by the clock, and by the sound that reached the sink once the key changed.
-    EXPECT_NEAR(elapsedMs, c.seconds * 1000, c.seconds * 1000 * 0.08);
-    const double heardSeconds = static_cast<double>(Frames() - keyFrom) / kRate;
-    EXPECT_NEAR(heardSeconds, c.seconds, c.seconds * 0.05);
+    EXPECT_NEAR(elapsed, left, 0.2);
+    EXPECT_NEAR(static_cast<double>(Frames() - keyFrom) / kRate, left, 0.1);
     player->Stop();
     player->Close();
   }

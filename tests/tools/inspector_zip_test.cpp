@@ -1,7 +1,8 @@
-// lyrovox-lyrics on a zip song: the archive is extracted into the temporary folder (TMPDIR),
-// as the player does, and the chosen song is inspected.
+// lyrovox-lyrics on a zip song: the archive is extracted into the player's private folder under
+// the temporary folder (TMPDIR), as the player does, and the chosen song is inspected.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QString>
@@ -46,8 +47,9 @@ TEST_F(InspectorZipTest, AZipSongIsExtractedIntoTmpdirAndItsSongInspected) {
   EXPECT_EQ(report.title, "In a zip");
   ASSERT_EQ(report.syllables.size(), 2u);
   EXPECT_EQ(report.syllables[1].timeMs, 1000);
-  EXPECT_TRUE(std::filesystem::exists(tmp.File("inner/song.kar")));
-  EXPECT_TRUE(std::filesystem::exists(tmp.File("cover.txt")));
+  const std::string extracted = "lyrovox-" + std::to_string(geteuid()) + "/";
+  EXPECT_TRUE(std::filesystem::exists(tmp.File(extracted + "inner/song.kar")));
+  EXPECT_TRUE(std::filesystem::exists(tmp.File(extracted + "cover.txt")));
 }
 
 TEST_F(InspectorZipTest, AnArchiveWithoutASongReportsNoLyrics) {

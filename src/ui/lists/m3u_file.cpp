@@ -82,28 +82,6 @@ int HexValue(char16_t c) {
   return -1;
 }
 
-// "file:///a%20b.kar" as the path "/a b.kar" (percent escapes are UTF-8 bytes).
-std::u16string FromFileUrl(std::u16string_view url) {
-  std::u16string_view rest = url.substr(7);  // after "file://"
-  if (!rest.empty() && rest.front() != u'/') {
-    // "file://localhost/..." and other hosts: only the local host is a path.
-    const size_t slash = rest.find(u'/');
-    if (slash == std::u16string_view::npos) return {};
-    rest = rest.substr(slash);
-  }
-  std::string utf8;
-  for (size_t i = 0; i < rest.size(); ++i) {
-    if (rest[i] == u'%' && i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 &&
-        HexValue(rest[i + 2]) >= 0) {
-      utf8 += static_cast<char>(HexValue(rest[i + 1]) * 16 + HexValue(rest[i + 2]));
-      i += 2;
-    } else {
-      utf8 += Utf8FromUtf16(rest.substr(i, 1));
-    }
-  }
-  return Utf16FromUtf8(utf8);
-}
-
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i) {
@@ -114,6 +92,65 @@ bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
   return true;
 }
 
+// "file:///a%20b.kar" as the path "/a b.kar" (percent escapes are UTF-8 bytes).
+std::u16string FromFileUrl(std::u16string_view url) {
+  std::u16string_view rest = url.substr(7);  // after "file://"
+  if (!rest.empty() && rest.front() != u'/') {
+    // Only this machine's files are paths: "file://localhost/...".
+    const size_t slash = rest.find(u'/');
+    if (slash == std::u16string_view::npos || !StartsWithNoCase(rest, u"localhost/")) return {};
+    rest = rest.substr(slash);
+  }
+  std::string utf8;
+  size_t run = 0;  // start of the characters since the last escape
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == u'%' && i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 &&
+        HexValue(rest[i + 2]) >= 0) {
+      // Whole runs, so that a surrogate pair is converted as one character.
+      utf8 += Utf8FromUtf16(rest.substr(run, i - run));
+      utf8 += static_cast<char>(HexValue(rest[i + 1]) * 16 + HexValue(rest[i + 2]));
+      i += 2;
+      run = i + 1;
+    }
+  }
+  utf8 += Utf8FromUtf16(rest.substr(std::min(run, rest.size())));
+  return Utf16FromUtf8(utf8);
+}
+
+// A list without its mark that holds zero bytes: no 8-bit text has them, UTF-16LE has one in
+// the high byte of every ASCII character.
+bool LooksLikeUtf16Le(std::span<const uint8_t> bytes) {
+  size_t even = 0;
+  size_t odd = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == 0) ++(i % 2 == 0 ? even : odd);
+  }
+  return odd > 0 && odd >= even;
+}
+
+bool ReadsBackUnchanged(std::u16string_view path) {
+  if (path.size() < kShortestEntry || path.front() == u'#' || StartsWithNoCase(path, u"file://"))
+    return false;
+  return path.find_first_of(std::u16string_view(u"\r\n\\\0", 4)) == std::u16string_view::npos;
+}
+
+// "file://" and the path, with "%", "\\" and control characters escaped (the escapes are UTF-8
+// bytes; everything else stays as it is, the file being UTF-16).
+std::u16string FileUrl(std::u16string_view path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::u16string url = u"file://";
+  for (const char16_t c : path) {
+    if (c < 0x20 || c == u'%' || c == u'\\' || c == 0x7F) {
+      url += u'%';
+      url += static_cast<char16_t>(kHex[c >> 4]);
+      url += static_cast<char16_t>(kHex[c & 15]);
+    } else {
+      url += c;
+    }
+  }
+  return url;
+}
+
 }  // namespace
 
 std::u16string DecodeText(std::span<const uint8_t> bytes) {
@@ -121,6 +158,7 @@ std::u16string DecodeText(std::span<const uint8_t> bytes) {
   if (StartsWith(bytes, {0xEF, 0xBB, 0xBF}))
     return Utf16FromUtf8(
         std::string_view(reinterpret_cast<const char*>(bytes.data()) + 3, bytes.size() - 3));
+  if (LooksLikeUtf16Le(bytes)) return Utf16Le(bytes);
   if (IsValidUtf8(bytes)) {
     return Utf16FromUtf8(
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
@@ -128,8 +166,27 @@ std::u16string DecodeText(std::span<const uint8_t> bytes) {
   return Windows1252(bytes);
 }
 
-std::vector<std::u16string> EntryLines(std::u16string_view text) {
-  std::vector<std::u16string> entries;
+std::string EncodeUtf16Lines(const std::vector<std::u16string>& lines) {
+  size_t units = 1;
+  for (const std::u16string& line : lines)
+    units += line.size() + 2;
+  std::string out;
+  out.reserve(units * 2);
+  out += "\xFF\xFE";
+  for (const std::u16string& line : lines) {
+    for (char16_t c : line) {
+      out += static_cast<char>(c & 0xFF);
+      out += static_cast<char>(c >> 8);
+    }
+    out.append("\r\0\n\0", 4);
+  }
+  return out;
+}
+
+namespace {
+
+template <class Take>
+void ForEachEntryLine(std::u16string_view text, Take take) {
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find(u'\n', start);
@@ -139,8 +196,15 @@ std::vector<std::u16string> EntryLines(std::u16string_view text) {
     while (!line.empty() && (line.back() == u'\r' || line.back() == u'\0'))
       line.remove_suffix(1);
     if (line.size() < kShortestEntry || line.front() == u'#') continue;
-    entries.emplace_back(line);
+    take(line);
   }
+}
+
+}  // namespace
+
+std::vector<std::u16string> EntryLines(std::u16string_view text) {
+  std::vector<std::u16string> entries;
+  ForEachEntryLine(text, [&entries](std::u16string_view line) { entries.emplace_back(line); });
   return entries;
 }
 
@@ -152,39 +216,44 @@ std::u16string ResolveEntry(std::u16string_view entry, std::u16string_view folde
     path.assign(entry);
     std::replace(path.begin(), path.end(), u'\\', u'/');
   }
-  if (path.empty() || path.front() == u'/') return path;
+  // No file of this machine has a zero in its name.
+  if (path.empty() || path.find(u'\0') != std::u16string::npos) return {};
+  if (path.front() == u'/') return path;
   return std::u16string(folderWithSlash) + path;
+}
+
+bool ReadListFile(const std::string& nativePath, const std::function<void(std::u16string&&)>& take,
+                  uint64_t maxBytes) {
+  FileDescriptor fd;
+  uint64_t size = 0;
+  if (OpenRegularFile(nativePath, fd, size) != kOk || size > maxBytes) return false;
+  std::vector<uint8_t> bytes;
+  if (ReadFileBytes(nativePath, bytes) != kOk || bytes.size() > maxBytes) return false;
+  const std::u16string folder = FolderOf(Utf16FromUtf8(nativePath));
+  const std::u16string text = DecodeText(bytes);
+  bytes = {};
+  ForEachEntryLine(text, [&](std::u16string_view entry) {
+    std::u16string path = ResolveEntry(entry, folder);
+    if (!path.empty()) take(std::move(path));
+  });
+  return true;
 }
 
 ListFile ReadListFile(const std::string& nativePath, uint64_t maxBytes) {
   ListFile list;
-  FileDescriptor fd;
-  uint64_t size = 0;
-  if (OpenRegularFile(nativePath, fd, size) != kOk || size > maxBytes) return list;
-  std::vector<uint8_t> bytes;
-  if (ReadFileBytes(nativePath, bytes) != kOk) return list;
-  list.read = true;
-  const std::u16string folder = FolderOf(Utf16FromUtf8(nativePath));
-  for (const std::u16string& entry : EntryLines(DecodeText(bytes))) {
-    std::u16string path = ResolveEntry(entry, folder);
-    if (!path.empty()) list.paths.push_back(std::move(path));
-  }
+  list.read = ReadListFile(
+      nativePath, [&list](std::u16string&& path) { list.paths.push_back(std::move(path)); },
+      maxBytes);
   return list;
 }
 
 std::string EncodeListFile(const std::vector<std::u16string>& paths) {
-  std::string out = "\xFF\xFE";
-  auto put = [&out](std::u16string_view text) {
-    for (char16_t c : text) {
-      out += static_cast<char>(c & 0xFF);
-      out += static_cast<char>(c >> 8);
-    }
-    out.append("\r\0\n\0", 4);
-  };
-  put(u"#EXTM3U");
+  std::vector<std::u16string> lines;
+  lines.reserve(paths.size() + 1);
+  lines.emplace_back(u"#EXTM3U");
   for (const std::u16string& path : paths)
-    put(path);
-  return out;
+    lines.push_back(ReadsBackUnchanged(path) ? path : FileUrl(path));
+  return EncodeUtf16Lines(lines);
 }
 
 std::u16string NameOfPath(std::u16string_view path) {

@@ -2,9 +2,11 @@
 
 // M3U song list files: the program writes UTF-16LE with a byte-order mark and CR LF line ends,
 // "#EXTM3U" and then one full path per line. Reading takes UTF-16LE or UTF-8 by their marks,
-// otherwise UTF-8 when the bytes are valid UTF-8, else Windows-1252. Plain C++: paths are UTF-16.
+// otherwise UTF-8 when the bytes are valid UTF-8, else Windows-1252 (text with zero bytes in it
+// is UTF-16LE that lost its mark). Plain C++: paths are UTF-16.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,12 +17,17 @@ namespace lyrovox::m3u {
 // The text of a list file's bytes, without its byte-order mark.
 std::u16string DecodeText(std::span<const uint8_t> bytes);
 
+// Text lines as a file of the program's own: UTF-16LE with a byte-order mark, each line ended by
+// CR LF.
+std::string EncodeUtf16Lines(const std::vector<std::u16string>& lines);
+
 // The entries of a list's text as they stand: one per line, whole (however long), without CR or
 // LF; lines of three characters or fewer and lines that begin with "#" are skipped.
 std::vector<std::u16string> EntryLines(std::u16string_view text);
 
-// An entry as a path: "\" becomes "/"; "file://" addresses are decoded; a path that is not
-// absolute is taken in the list's folder (folderWithSlash ends with "/").
+// An entry as a path: "\" becomes "/"; "file://" addresses of this machine are decoded; a path
+// that is not absolute is taken in the list's folder (folderWithSlash ends with "/"). Empty when
+// the entry names no local file.
 std::u16string ResolveEntry(std::u16string_view entry, std::u16string_view folderWithSlash);
 
 struct ListFile {
@@ -28,10 +35,19 @@ struct ListFile {
   std::vector<std::u16string> paths;
 };
 
-// Reads a list file given by its native (UTF-8) path. Files above maxBytes are not read.
-ListFile ReadListFile(const std::string& nativePath, uint64_t maxBytes = uint64_t{256} << 20);
+inline constexpr uint64_t kMaxListFileBytes = uint64_t{256} << 20;
 
-// The bytes of a list file holding these paths, as the program writes it.
+// Reads a list file given by its native (UTF-8) path. Files above maxBytes are not read.
+ListFile ReadListFile(const std::string& nativePath, uint64_t maxBytes = kMaxListFileBytes);
+
+// The same, handing each path to `take` as it is read (no list of them is kept). False when the
+// file could not be read.
+bool ReadListFile(const std::string& nativePath, const std::function<void(std::u16string&&)>& take,
+                  uint64_t maxBytes = kMaxListFileBytes);
+
+// The bytes of a list file holding these paths, as the program writes it. A path that a plain line
+// cannot carry back unchanged (a line break or "\" in it, shorter than an entry) is written as a
+// "file://" address.
 std::string EncodeListFile(const std::vector<std::u16string>& paths);
 
 // A song's name from its path: the file name without folder and its last extension.

@@ -1,0 +1,193 @@
+// The program playing many short songs of every kind back to back through the reserved list, at
+// speed 2.0, the way a long evening plays them: every song must start and end, nothing may get
+// stuck, and memory, open files and threads must not grow.
+//
+//   bench_soak [SONGS] [SECONDS] [KINDS]   (defaults 200, 3 and 01234; run under a display, e.g.
+//                                           xvfb-run; KINDS picks of 0 KAR, 1 MP3+LRC,
+//                                           2 MP3+CD+G, 3 zip, 4 MPEG video)
+//
+// Prints "key: value" lines; see the README (Benchmarks).
+
+#include <dirent.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "app/program.h"
+#include "common/cdg_builder.h"
+#include "common/smf_builder.h"
+#include "common/zip_builder.h"
+#include "controller/main_frame.h"
+#include "media_fixtures.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace lyrovox;
+
+// Resident memory in kB, or the peak of it.
+long StatusKb(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const std::string key = std::string(field) + ":";
+  while (std::getline(status, line)) {
+    if (line.rfind(key, 0) == 0) return std::stol(line.substr(key.size()));
+  }
+  return -1;
+}
+
+int OpenFiles() {
+  int n = 0;
+  if (DIR* dir = opendir("/proc/self/fd")) {
+    while (readdir(dir) != nullptr)
+      ++n;
+    closedir(dir);
+  }
+  return n - 3;  // ".", ".." and the listing's own descriptor
+}
+
+std::string Read(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll().toStdString();
+}
+
+bool Write(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+  return static_cast<bool>(out);
+}
+
+std::string KaraokeSong(int seconds) {
+  smf::File file(1, 480);
+  auto& track = file.AddTrack();
+  track.Tempo(0, 500000).Text(0, "@TSoak Song").Program(0, 0, 0);
+  for (uint32_t beat = 0; beat < static_cast<uint32_t>(2 * seconds); ++beat) {
+    track.Text(beat * 480, beat % 4 == 0 ? "\\La " : "la ");
+    track.Note(beat * 480, 480, 0, static_cast<uint8_t>(60 + beat % 12), 100);
+  }
+  return file.Encode();
+}
+
+// The songs: five kinds in turn, each a copy of one generated file (with its side file).
+QStringList MakeSongs(const std::string& folder, int songs, int seconds, const std::string& kinds) {
+  const std::string base = folder + "/base";
+  QDir().mkpath(QString::fromStdString(base));
+  const bool made = testing::MakeToneFile(base + "/tone.mp3", seconds, 440, "lamemp3enc") &&
+                    testing::MakeMpg(base + "/clip.mpg", seconds, 330);
+  if (!made) return {};
+  const std::string mp3 = Read(base + "/tone.mp3");
+  const std::string cdg = cdg::SongStream(300 * seconds);
+  const std::string lrc = "[ti:Soak LRC]\n[00:00.50]One line\n[00:01.50]Another line\n";
+  ziptest::WriteZip(base + "/song.zip", {{"song.mp3", mp3}, {"song.cdg", cdg}});
+  const std::string zip = Read(base + "/song.zip");
+  const std::string kar = KaraokeSong(seconds);
+  const std::string mpg = Read(base + "/clip.mpg");
+
+  QStringList paths;
+  for (int i = 0; i < songs; ++i) {
+    const std::string stem = folder + "/song" + std::to_string(1000 + i);
+    std::string path;
+    switch (kinds[static_cast<size_t>(i) % kinds.size()] - '0') {
+      case 0:
+        Write(path = stem + ".kar", kar);
+        break;
+      case 1:
+        Write(path = stem + ".mp3", mp3);
+        Write(stem + ".lrc", lrc);
+        break;
+      case 2:
+        Write(path = stem + ".mp3", mp3);
+        Write(stem + ".cdg", cdg);
+        break;
+      case 3:
+        Write(path = stem + ".zip", zip);
+        break;
+      default:
+        Write(path = stem + ".mpg", mpg);
+        break;
+    }
+    paths << QString::fromStdString(path);
+  }
+  return paths;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int songs = argc > 1 ? std::max(10, std::atoi(argv[1])) : 200;
+  const int seconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+  const std::string kinds = argc > 3 ? argv[3] : "01234";
+  qputenv("LYROVOX_AUDIO_SINK", "fakesink sync=true");
+  QApplication app(argc, argv);
+  testing::TempDir dir;
+  const QStringList paths = MakeSongs(dir.path(), songs, seconds, kinds);
+  if (paths.isEmpty()) {
+    std::fprintf(stderr, "bench_soak: the songs could not be made\n");
+    return 1;
+  }
+
+  ProgramOptions options;
+  options.profilePath = QString::fromStdString(dir.path() + "/LyroVox.conf");
+  options.dataFolder = QString::fromStdString(dir.path() + "/data");
+  options.systemTemp = QString::fromStdString(dir.path());
+  options.programFolder = QCoreApplication::applicationDirPath() + "/../bin";
+  options.splash = false;
+  options.ctrlHeld = false;
+  Program program(options);
+  if (!program.Start()) return 1;
+  CMainFrame& frame = program.frame();
+
+  int started = 0;
+  int ended = 0;
+  long rssAt10 = 0;
+  int filesAt10 = 0;
+  int threadsAt10 = 0;
+  bool stuck = false;
+  QElapsedTimer clock;
+  clock.start();
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  watchdog.setInterval(seconds * 1000 + 20000);
+  QObject::connect(&watchdog, &QTimer::timeout, [&] {
+    stuck = true;
+    QCoreApplication::quit();
+  });
+  QObject::connect(&frame, &CMainFrame::SongStarted, [&] {
+    ++started;
+    watchdog.start();
+    // Every new graph starts at speed 1.0: twenty steps of 0.05 make it 2.0.
+    QTimer::singleShot(0, &frame, [&] {
+      for (int step = 0; step < 20; ++step)
+        frame.SpeedUp();
+    });
+    if (started == 10) {
+      rssAt10 = StatusKb("VmRSS");
+      filesAt10 = OpenFiles();
+      threadsAt10 = static_cast<int>(StatusKb("Threads"));
+    }
+  });
+  QObject::connect(&frame, &CMainFrame::SongEnded, [&] {
+    ++ended;
+    watchdog.start();
+    if (ended == songs) QTimer::singleShot(500, [] { QCoreApplication::quit(); });
+  });
+  frame.OpenFiles(paths);
+  watchdog.start();
+  QApplication::exec();
+
+  const long rssAtEnd = StatusKb("VmRSS");
+  std::printf("songs: %d\nstarted: %d\nended: %d\nstuck: %d\nseconds: %.1f\n", songs, started,
+              ended, stuck ? 1 : 0, clock.elapsed() / 1000.0);
+  std::printf("rssAt10Kb: %ld\nrssAtEndKb: %ld\nrssGrowthKb: %ld\npeakRssKb: %ld\n", rssAt10,
+              rssAtEnd, rssAtEnd - rssAt10, StatusKb("VmHWM"));
+  std::printf("openFilesAt10: %d\nopenFilesAtEnd: %d\nthreadsAt10: %d\nthreadsAtEnd: %ld\n",
+              filesAt10, OpenFiles(), threadsAt10, StatusKb("Threads"));
+  program.Shutdown();
+  return started == songs && ended == songs && !stuck ? 0 : 1;
+}

@@ -1,0 +1,122 @@
+#include "ui/lists/skin_list_ctrl.h"
+
+#include <QHeaderView>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "controller/qt_text.h"
+#include "controller/song_paths.h"
+#include "ui/lists/m3u_file.h"
+#include "ui/lists/skin_art.h"
+#include "ui/lists/song_files.h"
+
+namespace lyrovox {
+
+namespace {
+
+constexpr int kListFontCellHeight = 15;
+constexpr int kTextInset = 3;
+
+}  // namespace
+
+CSkinListCtrl::CSkinListCtrl(bool multiSelect, QWidget* parent) : QTableView(parent) {
+  setModel(&model_);
+  setItemDelegate(new SkinRowDelegate(*this));
+  setFont(ArialOfCellHeight(kListFontCellHeight, false));
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(multiSelect ? QAbstractItemView::ExtendedSelection
+                               : QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setShowGrid(false);
+  setWordWrap(false);
+  setFrameShape(QFrame::NoFrame);
+  setTabKeyNavigation(false);
+  setAcceptDrops(false);
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  horizontalHeader()->hide();
+  horizontalHeader()->setStretchLastSection(false);
+  horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  horizontalHeader()->setSectionResizeMode(kColumnTitle, QHeaderView::Stretch);
+  setColumnHidden(kColumnNumber, true);
+  setColumnHidden(kColumnPath, true);
+  verticalHeader()->hide();
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setMinimumSectionSize(1);
+  verticalHeader()->setDefaultSectionSize(kRowHeight);
+
+  // The list's own text colour (the owners set white) and the empty area's colour.
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Base, kOddBackground);
+  palette.setColor(QPalette::Window, kOddBackground);
+  palette.setColor(QPalette::Text, Qt::white);
+  setPalette(palette);
+  viewport()->setAutoFillBackground(true);
+
+  connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (index.isValid()) emit RowDoubleClicked(index.row());
+  });
+}
+
+void CSkinListCtrl::InsertSong(const QString& title, const QString& path, int position) {
+  model_.Insert(position, SongRow{title, path});
+}
+
+int CSkinListCtrl::AddDroppedFile(const QString& path, int position) {
+  if (path.isEmpty()) return 0;
+  if (IsListFilePath(path)) return ReadDroppedListFile(path, position);
+  if (!IsDroppedSongPath(path)) return 0;
+  InsertSong(ToQString(m3u::NameOfPath(ViewOf(path))), path, position);
+  return 1;
+}
+
+int CSkinListCtrl::ReadDroppedListFile(const QString& path, int position) {
+  std::vector<SongRow> songs;
+  m3u::ReadListFile(NativePath(path), [&songs](std::u16string&& entry) {
+    songs.push_back(SongRow{ToQString(m3u::NameOfPath(entry)), ToQString(entry)});
+  });
+  const int added = static_cast<int>(songs.size());
+  model_.InsertRows(position, std::move(songs));
+  return added;
+}
+
+void CSkinListCtrl::SetMarkedRow(int row) {
+  if (row == markedRow_) return;
+  markedRow_ = row;
+  viewport()->update();
+}
+
+std::vector<int> CSkinListCtrl::SelectedRows() const {
+  std::vector<int> rows;
+  for (const QModelIndex& index : selectionModel()->selectedRows(kColumnTitle))
+    rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+int CSkinListCtrl::FirstSelectedRow() const {
+  const std::vector<int> rows = SelectedRows();
+  return rows.empty() ? -1 : rows.front();
+}
+
+void SkinRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const {
+  const int row = index.row();
+  const bool selected = option.state.testFlag(QStyle::State_Selected);
+  QColor background = selected       ? CSkinListCtrl::kSelectedBackground
+                      : row % 2 == 0 ? CSkinListCtrl::kEvenBackground
+                                     : CSkinListCtrl::kOddBackground;
+  QColor text = selected ? CSkinListCtrl::kSelectedText : list_.palette().color(QPalette::Text);
+  if (row == list_.markedRow()) text = CSkinListCtrl::kMarkedText;
+  painter->fillRect(option.rect, background);
+  const QString title = index.data(Qt::DisplayRole).toString();
+  if (title.isEmpty()) return;
+  const QRect textRect = option.rect.adjusted(kTextInset, 0, -kTextInset, 0);
+  painter->setPen(text);
+  painter->setFont(option.font);
+  painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                    option.fontMetrics.elidedText(title, Qt::ElideRight, textRect.width()));
+}
+
+}  // namespace lyrovox

@@ -1,0 +1,178 @@
+// The settings store over a profile file in a temporary folder: defaults, the start-up
+// corrections, typed reads of damaged values, and writes that never leave a broken file.
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <QFile>
+#include <QPoint>
+#include <QRect>
+#include <QSettings>
+#include <csignal>
+
+#include "controller/settings_store.h"
+#include "support/temp_dir.h"
+
+namespace lyrovox {
+namespace {
+
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  QString Path() const { return QString::fromStdString(dir.path()) + "/TuneWell/LyroVox.conf"; }
+  void WriteProfile(const std::string& text) { dir.Write("TuneWell/LyroVox.conf", text); }
+  std::string ProfileBytes() const {
+    QFile file(Path());
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("<none>");
+  }
+  Settings ReadAtStartUp(QSize display = {1920, 1080}, bool ctrl = false) {
+    SettingsStore store(Path());
+    store.ReadAtStartUp(display, ctrl);
+    return store.values();
+  }
+
+  testing::TempDir dir;
+  int profiles = 0;
+};
+
+TEST_F(SettingsStoreTest, AMissingOrEmptyProfileGivesTheDefaults) {
+  for (const char* profile : {static_cast<const char*>(nullptr), "", "[Setup]\n"}) {
+    if (profile != nullptr) WriteProfile(profile);
+    const Settings s = ReadAtStartUp();
+    EXPECT_EQ(s.reservedListEnable, 1);
+    EXPECT_EQ(s.useOriginalVideo, 1);
+    EXPECT_EQ(s.backGroundVideoColor, 0xFF0000u);
+    EXPECT_EQ(s.lyricColorMale, 0xEE0000u);
+    EXPECT_EQ(s.lyricColorFemale, 0x1E1EFFu);
+    EXPECT_EQ(s.lyricColorDuet, 0xFF32FFu);
+    EXPECT_EQ(s.hasShadow, 1);
+    EXPECT_EQ(s.defaultFontSizeValue, 70);
+    EXPECT_EQ(QRect(s.videoLeft, s.videoTop, s.videoWidth, s.videoHeight), QRect(0, 182, 408, 346));
+    EXPECT_EQ(QPoint(s.playListLeft, s.playListTop), QPoint(417, 0));
+    EXPECT_EQ(s.playListShow, 5);
+    EXPECT_TRUE(s.songsLocation1.isEmpty() && s.backgroundVideo.isEmpty());
+  }
+  EXPECT_EQ(ProfileBytes(), "[Setup]\n");  // reading writes nothing
+}
+
+TEST_F(SettingsStoreTest, ValuesRoundTripThroughTheProfileFile) {
+  {
+    SettingsStore store(Path());
+    EXPECT_TRUE(store.WriteInt(SettingKey::kCodePage, 14));
+    EXPECT_TRUE(store.WriteInt(SettingKey::kLyricColorDuet, 0x123456));
+    EXPECT_TRUE(store.WriteString(SettingKey::kSongsLocation2, "/Bài hát/a, b \"x\""));
+    store.values().playerLeft = 300;
+    store.values().playerTop = 40;
+    EXPECT_TRUE(store.Write({SettingKey::kPlayerLeft, SettingKey::kPlayerTop}));
+  }
+  // Another reader of the file sees the keys of section "Setup".
+  QSettings other(Path(), QSettings::IniFormat);
+  EXPECT_EQ(other.value("Setup/CodePage").toString(), "14");
+  EXPECT_EQ(other.value("Setup/LyricColorDuet").toInt(), 0x123456);
+  const Settings s = ReadAtStartUp();
+  EXPECT_EQ(s.codePage, 14);
+  EXPECT_EQ(s.lyricColorDuet, 0x123456u);
+  EXPECT_EQ(s.songsLocation2, "/Bài hát/a, b \"x\"");
+  EXPECT_EQ(QPoint(s.playerLeft, s.playerTop), QPoint(300, 40));
+}
+
+TEST_F(SettingsStoreTest, WindowPlacesAreCorrectedForTheDisplay) {
+  struct Case {
+    const char* profile;
+    QSize display;
+    QRect player;  // left, top of the control panel
+    QRect video;
+  };
+  const Case cases[] = {
+      {"Player_Left=5000\nPlayer_Top=-20\n", {1920, 1080}, {1720, 0, 0, 0}, {0, 182, 408, 346}},
+      {"Player_Top=5000\nVideo_Left=1721\nVideo_Top=981\n",
+       {1920, 1080},
+       {0, 980, 0, 0},
+       {1720, 980, 408, 346}},
+      {"Video_Width=100\nVideo_Height=500\n", {1920, 1080}, {0, 0, 0, 0}, {0, 182, 408, 346}},
+      {"Video_Width=640\nVideo_Height=89\n", {1920, 1080}, {0, 0, 0, 0}, {0, 182, 408, 346}},
+      {"Video_Width=102\nVideo_Height=90\n", {1920, 1080}, {0, 0, 0, 0}, {0, 182, 102, 90}},
+      // A window never larger than the display.
+      {"Video_Width=2147483647\nVideo_Height=99999\n",
+       {1280, 720},
+       {0, 0, 0, 0},
+       {0, 182, 1280, 720}},
+      // A display narrower than the margin keeps windows at 0.
+      {"Player_Left=50\n", {150, 90}, {0, 0, 0, 0}, {0, 0, 408, 346}},
+  };
+  for (const Case& c : cases) {
+    WriteProfile(std::string("[Setup]\n") + c.profile);
+    const Settings s = ReadAtStartUp(c.display);
+    EXPECT_EQ(QPoint(s.playerLeft, s.playerTop), c.player.topLeft()) << c.profile;
+    EXPECT_EQ(QRect(s.videoLeft, s.videoTop, s.videoWidth, s.videoHeight), c.video) << c.profile;
+  }
+}
+
+TEST_F(SettingsStoreTest, CtrlHeldPutsEveryWindowAtItsDefaultPlaceForThisRunOnly) {
+  const std::string profile =
+      "[Setup]\nPlayer_Left=100\nPlayer_Top=50\nPlayList_Left=600\nPlayList_Show=0\n"
+      "Video_Left=30\nVideo_Width=800\nVideo_Height=600\nFullScreen=1\nCodePage=3\n";
+  WriteProfile(profile);
+  const Settings s = ReadAtStartUp({1920, 1080}, true);
+  EXPECT_EQ(QPoint(s.playerLeft, s.playerTop), QPoint(0, 0));
+  EXPECT_EQ(QPoint(s.playListLeft, s.playListTop), QPoint(417, 0));
+  EXPECT_EQ(s.playListShow, 5);
+  EXPECT_EQ(QRect(s.videoLeft, s.videoTop, s.videoWidth, s.videoHeight), QRect(0, 182, 408, 346));
+  EXPECT_EQ(s.fullScreen, 0);
+  EXPECT_EQ(s.codePage, 3);  // other settings are read as usual
+  EXPECT_EQ(ProfileBytes(), profile);
+}
+
+TEST_F(SettingsStoreTest, DamagedOrHostileProfilesReadAsDefaultsWhereTheyDoNotParse) {
+  const std::string cases[] = {
+      "[Setup]\nCodePage=abc\nHasShadow=\nDefaultFontSizeValue=70px\nAspect=1.5\n",
+      "[Setup]\nCodePage=99999999999999999999\nHasShadow=@Variant(\\0\\0\\0\\x7f)\n",
+      "[Setup]\nCodePage=@ByteArray(3)\nHasShadow=\"1\n",
+      std::string("\x00\xff\xfe[Setup\n\x01=\x02\n", 14) + std::string(5000, '\xc3'),
+      "[Setup]\n" + std::string(100000, '=') + "\n",
+  };
+  for (const std::string& profile : cases) {
+    WriteProfile(profile);
+    const Settings s = ReadAtStartUp();
+    EXPECT_EQ(s.codePage, 0) << profile.substr(0, 60);
+    EXPECT_EQ(s.hasShadow, 1);
+    EXPECT_EQ(s.defaultFontSizeValue, 70);
+    EXPECT_EQ(s.aspect, 0);
+  }
+  // A value with spaces around it still reads; an unquoted comma list reads back whole.
+  WriteProfile("[Setup]\nCodePage= 5 \nSongsLocation1=/a, b\n");
+  const Settings s = ReadAtStartUp();
+  EXPECT_EQ(s.codePage, 5);
+  EXPECT_EQ(s.songsLocation1, "/a, b");
+}
+
+TEST_F(SettingsStoreTest, AWriteThatFailsKeepsThePreviousFile) {
+  SettingsStore store(Path());
+  ASSERT_TRUE(store.WriteInt(SettingKey::kCodePage, 2));
+  const std::string before = ProfileBytes();
+
+  // As on a full disk: files may not grow past a few bytes while the write runs.
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit tiny = old;
+  tiny.rlim_cur = 8;
+  setrlimit(RLIMIT_FSIZE, &tiny);
+  const bool written = store.WriteString(SettingKey::kSongsLocation1, "/a/long/folder/name");
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+
+  EXPECT_FALSE(written);
+  EXPECT_EQ(ProfileBytes(), before);
+  EXPECT_EQ(store.values().songsLocation1, "/a/long/folder/name");  // kept in memory
+}
+
+TEST_F(SettingsStoreTest, AStoreWithoutAProfileKeepsItsValuesInMemory) {
+  SettingsStore store{QString()};
+  store.ReadAtStartUp({1920, 1080}, false);
+  EXPECT_TRUE(store.WriteInt(SettingKey::kCodePage, 7));
+  EXPECT_EQ(store.values().codePage, 7);
+  EXPECT_EQ(store.ReadInt(SettingKey::kCodePage), 0);  // nothing was written anywhere
+}
+
+}  // namespace
+}  // namespace lyrovox
