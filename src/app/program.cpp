@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 #include <unistd.h>
 
@@ -19,18 +20,20 @@
 #include "app/mpris.h"
 #include "app/quit_signals.h"
 #include "app/splash_dlg.h"
-#include "app/standin_windows.h"
 #include "app/video_area_sink.h"
 #include "controller/main_frame.h"
 #include "controller/temp_folder.h"
 #include "media/audio_player.h"
 #include "media/background_video.h"
 #include "media/file_player.h"
+#include "media/video_area.h"
+#include "media/video_dlg.h"
 #include "media/video_frame_holder.h"
 #include "screen/lyric_screen.h"
 #include "screen/screen_surfaces.h"
 #include "ui/lists/play_list_dlg.h"
 #include "ui/lists/reserved_list_dlg.h"
+#include "ui/panel/player_dlg.h"
 
 namespace lyrovox {
 
@@ -133,13 +136,12 @@ bool Program::Start() {
   CMainFrame::Windows windows;
   windows.panel = panel_.get();
   windows.videoWindow = videoWindow_.get();
+  windows.videoEvents = videoWindow_.get();
   windows.songList = songList_.get();
   windows.reservedList = reservedList_.get();
   windows.fileDialogs = fileDialogs_.get();
   frame_->Attach(windows);
-  videoWindow_->Attach(*frame_, screen_.get());
-  songList_->Attach(*frame_, *fileDialogs_, *messages_);
-  reservedList_->Attach(*frame_, *messages_);
+  AttachWindows();
   connect(frame_.get(), &CMainFrame::QuitRequested, this, &Program::QuitRequested);
   quitSignals_ = std::make_unique<QuitSignals>();
   connect(quitSignals_.get(), &QuitSignals::Received, this, [this] { frame_->Quit(); });
@@ -189,26 +191,67 @@ void Program::CreateWindows() {
   const Settings& values = settings_.values();
   messages_ = std::make_unique<MessageBoxes>(nullptr);
   fileDialogs_ = std::make_unique<QtFileDialogs>();
-  videoWindow_ = std::make_unique<StandInVideoWindow>(settings_);
-  if (options_.videoWindowSize) videoWindow_->SetKeepsPlace(true);
-  panel_ = std::make_unique<TitlePanel>(*videoWindow_);
+  // In the start-up order: the control panel at its place, the reserved list below it, the play
+  // list, then the video window holding the video area.
+  panel_ = std::make_unique<CPlayerDlg>(settings_);
+  if (!options_.videoWindowOnly) panel_->show();
   reservedList_ = std::make_unique<ReservedListDlg>(settings_);
   reservedList_->move(values.playerLeft, values.playerTop + 180);
+  if (!options_.videoWindowOnly) reservedList_->show();
   songList_ = std::make_unique<PlayListDlg>(settings_);
-  if (!options_.videoWindowOnly) {
-    reservedList_->show();
-    if (values.playListShow != 0) songList_->show();
-  }
-  videoWindow_->move(values.videoLeft, values.videoTop);
-  videoWindow_->resize(values.videoWidth, values.videoHeight);
+  if (!options_.videoWindowOnly && values.playListShow != 0) songList_->show();
+  videoWindow_ = std::make_unique<CVideoDlg>(settings_);
+  videoArea_ = new CVideoArea;
+  videoWindow_->SetVideoArea(videoArea_);
   videoWindow_->show();
+}
+
+void Program::AttachWindows() {
+  CVideoDlg::Peers videoPeers;
+  videoPeers.panel = panel_.get();
+  videoPeers.playList = songList_.get();
+  videoPeers.reservedList = reservedList_.get();
+  videoWindow_->Attach(*frame_, screen_.get(), videoPeers);
+  songList_->Attach(*frame_, *fileDialogs_, *messages_);
+  songList_->SetDockPanel(panel_.get());
+  reservedList_->Attach(*frame_, *messages_);
+  // The play list's close spot clears the control panel's toggle.
+  connect(songList_.get(), &PlayListDlg::HiddenByCloseSpot, panel_.get(),
+          [this] { panel_->SetPlayListShow(0); });
+  CPlayerDlg::Peers panelPeers;
+  panelPeers.reservedList = reservedList_.get();
+  panelPeers.playList = songList_.get();
+  panelPeers.playListDock = &songList_->dockState();
+  panelPeers.videoWindow = videoWindow_.get();
+  panelPeers.videoDock = &videoWindow_->dock();
+  panelPeers.messages = messages_.get();
+  panelPeers.showAbout = [this](QWidget* owner) { ShowAbout(owner); };
+  panelPeers.setAlwaysOnTop = [this](bool on) { SetAlwaysOnTop(on); };
+  panel_->Attach(*frame_, panelPeers);
+}
+
+void Program::ShowAbout(QWidget* owner) {
+  CSplashDlg about(true, owner);
+  about.exec();
+}
+
+void Program::SetAlwaysOnTop(bool on) {
+  for (QWidget* window :
+       {static_cast<QWidget*>(panel_.get()), static_cast<QWidget*>(reservedList_.get()),
+        static_cast<QWidget*>(songList_.get()), static_cast<QWidget*>(videoWindow_.get())}) {
+    if (window == nullptr) continue;
+    const bool shown = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    // Changing a window's flags hides it.
+    if (shown) window->show();
+  }
 }
 
 bool Program::CreateScreen() {
   videoPlayer_ = std::make_unique<CFilePlayer>();
   if (options_.failScreenCreation || QGuiApplication::primaryScreen() == nullptr) return false;
   screen_ = std::make_unique<CLyricScreen>();
-  sink_ = std::make_unique<VideoAreaSink>(videoWindow_->area(), *screen_, videoPlayer_->frames());
+  sink_ = std::make_unique<VideoAreaSink>(*videoArea_, *screen_, videoPlayer_->frames());
   surfaces_ = std::make_unique<CScreenSurfaces>(*screen_, sink_.get());
   return true;
 }
@@ -251,9 +294,23 @@ void Program::OpenWhenStarted(const QStringList& files) {
 
 void Program::RaiseWindows() {
   if (!videoWindow_) return;
-  videoWindow_->show();
-  videoWindow_->raise();
-  videoWindow_->activateWindow();
+  // Back in front as the program shows them: the video window under the floating windows, and
+  // the control panel, which carries the taskbar entry, with the focus.
+  std::vector<QWidget*> shown = {videoWindow_.get()};
+  if (!options_.videoWindowOnly) {
+    if (songList_->isVisible()) shown.push_back(songList_.get());
+    shown.push_back(reservedList_.get());
+    shown.push_back(panel_.get());
+  }
+  for (QWidget* window : shown) {
+    if (window->isMinimized()) {
+      window->showNormal();
+    } else {
+      window->show();
+    }
+    window->raise();
+  }
+  shown.back()->activateWindow();
 }
 
 void Program::Shutdown() {
@@ -266,11 +323,12 @@ void Program::Shutdown() {
   // Nothing presents any more: the surfaces go before the window they draw into.
   surfaces_.reset();
   sink_.reset();
-  // The windows write their settings and the song list as they go.
-  songList_.reset();
-  reservedList_.reset();
+  // The windows write their settings and the song list as they go; the control panel first, as
+  // it watches the others.
   panel_.reset();
   videoWindow_.reset();
+  songList_.reset();
+  reservedList_.reset();
   frame_.reset();
   videoPlayer_.reset();
   screen_.reset();

@@ -24,16 +24,17 @@ class AcceleratorFilter;
 class CFilePlayer;
 class CLyricScreen;
 class CMainFrame;
+class CPlayerDlg;
 class CScreenSurfaces;
 class CSplashDlg;
+class CVideoArea;
+class CVideoDlg;
 class MessageBoxes;
 class MprisService;
 class PlayListDlg;
 class QtFileDialogs;
 class QuitSignals;
 class ReservedListDlg;
-class StandInVideoWindow;
-class TitlePanel;
 class VideoAreaSink;
 
 struct ProgramOptions {
@@ -107,6 +108,8 @@ class Program final : public QObject {
   CScreenSurfaces* surfaces() { return surfaces_.get(); }
   CFilePlayer& videoPlayer() { return *videoPlayer_; }
   QWidget& videoWindow();
+  CVideoDlg& videoDialog() { return *videoWindow_; }
+  CPlayerDlg& panel() { return *panel_; }
   CSplashDlg* splash() { return splash_.get(); }
   // The media bus service; null when it is not offered (or not registered).
   MprisService* mediaBus() { return mpris_.get(); }
@@ -129,6 +132,11 @@ class Program final : public QObject {
   void ShowSplash();
   void ReadDefaultSongList();
   void CloseSplash();
+  void AttachWindows();
+  // The About box: the splash window, shown modally over owner.
+  void ShowAbout(QWidget* owner);
+  // Every floating window stays above the others, or stops doing so.
+  void SetAlwaysOnTop(bool on);
 
   ProgramOptions options_;
   SettingsStore settings_;
@@ -147,10 +155,12 @@ class Program final : public QObject {
   std::unique_ptr<CScreenSurfaces> surfaces_;
   std::unique_ptr<MessageBoxes> messages_;
   std::unique_ptr<QtFileDialogs> fileDialogs_;
-  std::unique_ptr<StandInVideoWindow> videoWindow_;
-  std::unique_ptr<TitlePanel> panel_;
-  std::unique_ptr<PlayListDlg> songList_;
+  // In the start-up order: the control panel, the reserved list, the play list, the video window.
+  std::unique_ptr<CPlayerDlg> panel_;
   std::unique_ptr<ReservedListDlg> reservedList_;
+  std::unique_ptr<PlayListDlg> songList_;
+  std::unique_ptr<CVideoDlg> videoWindow_;
+  CVideoArea* videoArea_ = nullptr;  // the video window's child
   std::unique_ptr<CSplashDlg> splash_;
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<AcceleratorFilter> accelerators_;

@@ -7,6 +7,8 @@
 #include <QRegion>
 #include <QScreen>
 
+#include "ui/panel/skin_drawing.h"
+
 namespace lyrovox {
 
 namespace {
@@ -26,7 +28,8 @@ CSplashDlg::CSplashDlg(bool aboutMode, QWidget* parent)
   font_.setFamily(QStringLiteral("Arial"));
   font_.setPixelSize(14);
   font_.setBold(true);
-  artwork_.load(QStringLiteral(":/skin/159.png"));
+  // The artwork at the screen's density (its twice-sized twin on a dense screen).
+  artwork_ = CGdiPlusBitmapResource(159).pixmap();
   // Centred on the screen it opens on.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());

@@ -97,7 +97,7 @@ TEST_F(PlaybackTest, CtrlF11SwapsVideoAndCameraButRestartsOnlyUnderAnAudioSong) 
   EXPECT_EQ(video.sourceKind, 0);
   EXPECT_EQ(video.calls.count("play"), underSong + 1);
   frame->OnCommand(32795);
-  EXPECT_EQ(video.sourceKind, 1);  // the camera
+  EXPECT_EQ(video.sourceKind, 1);              // the camera
   EXPECT_EQ(Profile("Background"), "<none>");  // in memory only
 
   PlayVideoSong();

@@ -18,8 +18,15 @@ namespace {
 
 class SettingsStoreTest : public ::testing::Test {
  protected:
-  QString Path() const { return QString::fromStdString(dir.path()) + "/TuneWell/LyroVox.conf"; }
-  void WriteProfile(const std::string& text) { dir.Write("TuneWell/LyroVox.conf", text); }
+  // Each profile written gets a folder of its own: the settings reader caches files by name, size
+  // and time, and a rewrite of the same size within the same instant could read as the one before.
+  QString Path() const {
+    return QString::fromStdString(dir.path()) + QString("/%1/TuneWell/LyroVox.conf").arg(profiles);
+  }
+  void WriteProfile(const std::string& text) {
+    ++profiles;
+    dir.Write(std::to_string(profiles) + "/TuneWell/LyroVox.conf", text);
+  }
   std::string ProfileBytes() const {
     QFile file(Path());
     return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("<none>");

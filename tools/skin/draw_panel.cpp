@@ -90,7 +90,7 @@ void DrawDisplay(QPainter& p) {
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(palette::kDisplayEdge, 1));
   p.setBrush(palette::kDisplay);
-  p.drawRoundedRect(QRectF(5.5, 50.5, 405, 80), 6, 6);
+  p.drawRoundedRect(QRectF(4.5, 50.5, 407, 80), 6, 6);
   // The title band.
   const QRectF band = Box(kTitleBandRect).adjusted(0.5, 0.5, -0.5, -0.5);
   QLinearGradient g(band.topLeft(), band.bottomLeft());

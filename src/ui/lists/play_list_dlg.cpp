@@ -88,7 +88,7 @@ PlayListDlg::PlayListDlg(SettingsStore& settings, QWidget* parent)
   bottom_ = LoadSkinBitmap(kBitmapPlayListBottom);
   searchLabel_ = LoadSkinBitmap(kBitmapSearchLabel);
   menuIcon_ = LoadSkinBitmap(kBitmapMenuIcon);
-  captionFont_ = ArialOfCellHeight(kCaptionFontCellHeight, true);
+  captionFont_ = FontForCellHeight(QStringLiteral("Arial"), kCaptionFontCellHeight);
 
   songList_ = new CSkinListCtrl(true, this);
   songList_->setObjectName(QStringLiteral("SongList"));
@@ -98,16 +98,17 @@ PlayListDlg::PlayListDlg(SettingsStore& settings, QWidget* parent)
 
   const QPixmap normal = LoadSkinBitmap(kBitmapListButtons);
   const QPixmap pushed = LoadSkinBitmap(kBitmapListButtonsPushed);
-  addButton_ = new SkinImageButton(this);
+  addButton_ = new COwnerDrawButton(this);
   addButton_->SetImages(CutBitmap(normal, 0, 0, 36, 33), CutBitmap(pushed, 0, 0, 36, 33));
   addButton_->resize(36, 33);
-  removeButton_ = new SkinImageButton(this);
+  removeButton_ = new COwnerDrawButton(this);
   removeButton_->SetImages(CutBitmap(normal, 46, 0, 83, 33), CutBitmap(pushed, 46, 0, 83, 33));
   removeButton_->resize(37, 33);
 
   search_ = new QLineEdit(this);
   search_->setObjectName(QStringLiteral("SearchBox"));
-  search_->setFont(ArialOfCellHeight(kSearchFontCellHeight, false));
+  search_->setFont(
+      FontForCellHeight(QStringLiteral("Arial"), kSearchFontCellHeight, QFont::Normal));
   search_->setFrame(false);
   search_->setAcceptDrops(false);
   search_->resize(180, 18);

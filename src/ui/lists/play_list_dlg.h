@@ -24,7 +24,7 @@ namespace lyrovox {
 
 class CMainFrame;
 class SettingsStore;
-class SkinImageButton;
+class COwnerDrawButton;
 
 class PlayListDlg : public QWidget, public ISongList {
   Q_OBJECT
@@ -83,8 +83,8 @@ class PlayListDlg : public QWidget, public ISongList {
   CSkinListCtrl& songList() { return *songList_; }
   CSkinListCtrl& searchResults() { return *results_; }
   QLineEdit& searchBox() { return *search_; }
-  SkinImageButton& addButton() { return *addButton_; }
-  SkinImageButton& removeButton() { return *removeButton_; }
+  COwnerDrawButton& addButton() { return *addButton_; }
+  COwnerDrawButton& removeButton() { return *removeButton_; }
 
   // How a popup menu is run: by default at the cursor, until the user picks or leaves it.
   using MenuRunner = std::function<QAction*(QMenu&)>;
@@ -137,8 +137,8 @@ class PlayListDlg : public QWidget, public ISongList {
   CSkinListCtrl* songList_;
   CSkinListCtrl* results_;
   QLineEdit* search_;
-  SkinImageButton* addButton_;
-  SkinImageButton* removeButton_;
+  COwnerDrawButton* addButton_;
+  COwnerDrawButton* removeButton_;
   QPixmap caption_, close_, bottom_, searchLabel_, menuIcon_;
   QFont captionFont_;
   MenuRunner runMenu_;

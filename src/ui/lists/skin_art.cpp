@@ -14,9 +14,6 @@ namespace lyrovox {
 
 namespace {
 
-// Arial's ascent plus descent per em.
-constexpr double kArialCellPerEm = 2288.0 / 2048.0;
-
 void FillGradient(QPainter& p, const QRect& r, QColor top, QColor bottom) {
   QLinearGradient g(r.topLeft(), r.bottomLeft());
   g.setColorAt(0, top);
@@ -62,7 +59,7 @@ QPixmap DrawStandIn(int id, QSize size) {
         p.fillRect(QRect(4, y, 12, 2), QColor(240, 240, 250));
       break;
     case kBitmapSearchLabel: {
-      QFont font = ArialOfCellHeight(14, true);
+      QFont font = FontForCellHeight(QStringLiteral("Arial"), 14);
       p.setFont(font);
       p.setPen(QColor(200, 206, 230));
       p.drawText(all, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Search"));
@@ -80,7 +77,7 @@ QPixmap DrawStandIn(int id, QSize size) {
       const bool on = id == kBitmapReservedHeaderOn;
       FillGradient(p, all, on ? QColor(96, 108, 156) : QColor(70, 72, 84),
                    on ? QColor(40, 46, 70) : QColor(34, 35, 42));
-      p.setFont(ArialOfCellHeight(13, true));
+      p.setFont(FontForCellHeight(QStringLiteral("Arial"), 13));
       p.setPen(on ? QColor(240, 240, 250) : QColor(150, 150, 160));
       p.drawText(all, Qt::AlignCenter,
                  on ? QStringLiteral("RESERVED LIST - ON") : QStringLiteral("RESERVED LIST - OFF"));
@@ -105,53 +102,6 @@ QPixmap LoadSkinBitmap(int id) {
   const QString name = QString::fromStdString(SkinResourcePath(id));
   if (QFile::exists(name) && pixmap.load(name)) return pixmap;
   return DrawStandIn(id, SkinBitmapSize(id));
-}
-
-QPixmap CutBitmap(const QPixmap& source, int left, int top, int right, int bottom) {
-  const qreal ratio = source.devicePixelRatio();
-  QPixmap part = source.copy(
-      QRectF(left * ratio, top * ratio, (right - left) * ratio, (bottom - top) * ratio).toRect());
-  part.setDevicePixelRatio(ratio);
-  return part;
-}
-
-void ApplyRoundedRegion(QWidget& window, int corner) {
-  QBitmap mask(window.size());
-  mask.fill(Qt::color0);
-  QPainter p(&mask);
-  p.setPen(Qt::NoPen);
-  p.setBrush(Qt::color1);
-  p.drawRoundedRect(QRect(QPoint(), window.size()), corner / 2.0, corner / 2.0);
-  p.end();
-  window.setMask(mask);
-  window.update();
-}
-
-QFont ArialOfCellHeight(int cellHeight, bool bold) {
-  QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(std::max(1, static_cast<int>(std::lround(cellHeight / kArialCellPerEm))));
-  font.setBold(bold);
-  font.setStyleStrategy(QFont::PreferAntialias);
-  return font;
-}
-
-SkinImageButton::SkinImageButton(QWidget* parent) : QAbstractButton(parent) {
-  setFocusPolicy(Qt::NoFocus);
-}
-
-void SkinImageButton::SetImages(const QPixmap& normal, const QPixmap& pushed) {
-  normal_ = normal;
-  pushed_ = pushed;
-  update();
-}
-
-QSize SkinImageButton::sizeHint() const {
-  return normal_.isNull() ? QSize(1, 1) : normal_.deviceIndependentSize().toSize();
-}
-
-void SkinImageButton::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.drawPixmap(0, 0, isDown() ? pushed_ : normal_);
 }
 
 }  // namespace lyrovox

@@ -1,14 +1,13 @@
 #pragma once
 
-// The song list windows' skin: bitmaps by resource id, the owner-drawn image buttons, rounded
-// window corners and the fonts.
+// The song list windows' skin: their bitmaps by resource id. The drawing helpers (cutting,
+// rounded corners, fonts, image buttons) are the panel's, shared by every floating window.
 
-#include <QAbstractButton>
-#include <QFont>
 #include <QPixmap>
 #include <QSize>
 
-class QWidget;
+#include "ui/panel/skin_buttons.h"
+#include "ui/panel/skin_drawing.h"
 
 namespace lyrovox {
 
@@ -29,29 +28,5 @@ QSize SkinBitmapSize(int id);
 // The bitmap ":/skin/<id>.png"; should the skin lack it, a plain drawn stand-in of the same size,
 // so the windows keep their layout.
 QPixmap LoadSkinBitmap(int id);
-
-// The part (left, top) to (right, bottom), exclusive, of a bitmap.
-QPixmap CutBitmap(const QPixmap& source, int left, int top, int right, int bottom);
-
-// Rounds the window's corners with corner by corner ellipses (a window mask over its rectangle).
-void ApplyRoundedRegion(QWidget& window, int corner);
-
-// Arial of the given cell height (ascent plus descent, in pixels), as the windows' texts use.
-QFont ArialOfCellHeight(int cellHeight, bool bold);
-
-// A push button drawn from two images: the pushed one while the mouse button is held on it.
-class SkinImageButton : public QAbstractButton {
- public:
-  explicit SkinImageButton(QWidget* parent = nullptr);
-  void SetImages(const QPixmap& normal, const QPixmap& pushed);
-  QSize sizeHint() const override;
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  QPixmap normal_;
-  QPixmap pushed_;
-};
 
 }  // namespace lyrovox

@@ -23,7 +23,7 @@ constexpr int kTextInset = 3;
 CSkinListCtrl::CSkinListCtrl(bool multiSelect, QWidget* parent) : QTableView(parent) {
   setModel(&model_);
   setItemDelegate(new SkinRowDelegate(*this));
-  setFont(ArialOfCellHeight(kListFontCellHeight, false));
+  setFont(FontForCellHeight(QStringLiteral("Arial"), kListFontCellHeight, QFont::Normal));
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(multiSelect ? QAbstractItemView::ExtendedSelection
                                : QAbstractItemView::SingleSelection);

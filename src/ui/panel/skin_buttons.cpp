@@ -1,0 +1,37 @@
+#include "ui/panel/skin_buttons.h"
+
+#include <QPainter>
+
+namespace lyrovox {
+
+COwnerDrawButton::COwnerDrawButton(QWidget* parent) : QAbstractButton(parent) {
+  setFocusPolicy(Qt::NoFocus);
+  setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void COwnerDrawButton::SetImages(const QPixmap& normal, const QPixmap& pressed) {
+  normal_ = normal;
+  pressed_ = pressed;
+  update();
+}
+
+QSize COwnerDrawButton::sizeHint() const {
+  return normal_.deviceIndependentSize().toSize();
+}
+
+void COwnerDrawButton::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.drawPixmap(0, 0, isDown() ? pressed_ : normal_);
+}
+
+CMyButton::CMyButton(QWidget* parent) : QAbstractButton(parent) {
+  // The colour covers the whole face: nothing needs erasing first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void CMyButton::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), color_);
+}
+
+}  // namespace lyrovox
