@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace lyrovox::testing {
+namespace lyrovox::bus {
 
 inline const QString kService = QStringLiteral("org.mpris.MediaPlayer2.lyrovox");
 inline const QString kPath = QStringLiteral("/org/mpris/MediaPlayer2");
@@ -12,4 +12,4 @@ inline const QString kRoot = QStringLiteral("org.mpris.MediaPlayer2");
 inline const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
 inline const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 
-}  // namespace lyrovox::testing
+}  // namespace lyrovox::bus

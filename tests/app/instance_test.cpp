@@ -31,11 +31,6 @@
 namespace lyrovox {
 namespace {
 
-using testing::kPath;
-using testing::kPlayer;
-using testing::kProperties;
-using testing::kRoot;
-using testing::kService;
 using testing::WaitUntil;
 
 class InstanceTest : public ::testing::Test {
@@ -97,8 +92,8 @@ class InstanceTest : public ::testing::Test {
   }
 
   QVariant Player(const char* property) {
-    QDBusInterface properties(kService, kPath, kProperties);
-    const QDBusMessage reply = properties.call(QStringLiteral("Get"), kPlayer, property);
+    QDBusInterface properties(bus::kService, bus::kPath, bus::kProperties);
+    const QDBusMessage reply = properties.call(QStringLiteral("Get"), bus::kPlayer, property);
     if (reply.type() != QDBusMessage::ReplyMessage) return {};
     return reply.arguments().front().value<QDBusVariant>().variant();
   }
@@ -109,7 +104,7 @@ class InstanceTest : public ::testing::Test {
   }
   QString Url(const char* name) const { return QUrl::fromLocalFile(Path(name)).toString(); }
   bool CallPlayer(const char* method) {
-    QDBusInterface player(kService, kPath, kPlayer);
+    QDBusInterface player(bus::kService, bus::kPath, bus::kPlayer);
     return player.call(method).type() == QDBusMessage::ReplyMessage;
   }
 
@@ -118,12 +113,14 @@ class InstanceTest : public ::testing::Test {
     first = Lyrovox(args);
     ASSERT_TRUE(first->waitForStarted(5000));
     ASSERT_TRUE(WaitUntil(
-        [&] { return QDBusConnection::sessionBus().interface()->isServiceRegistered(kService); },
+        [&] {
+          return QDBusConnection::sessionBus().interface()->isServiceRegistered(bus::kService);
+        },
         20000));
   }
 
   void QuitFirst() {
-    QDBusInterface root(kService, kPath, kRoot);
+    QDBusInterface root(bus::kService, bus::kPath, bus::kRoot);
     root.call(QStringLiteral("Quit"));
     ASSERT_TRUE(first->waitForFinished(15000));
     EXPECT_EQ(first->exitCode(), 0);

@@ -27,11 +27,6 @@
 namespace lyrovox {
 namespace {
 
-using testing::kPath;
-using testing::kPlayer;
-using testing::kProperties;
-using testing::kRoot;
-using testing::kService;
 using testing::WaitUntil;
 
 // A bus connection of its own, as another program has; calls wait with the event loop running,
@@ -41,9 +36,9 @@ class BusClient : public QObject {
 
  public:
   BusClient() : bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "client")) {
-    bus_.connect(kService, kPath, kProperties, QStringLiteral("PropertiesChanged"), this,
-                 SLOT(OnChanged(QString, QVariantMap, QStringList)));
-    bus_.connect(kService, kPath, kPlayer, QStringLiteral("Seeked"), this,
+    bus_.connect(bus::kService, bus::kPath, bus::kProperties, QStringLiteral("PropertiesChanged"),
+                 this, SLOT(OnChanged(QString, QVariantMap, QStringList)));
+    bus_.connect(bus::kService, bus::kPath, bus::kPlayer, QStringLiteral("Seeked"), this,
                  SLOT(OnSeeked(qlonglong)));
   }
   ~BusClient() override { QDBusConnection::disconnectFromBus("client"); }
@@ -52,21 +47,23 @@ class BusClient : public QObject {
 
   QDBusMessage Call(const QString& interface, const QString& method,
                     const QVariantList& args = {}) {
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, interface, method);
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(bus::kService, bus::kPath, interface, method);
     call.setArguments(args);
     QDBusPendingCall pending = bus_.asyncCall(call);
     WaitUntil([&] { return pending.isFinished(); }, 10000);
     return pending.reply();
   }
   QVariant Get(const QString& property) {
-    const QDBusMessage reply = Call(kProperties, QStringLiteral("Get"), {kPlayer, property});
+    const QDBusMessage reply =
+        Call(bus::kProperties, QStringLiteral("Get"), {bus::kPlayer, property});
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
     return reply.arguments().front().value<QDBusVariant>().variant();
   }
   QVariantMap Metadata() { return Demarshal(Get(QStringLiteral("Metadata"))); }
   bool Set(const QString& property, const QVariant& value) {
-    return Call(kProperties, QStringLiteral("Set"),
-                {kPlayer, property, QVariant::fromValue(QDBusVariant(value))})
+    return Call(bus::kProperties, QStringLiteral("Set"),
+                {bus::kPlayer, property, QVariant::fromValue(QDBusVariant(value))})
                .type() == QDBusMessage::ReplyMessage;
   }
 
@@ -85,7 +82,7 @@ class BusClient : public QObject {
   // The last announced value of a player property, if any was announced.
   QVariant Announced(const QString& property) const {
     for (auto it = changes.rbegin(); it != changes.rend(); ++it) {
-      if (it->interface == kPlayer && it->properties.contains(property)) {
+      if (it->interface == bus::kPlayer && it->properties.contains(property)) {
         return it->properties.value(property);
       }
     }
@@ -120,7 +117,7 @@ class MprisTest : public ::testing::Test {
     program = std::make_unique<Program>(options);
     ASSERT_TRUE(program->Start());
     ASSERT_NE(program->mediaBus(), nullptr);
-    EXPECT_EQ(program->mediaBus()->serviceName(), kService);
+    EXPECT_EQ(program->mediaBus()->serviceName(), bus::kService);
     ASSERT_TRUE(client.connected());
   }
   void TearDown() override { program.reset(); }
@@ -151,7 +148,7 @@ class MprisTest : public ::testing::Test {
 };
 
 TEST_F(MprisTest, TheProgramIsAMediaPlayerOnTheBus) {
-  const QDBusMessage all = client.Call(kProperties, QStringLiteral("GetAll"), {kRoot});
+  const QDBusMessage all = client.Call(bus::kProperties, QStringLiteral("GetAll"), {bus::kRoot});
   ASSERT_EQ(all.type(), QDBusMessage::ReplyMessage) << all.errorMessage().toStdString();
   const QVariantMap root = BusClient::Demarshal(all.arguments().front());
   EXPECT_EQ(root.value("Identity").toString(), "Lyrovox");
@@ -170,7 +167,7 @@ TEST_F(MprisTest, TheProgramIsAMediaPlayerOnTheBus) {
 
   // Raise shows the program's window.
   program->videoWindow().hide();
-  client.Call(kRoot, QStringLiteral("Raise"));
+  client.Call(bus::kRoot, QStringLiteral("Raise"));
   EXPECT_TRUE(program->videoWindow().isVisible());
 }
 
@@ -197,7 +194,7 @@ TEST_F(MprisTest, AfterASongStartsTheBusSeesItsTitleArtistLengthAndPosition) {
 
 TEST_F(MprisTest, NextVolumeRateAndStopActOnTheProgramAndAreAnnounced) {
   PlayBoth();
-  ASSERT_EQ(client.Call(kPlayer, QStringLiteral("Next")).type(), QDBusMessage::ReplyMessage);
+  ASSERT_EQ(client.Call(bus::kPlayer, QStringLiteral("Next")).type(), QDBusMessage::ReplyMessage);
   EXPECT_EQ(program->frame().currentSongPath(), second);
   ASSERT_TRUE(WaitUntil(
       [&] {
@@ -216,16 +213,16 @@ TEST_F(MprisTest, NextVolumeRateAndStopActOnTheProgramAndAreAnnounced) {
   ASSERT_TRUE(
       WaitUntil([&] { return std::abs(client.Announced("Rate").toDouble() - 1.5) < 1e-9; }, 5000));
 
-  ASSERT_EQ(client.Call(kPlayer, QStringLiteral("Stop")).type(), QDBusMessage::ReplyMessage);
+  ASSERT_EQ(client.Call(bus::kPlayer, QStringLiteral("Stop")).type(), QDBusMessage::ReplyMessage);
   EXPECT_FALSE(program->frame().isPlaying());
   ASSERT_TRUE(WaitUntil([&] { return client.Announced("PlaybackStatus") == "Stopped"; }, 5000));
   EXPECT_TRUE(client.Metadata().isEmpty());
 
   // Play starts the song again; Pause, which the program does not have, changes nothing.
-  client.Call(kPlayer, QStringLiteral("Play"));
+  client.Call(bus::kPlayer, QStringLiteral("Play"));
   EXPECT_TRUE(program->frame().isPlaying());
   EXPECT_EQ(program->frame().currentSongPath(), second);
-  client.Call(kPlayer, QStringLiteral("Pause"));
+  client.Call(bus::kPlayer, QStringLiteral("Pause"));
   EXPECT_TRUE(program->frame().isPlaying());
 }
 
@@ -239,16 +236,17 @@ TEST_F(MprisTest, AVideoSongCanBeSoughtAndTheJumpIsAnnounced) {
   const QVariantMap metadata = client.Metadata();
   const QDBusObjectPath track = metadata.value("mpris:trackid").value<QDBusObjectPath>();
   // Another track's id, or a place past the end, changes nothing.
-  client.Call(kPlayer, QStringLiteral("SetPosition"),
+  client.Call(bus::kPlayer, QStringLiteral("SetPosition"),
               {QVariant::fromValue(QDBusObjectPath("/org/lyrovox/Track/999")), 6000000LL});
-  client.Call(kPlayer, QStringLiteral("SetPosition"), {QVariant::fromValue(track), 60000000LL});
+  client.Call(bus::kPlayer, QStringLiteral("SetPosition"),
+              {QVariant::fromValue(track), 60000000LL});
   EXPECT_TRUE(client.seeked.empty());
-  client.Call(kPlayer, QStringLiteral("SetPosition"), {QVariant::fromValue(track), 6000000LL});
+  client.Call(bus::kPlayer, QStringLiteral("SetPosition"), {QVariant::fromValue(track), 6000000LL});
   ASSERT_TRUE(WaitUntil([&] { return !client.seeked.empty(); }, 5000));
   EXPECT_NEAR(client.seeked.back(), 6000000, 600000);
   EXPECT_GE(client.Get("Position").toLongLong(), 5400000);
   // Seek moves from where the song is.
-  client.Call(kPlayer, QStringLiteral("Seek"), {-3000000LL});
+  client.Call(bus::kPlayer, QStringLiteral("Seek"), {-3000000LL});
   ASSERT_TRUE(WaitUntil([&] { return client.seeked.size() == 2; }, 5000));
   EXPECT_NEAR(client.seeked.back(), 3000000, 700000);
 }
@@ -256,7 +254,7 @@ TEST_F(MprisTest, AVideoSongCanBeSoughtAndTheJumpIsAnnounced) {
 TEST_F(MprisTest, QuitClosesTheProgram) {
   bool quit = false;
   QObject::connect(program.get(), &Program::QuitRequested, [&] { quit = true; });
-  client.Call(kRoot, QStringLiteral("Quit"));
+  client.Call(bus::kRoot, QStringLiteral("Quit"));
   EXPECT_TRUE(WaitUntil([&] { return quit; }, 5000));
 }
 
