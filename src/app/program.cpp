@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <vector>
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include "app/accelerators.h"
@@ -143,6 +144,9 @@ bool Program::Start() {
   frame_->Attach(windows);
   AttachWindows();
   connect(frame_.get(), &CMainFrame::QuitRequested, this, &Program::QuitRequested);
+  // Songs come and go all evening, and a MIDI song's soundfont alone is 150 MB: what the last
+  // one freed goes back to the system rather than staying in the heap's free lists.
+  connect(frame_.get(), &CMainFrame::SongStarted, this, [] { malloc_trim(0); });
   quitSignals_ = std::make_unique<QuitSignals>();
   connect(quitSignals_.get(), &QuitSignals::Received, this, [this] { frame_->Quit(); });
   if (options_.mediaBus) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 
 #include "lyrics/mapped_file.h"
 
@@ -45,40 +46,203 @@ void CDGDevice::SetScrollOffset(int h, int v) {
   vScrollOffset = v;
 }
 
-RGBDIBCDGDevice::RGBDIBCDGDevice()
-    : picture_(new uint32_t[kCdgPixels]), scratch_(new uint32_t[kTileHeight * kCdgWidth]) {
+RGBDIBCDGDevice::RGBDIBCDGDevice() : picture_(new Slot[kCdgPixels]) {
+  std::fill_n(fill_, kBands, kNoFill);
+  slotValue_.reserve(compactAt_);
+  for (int i = 0; i < 16; ++i) {
+    current_[i] = static_cast<Slot>(i);
+    slotValue_.push_back(PixelValue(i));
+  }
   // Index 0 everywhere; as the preset colour it shows the key colour until the first preset.
-  std::fill_n(picture_.get(), kCdgPixels, PixelValue(0));
+  std::fill_n(picture_.get(), kCdgPixels, current_[0]);
+}
+
+RGBDIBCDGDevice::Slot RGBDIBCDGDevice::SlotAt(int storedX, int storedY) const {
+  const int band = storedY / kBandHeight;
+  if (fill_[band] != kNoFill && InFill(band, storedX)) return static_cast<Slot>(fill_[band]);
+  return picture_[storedY * kCdgWidth + storedX];
+}
+
+void RGBDIBCDGDevice::FillStored(int storedY, int storedX, int width, Slot slot) {
+  Slot* row = StoredRow(storedY);
+  const int first = std::min(width, kCdgWidth - storedX);
+  std::fill_n(row + storedX, first, slot);
+  std::fill_n(row, width - first, slot);
+}
+
+void RGBDIBCDGDevice::Materialize(int band) {
+  if (fill_[band] == kNoFill) return;
+  const auto slot = static_cast<Slot>(fill_[band]);
+  fill_[band] = kNoFill;
+  for (int r = 0; r < kBandHeight; ++r)
+    FillStored(band * kBandHeight + r, fillX_[band], fillWidth_[band], slot);
+}
+
+void RGBDIBCDGDevice::CutFill(int band, int storedX, int width) {
+  if (fill_[band] == kNoFill) return;
+  int& from = fillX_[band];
+  int& count = fillWidth_[band];
+  // Where the columns start, counted from the fill's start round the ring.
+  const int start = (storedX - from + kCdgWidth) % kCdgWidth;
+  if (start == 0 || start + width > kCdgWidth) {
+    // Over the fill's start (possibly coming round from before it).
+    const int cut = start == 0 ? width : start + width - kCdgWidth;
+    from = (from + cut) % kCdgWidth;
+    count -= cut;
+  } else if (start < count && start + width >= count) {
+    count = start;  // over its end
+  } else if (start < count) {
+    Materialize(band);  // inside it
+  }
+  if (count <= 0) fill_[band] = kNoFill;
+}
+
+RGBDIBCDGDevice::Slot RGBDIBCDGDevice::SlotFor(uint32_t value) {
+  const auto found = std::find(slotValue_.begin(), slotValue_.end(), value);
+  if (found != slotValue_.end()) return static_cast<Slot>(found - slotValue_.begin());
+  if (slotValue_.size() >= compactAt_) {
+    CompactSlots();
+    // Live slots are at most the picture's pixels and the 16 drawing colours, fewer than 65536.
+    // When most survive, wait for twice as many before compacting again.
+    if (slotValue_.size() * 2 > compactAt_) compactAt_ = std::min<size_t>(compactAt_ * 2, 65536);
+  }
+  slotValue_.push_back(value);
+  return static_cast<Slot>(slotValue_.size() - 1);
+}
+
+void RGBDIBCDGDevice::CompactSlots() {
+  constexpr Slot kUnused = 0xFFFF;
+  std::vector<Slot> remap(slotValue_.size(), kUnused);
+  std::vector<uint32_t> values;
+  std::unordered_map<uint32_t, Slot> slotOfValue;
+  auto keep = [&](Slot slot) {
+    if (remap[slot] == kUnused) {
+      const auto [at, added] =
+          slotOfValue.try_emplace(slotValue_[slot], static_cast<Slot>(values.size()));
+      if (added) values.push_back(slotValue_[slot]);
+      remap[slot] = at->second;
+    }
+    return remap[slot];
+  };
+  for (Slot& slot : current_)
+    slot = keep(slot);
+  for (int32_t& slot : fill_) {
+    if (slot != kNoFill) slot = keep(static_cast<Slot>(slot));
+  }
+  // Pixels under a pending fill are kept too: they are overwritten before they are seen.
+  Slot* p = picture_.get();
+  for (int i = 0; i < kCdgPixels; ++i)
+    p[i] = keep(p[i]);
+  slotValue_ = std::move(values);
+}
+
+void RGBDIBCDGDevice::MarkRows(int y0, int y1) {
+  if (y0 >= y1) return;
+  for (int band = y0 / kBandHeight; band <= (y1 - 1) / kBandHeight; ++band)
+    changedBands_ |= 1u << band;
 }
 
 void RGBDIBCDGDevice::MemoryPreset(int color) {
-  presetColor = color & 15;
+  const int old = presetColor_;
+  presetColor_ = color & 15;
+  // Pixels keep the values they were drawn with; only what is drawn from now on changes.
+  current_[old] = SlotFor(PixelValue(old));
+  current_[presetColor_] = SlotFor(PixelValue(presetColor_));
+  changedAll_ = true;
   CDGDevice::MemoryPreset(color);
 }
 
 void RGBDIBCDGDevice::FillRect(int x, int y, int width, int height, int color) {
+  const Slot slot = current_[color & 15];
+  if (x == kTileWidth && y == kTileHeight && width == kCdgWidth - 2 * kTileWidth &&
+      height == kCdgHeight - 2 * kTileHeight) {
+    // The memory preset's area: bands 1 to 16 without their first and last 6 columns. Noted
+    // for each band, to be carried out when the band is drawn into.
+    const int storedX = StoredX(kTileWidth);
+    for (int row = 1; row < kBands - 1; ++row) {
+      const int band = StoredY(row * kBandHeight) / kBandHeight;
+      if (fill_[band] != kNoFill &&
+          (fillX_[band] != storedX || fillWidth_[band] != kCdgWidth - 2 * kTileWidth)) {
+        // Of an earlier fill, what lies outside the new one stays: at most its 12 columns.
+        const auto earlier = static_cast<Slot>(fill_[band]);
+        for (int k = 0; k < 2 * kTileWidth; ++k) {
+          const int column = (storedX + kCdgWidth - 2 * kTileWidth + k) % kCdgWidth;
+          if (!InFill(band, column)) continue;
+          for (int r = 0; r < kBandHeight; ++r)
+            StoredRow(band * kBandHeight + r)[column] = earlier;
+        }
+      }
+      fill_[band] = slot;
+      fillX_[band] = storedX;
+      fillWidth_[band] = kCdgWidth - 2 * kTileWidth;
+    }
+    MarkRows(y, y + height);
+    return;
+  }
   const int x0 = std::clamp(x, 0, kCdgWidth);
   const int x1 = std::clamp(x + width, x0, kCdgWidth);
   const int y0 = std::clamp(y, 0, kCdgHeight);
   const int y1 = std::clamp(y + height, y0, kCdgHeight);
-  const uint32_t value = PixelValue(color);
-  for (int row = y0; row < y1; ++row)
-    std::fill(Row(row) + x0, Row(row) + x1, value);
+  if (x0 == x1) return;
+  for (int row = y0; row < y1; ++row) {
+    const int storedY = StoredY(row);
+    Materialize(storedY / kBandHeight);
+    FillStored(storedY, StoredX(x0), x1 - x0, slot);
+  }
+  MarkRows(y0, y1);
 }
 
 void RGBDIBCDGDevice::DrawTileRow(int x, int y, int color0, int color1, int bits) {
   if (x < 0 || y < 0 || x + kTileWidth > kCdgWidth || y >= kCdgHeight) return;
-  uint32_t* p = Row(y) + x;
+  const int storedY = StoredY(y);
+  Materialize(storedY / kBandHeight);
+  changedBands_ |= 1u << (y / kBandHeight);
+  Slot* row = StoredRow(storedY);
+  int at[kTileWidth];
+  for (int i = 0, stored = StoredX(x); i < kTileWidth; ++i, ++stored)
+    at[i] = stored < kCdgWidth ? stored : stored - kCdgWidth;
   if (!xorMode) {
-    const uint32_t v0 = PixelValue(color0);
-    const uint32_t v1 = PixelValue(color1);
+    const Slot s0 = current_[color0 & 15];
+    const Slot s1 = current_[color1 & 15];
     for (int i = 0; i < kTileWidth; ++i)
-      p[i] = (bits & (0x20 >> i)) ? v1 : v0;
+      row[at[i]] = (bits & (0x20 >> i)) ? s1 : s0;
     return;
   }
   for (int i = 0; i < kTileWidth; ++i) {
     const int with = (bits & (0x20 >> i)) ? color1 : color0;
-    p[i] = PixelValue(static_cast<int>(p[i] >> 24) ^ with);
+    row[at[i]] = current_[((slotValue_[row[at[i]]] >> 24) ^ with) & 15];
+  }
+}
+
+void RGBDIBCDGDevice::DrawTile(int x, int y, int color0, int color1, const uint8_t* rows) {
+  if (x < 0 || y < 0 || x % kTileWidth != 0 || y % kTileHeight != 0 || x + kTileWidth > kCdgWidth ||
+      y + kTileHeight > kCdgHeight) {
+    for (int r = 0; r < kTileHeight; ++r)
+      DrawTileRow(x, y + r, color0, color1, rows[r] & 0x3F);
+    return;
+  }
+  // A whole tile lies in one band and, the origin moving by whole tiles, in one stored run.
+  const int storedY = StoredY(y);
+  Materialize(storedY / kBandHeight);
+  changedBands_ |= 1u << (y / kBandHeight);
+  Slot* p = StoredRow(storedY) + StoredX(x);
+  color0 &= 15;
+  color1 &= 15;
+  if (!xorMode) {
+    const Slot s0 = current_[color0];
+    const Slot s1 = current_[color1];
+    for (int r = 0; r < kTileHeight; ++r, p += kCdgWidth) {
+      for (int i = 0; i < kTileWidth; ++i)
+        p[i] = (rows[r] & (0x20 >> i)) ? s1 : s0;
+    }
+    return;
+  }
+  const uint32_t* values = slotValue_.data();
+  for (int r = 0; r < kTileHeight; ++r, p += kCdgWidth) {
+    for (int i = 0; i < kTileWidth; ++i) {
+      const int with = (rows[r] & (0x20 >> i)) ? color1 : color0;
+      p[i] = current_[(values[p[i]] >> 24) ^ with];
+    }
   }
 }
 
@@ -90,12 +254,12 @@ uint32_t RGBDIBCDGDevice::TableRgbOf(uint32_t value) {
 }
 
 void RGBDIBCDGDevice::Recolour(const uint32_t (&from)[16], const uint32_t (&to)[16]) {
-  // Pixel values carry their index in the top byte, so each value belongs to one entry only.
-  uint32_t* p = picture_.get();
-  for (int i = 0; i < kCdgPixels; ++i) {
-    const uint32_t index = (p[i] >> 24) & 15;
-    p[i] = p[i] == from[index] ? to[index] : p[i];
+  // Slot values carry their index in the top byte, so each value belongs to one entry only.
+  for (uint32_t& value : slotValue_) {
+    const uint32_t index = (value >> 24) & 15;
+    value = value == from[index] ? to[index] : value;
   }
+  changedAll_ = true;
 }
 
 void RGBDIBCDGDevice::SetPaletteEntry(int index, uint32_t value) {
@@ -126,72 +290,99 @@ void RGBDIBCDGDevice::SetPaletteEntries(int base, const uint32_t (&values)[8]) {
   if (changed) Recolour(from, to);
 }
 
+// The picture turns on its ring: what leaves at one side comes back at the other, which is the
+// rotation of a scroll copy; a scroll preset then fills that strip.
+
 void RGBDIBCDGDevice::ScrollLeft(int fill) {
-  const uint32_t value = fill == kCdgRotate ? 0 : PixelValue(fill);
-  uint32_t left[kTileWidth];
-  for (int y = 0; y < kCdgHeight; ++y) {
-    uint32_t* row = Row(y);
-    std::memcpy(left, row, sizeof left);
-    std::memmove(row, row + kTileWidth, (kCdgWidth - kTileWidth) * sizeof(uint32_t));
-    uint32_t* freed = row + kCdgWidth - kTileWidth;
-    if (fill == kCdgRotate) {
-      std::memcpy(freed, left, sizeof left);
-    } else {
-      std::fill_n(freed, kTileWidth, value);
-    }
-  }
+  originX_ = (originX_ + kTileWidth) % kCdgWidth;
+  changedAll_ = true;
+  if (fill == kCdgRotate) return;
+  FillColumns(StoredX(kCdgWidth - kTileWidth), current_[fill & 15]);
+}
+
+void RGBDIBCDGDevice::FillColumns(int storedX, Slot slot) {
+  for (int band = 0; band < kBands; ++band)
+    CutFill(band, storedX, kTileWidth);
+  // Stored columns of a tile never wrap: the origin moves by whole tiles.
+  for (int y = 0; y < kCdgHeight; ++y)
+    std::fill_n(StoredRow(y) + storedX, kTileWidth, slot);
 }
 
 void RGBDIBCDGDevice::ScrollRight(int fill) {
-  const uint32_t value = fill == kCdgRotate ? 0 : PixelValue(fill);
-  uint32_t right[kTileWidth];
-  for (int y = 0; y < kCdgHeight; ++y) {
-    uint32_t* row = Row(y);
-    std::memcpy(right, row + kCdgWidth - kTileWidth, sizeof right);
-    std::memmove(row + kTileWidth, row, (kCdgWidth - kTileWidth) * sizeof(uint32_t));
-    if (fill == kCdgRotate) {
-      std::memcpy(row, right, sizeof right);
-    } else {
-      std::fill_n(row, kTileWidth, value);
-    }
-  }
+  originX_ = (originX_ + kCdgWidth - kTileWidth) % kCdgWidth;
+  changedAll_ = true;
+  if (fill == kCdgRotate) return;
+  FillColumns(StoredX(0), current_[fill & 15]);
 }
 
 void RGBDIBCDGDevice::ScrollUp(int fill) {
-  constexpr size_t kBand = size_t{kTileHeight} * kCdgWidth;
-  uint32_t* p = picture_.get();
-  if (fill == kCdgRotate) std::memcpy(scratch_.get(), p, kBand * sizeof(uint32_t));
-  std::memmove(p, p + kBand, (kCdgPixels - kBand) * sizeof(uint32_t));
-  uint32_t* freed = p + kCdgPixels - kBand;
-  if (fill == kCdgRotate) {
-    std::memcpy(freed, scratch_.get(), kBand * sizeof(uint32_t));
-  } else {
-    std::fill_n(freed, kBand, PixelValue(fill));
-  }
+  originY_ = (originY_ + kTileHeight) % kCdgHeight;
+  changedAll_ = true;
+  if (fill == kCdgRotate) return;
+  // The whole band is filled: a pending fill of it is void.
+  const int storedY = StoredY(kCdgHeight - kTileHeight);
+  fill_[storedY / kBandHeight] = kNoFill;
+  for (int r = 0; r < kTileHeight; ++r)
+    FillStored(storedY + r, 0, kCdgWidth, current_[fill & 15]);
 }
 
 void RGBDIBCDGDevice::ScrollDown(int fill) {
-  constexpr size_t kBand = size_t{kTileHeight} * kCdgWidth;
-  uint32_t* p = picture_.get();
-  if (fill == kCdgRotate) {
-    std::memcpy(scratch_.get(), p + kCdgPixels - kBand, kBand * sizeof(uint32_t));
-  }
-  std::memmove(p + kBand, p, (kCdgPixels - kBand) * sizeof(uint32_t));
-  if (fill == kCdgRotate) {
-    std::memcpy(p, scratch_.get(), kBand * sizeof(uint32_t));
-  } else {
-    std::fill_n(p, kBand, PixelValue(fill));
-  }
+  originY_ = (originY_ + kCdgHeight - kTileHeight) % kCdgHeight;
+  changedAll_ = true;
+  if (fill == kCdgRotate) return;
+  const int storedY = StoredY(0);
+  fill_[storedY / kBandHeight] = kNoFill;
+  for (int r = 0; r < kTileHeight; ++r)
+    FillStored(storedY + r, 0, kCdgWidth, current_[fill & 15]);
 }
 
 void RGBDIBCDGDevice::Render(const CdgFrameInfo& info, int x, int y, uint32_t* frame) const {
+  RenderPart(info, x, y, frame, ~0u, true);
+}
+
+void RGBDIBCDGDevice::RenderChanges(const CdgFrameInfo& info, uint32_t* frame) {
+  const uint32_t border = PixelValue(borderColor);
+  const bool all = changedAll_ || hScrollOffset != renderedH_ || vScrollOffset != renderedV_ ||
+                   border != renderedBorder_;
+  if (all || changedBands_ != 0) RenderPart(info, 0, 0, frame, all ? ~0u : changedBands_, all);
+  changedAll_ = false;
+  changedBands_ = 0;
+  renderedH_ = hScrollOffset;
+  renderedV_ = vScrollOffset;
+  renderedBorder_ = border;
+}
+
+void RGBDIBCDGDevice::RenderRow(int y, int x, int width, uint32_t* out) const {
+  const int storedY = StoredY(y);
+  const int band = storedY / kBandHeight;
+  const Slot* row = picture_.get() + storedY * kCdgWidth;
+  const uint32_t* values = slotValue_.data();
+  // At most two runs: up to the end of the stored row, then from its start.
+  for (int storedX = StoredX(x); width > 0; storedX = 0) {
+    const int run = std::min(width, kCdgWidth - storedX);
+    if (fill_[band] == kNoFill) {
+      for (int i = 0; i < run; ++i)
+        out[i] = values[row[storedX + i]];
+    } else {
+      const uint32_t filled = values[fill_[band]];
+      for (int i = 0; i < run; ++i)
+        out[i] = InFill(band, storedX + i) ? filled : values[row[storedX + i]];
+    }
+    out += run;
+    width -= run;
+  }
+}
+
+void RGBDIBCDGDevice::RenderPart(const CdgFrameInfo& info, int x, int y, uint32_t* frame,
+                                 uint32_t bands, bool border) const {
   const int width = std::min(info.width, kCdgWidth);
   const int height = std::min(info.height, kCdgHeight);
-  auto put = [&](int fx, int fy, const uint32_t* src, int n) {
-    if (fy < 0 || fy >= height) return;
-    const int from = std::max(fx, 0);
-    const int to = std::min(fx + n, width);
-    if (from < to) std::memcpy(frame + fy * width + from, src + (from - fx), (to - from) * 4);
+  // The part of a frame row from fx on, n pixels long, that lies inside the frame.
+  auto span = [&](int fx, int fy, int n, int& from, int& to) {
+    if (fy < 0 || fy >= height) return false;
+    from = std::max(fx, 0);
+    to = std::min(fx + n, width);
+    return from < to;
   };
   // The visible 288 x 192 area, shifted by the scroll offsets.
   // Offsets up to a whole tile still read inside the picture.
@@ -200,19 +391,32 @@ void RGBDIBCDGDevice::Render(const CdgFrameInfo& info, int x, int y, uint32_t* f
   constexpr int kVisibleWidth = kCdgWidth - 2 * kTileWidth;
   constexpr int kVisibleHeight = kCdgHeight - 2 * kTileHeight;
   for (int r = 0; r < kVisibleHeight; ++r) {
-    put(x + kTileWidth, y + kTileHeight + r,
-        picture_.get() + (v + kTileHeight + r) * kCdgWidth + h + kTileWidth, kVisibleWidth);
+    const int source = v + kTileHeight + r;
+    if ((bands & (1u << (source / kBandHeight))) == 0) continue;
+    const int fx = x + kTileWidth;
+    const int fy = y + kTileHeight + r;
+    int from = 0;
+    int to = 0;
+    if (!span(fx, fy, kVisibleWidth, from, to)) continue;
+    RenderRow(source, h + kTileWidth + (from - fx), to - from, frame + fy * width + from);
   }
+  if (!border) return;
   // The border over it.
-  uint32_t border[kCdgWidth];
-  std::fill_n(border, kCdgWidth, PixelValue(borderColor));
+  const uint32_t value = PixelValue(borderColor);
+  auto put = [&](int fx, int fy, int n) {
+    int from = 0;
+    int to = 0;
+    if (span(fx, fy, n, from, to)) {
+      std::fill(frame + fy * width + from, frame + fy * width + to, value);
+    }
+  };
   for (int r = 0; r < kTileHeight; ++r) {
-    put(x, y + r, border, kCdgWidth);
-    put(x, y + kCdgHeight - kTileHeight + r, border, kCdgWidth);
+    put(x, y + r, kCdgWidth);
+    put(x, y + kCdgHeight - kTileHeight + r, kCdgWidth);
   }
   for (int r = kTileHeight; r < kCdgHeight - kTileHeight; ++r) {
-    put(x, y + r, border, kTileWidth);
-    put(x + kCdgWidth - kTileWidth, y + r, border, kTileWidth);
+    put(x, y + r, kTileWidth);
+    put(x + kCdgWidth - kTileWidth, y + r, kTileWidth);
   }
 }
 
@@ -267,7 +471,7 @@ void CdgPlayer::Update(int32_t centiseconds) {
     DecodePacket(data_.get() + cursor_);
     cursor_ += kCdgPacketSize;
   }
-  device_->Render(frameInfo_, 0, 0, frame_.get());
+  device_->RenderChanges(frameInfo_, frame_.get());
   processed_ += static_cast<uint32_t>(count);
 }
 
@@ -321,8 +525,7 @@ void CdgPlayer::DecodeTile(const uint8_t* data, bool xorTile) {
   if (x >= 295 || y >= 205) return;
   RGBDIBCDGDevice& device = *device_;
   device.SetXorMode(xorTile);
-  for (int r = 0; r < kTileHeight; ++r)
-    device.DrawTileRow(x, y + r, color0, color1, data[4 + r] & 0x3F);
+  device.DrawTile(x, y, color0, color1, data + 4);
 }
 
 void CdgPlayer::DecodeScroll(const uint8_t* data, bool copy) {

@@ -14,6 +14,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace lyrovox {
 
@@ -71,7 +72,14 @@ class DIBCDGDevice : public CDGDevice {
   virtual void Render(const CdgFrameInfo& info, int x, int y, uint32_t* frame) const = 0;
 };
 
-// The device of the player: a 300 x 216 picture of 32-bit pixel values with a 16-entry table.
+// The device of the player: a 300 x 216 picture with a 16-entry colour table.
+//
+// A pixel keeps the value it was drawn with until a table load changes the colour of exactly that
+// value; a change of the preset colour recolours nothing, so pixels of one index may show
+// different colours. The picture therefore holds slot numbers, each slot one pixel value, and a
+// table load rewrites the few slots instead of the whole picture; the values are looked up where
+// the picture is rendered. Scrolls move the picture's origin rather than its pixels, and a memory
+// preset's fill is recorded per band of 12 rows and carried out when the band is next drawn into.
 class RGBDIBCDGDevice final : public DIBCDGDevice {
  public:
   RGBDIBCDGDevice();
@@ -79,35 +87,90 @@ class RGBDIBCDGDevice final : public DIBCDGDevice {
   void MemoryPreset(int color) override;
   void FillRect(int x, int y, int width, int height, int color) override;
   void DrawTileRow(int x, int y, int color0, int color1, int bits) override;
+  // Twelve DrawTileRow calls from row y on, the bits of row r in rows[r] & 0x3F.
+  void DrawTile(int x, int y, int color0, int color1, const uint8_t* rows);
   void SetPaletteEntry(int index, uint32_t value) override;
-  // Eight SetPaletteEntry calls from `base` on, with one pass over the picture.
+  // Eight SetPaletteEntry calls from `base` on.
   void SetPaletteEntries(int base, const uint32_t (&values)[8]);
   void ScrollLeft(int fill) override;
   void ScrollRight(int fill) override;
   void ScrollUp(int fill) override;
   void ScrollDown(int fill) override;
   void Render(const CdgFrameInfo& info, int x, int y, uint32_t* frame) const override;
+  // Render(info, 0, 0, frame) for a frame that holds what the previous call rendered: only what
+  // changed since is rendered again.
+  void RenderChanges(const CdgFrameInfo& info, uint32_t* frame);
 
   // The pixel value colour `index` is drawn with now.
   uint32_t PixelValue(int index) const {
     index &= 15;
-    return (uint32_t(index) << 24) | (index == presetColor ? kCdgKeyRgb : table_[index]);
+    return (uint32_t(index) << 24) | (index == presetColor_ ? kCdgKeyRgb : table_[index]);
   }
-  // Device picture, top row first.
-  const uint32_t* Picture() const { return picture_.get(); }
+  // A pixel of the device picture (top row 0); 0 outside it.
+  uint32_t PixelAt(int x, int y) const {
+    if (x < 0 || y < 0 || x >= kCdgWidth || y >= kCdgHeight) return 0;
+    return slotValue_[SlotAt(StoredX(x), StoredY(y))];
+  }
   uint32_t TableRgb(int index) const { return table_[index & 15]; }
-
-  int32_t presetColor = 0;
+  int32_t presetColor() const { return presetColor_; }
 
  private:
-  uint32_t* Row(int y) { return picture_.get() + y * kCdgWidth; }
-  static uint32_t TableRgbOf(uint32_t value);
-  // Every pixel equal to from[i] (i its colour index) becomes to[i].
-  void Recolour(const uint32_t (&from)[16], const uint32_t (&to)[16]);
+  using Slot = uint16_t;
+  static constexpr int kBandHeight = 12;
+  static constexpr int kBands = kCdgHeight / kBandHeight;
+  static constexpr int kNoFill = -1;
 
-  std::unique_ptr<uint32_t[]> picture_;
-  std::unique_ptr<uint32_t[]> scratch_;  // 12 rows of 300 pixels
-  uint32_t table_[16] = {};              // red, green, blue of each entry as 0x00RRGGBB
+  // Where picture column x and row y are stored: rows and columns are rings, and scrolls turn
+  // them.
+  int StoredX(int x) const { return (x + originX_) % kCdgWidth; }
+  int StoredY(int y) const { return (y + originY_) % kCdgHeight; }
+  Slot* StoredRow(int storedY) { return picture_.get() + storedY * kCdgWidth; }
+  // The slot of a stored pixel, a pending fill included.
+  Slot SlotAt(int storedX, int storedY) const;
+  bool InFill(int band, int storedX) const {
+    const int d = storedX - fillX_[band];
+    return (d < 0 ? d + kCdgWidth : d) < fillWidth_[band];
+  }
+  // Carries out the pending fill of a stored band.
+  void Materialize(int band);
+  // Before the stored columns from storedX on, `width` of them, are written in every row of a
+  // band: a pending fill loses them when they are at one of its ends, else it is carried out.
+  void CutFill(int band, int storedX, int width);
+  void FillStored(int storedY, int storedX, int width, Slot slot);
+  // The 6 stored columns from storedX on, in every row (the strip a sideways scroll frees).
+  void FillColumns(int storedX, Slot slot);
+  static uint32_t TableRgbOf(uint32_t value);
+  // A slot holding `value`: an existing one, else a new one.
+  Slot SlotFor(uint32_t value);
+  // Drops the slots no pixel uses and merges slots of equal value.
+  void CompactSlots();
+  // Every slot equal to from[i] (i its colour index) becomes to[i].
+  void Recolour(const uint32_t (&from)[16], const uint32_t (&to)[16]);
+  void MarkRows(int y0, int y1);
+  void RenderRow(int y, int x, int width, uint32_t* out) const;
+  void RenderPart(const CdgFrameInfo& info, int x, int y, uint32_t* frame, uint32_t bands,
+                  bool border) const;
+
+  std::unique_ptr<Slot[]> picture_;  // stored rows, the picture's row 0 at originY_
+  int originX_ = 0;                  // a multiple of 6
+  int originY_ = 0;                  // a multiple of 12
+  // A memory preset's fill not yet carried out, per stored band: its slot (or kNoFill) and its
+  // stored columns (from fillX_ on, fillWidth_ of them, round the ring).
+  int32_t fill_[kBands];
+  int fillX_[kBands] = {};
+  int fillWidth_[kBands] = {};
+  std::vector<uint32_t> slotValue_;  // pixel value of each slot
+  size_t compactAt_ = 256;           // slot count that makes CompactSlots run
+  Slot current_[16] = {};            // the slot colour index i is drawn with now
+  uint32_t table_[16] = {};          // red, green, blue of each entry as 0x00RRGGBB
+  int32_t presetColor_ = 0;
+  // What RenderChanges has to do again: the 12-row bands of the picture drawn into (a tile row
+  // lies in one), or everything.
+  uint32_t changedBands_ = 0;
+  bool changedAll_ = true;
+  int32_t renderedH_ = 0;
+  int32_t renderedV_ = 0;
+  uint32_t renderedBorder_ = 0;
 };
 
 class CdgPlayer {

@@ -4,6 +4,7 @@
 #include <QTimerEvent>
 
 #include "media/file_player.h"
+#include "screen/paged_image.h"
 
 namespace lyrovox {
 
@@ -45,9 +46,9 @@ bool KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor
   const QImage& in = direct ? frame : converted;
   QRgb changed = 0;
   if (out.size() != area.size() || out.format() != QImage::Format_ARGB32_Premultiplied) {
-    out = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+    // Zero-filled: the pass below compares with what the buffer held.
+    out = MakePagedImage(area.size(), QImage::Format_ARGB32_Premultiplied);
     if (out.isNull()) return true;
-    out.fill(0);  // the pass below compares with what the buffer held
     changed = 1;
   }
   // 0x00BBGGRR to the 0xAARRGGBB of an opaque pixel.
@@ -145,7 +146,7 @@ void CVideoArea::paintEvent(QPaintEvent*) {
           // Bilinear, on this thread: smooth scaling through the thread pool costs several
           // times the processor time for a picture that changes 25 times a second.
           if (scaledPicture_.size() != target.size()) {
-            scaledPicture_ = QImage(target.size(), QImage::Format_RGB32);
+            scaledPicture_ = MakePagedImage(target.size(), QImage::Format_RGB32);
           }
           QPainter scaler(&scaledPicture_);
           scaler.setRenderHint(QPainter::SmoothPixmapTransform);

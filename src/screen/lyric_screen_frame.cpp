@@ -8,6 +8,7 @@
 
 #include "screen/cdg_draw.h"
 #include "screen/lyric_screen.h"
+#include "screen/paged_image.h"
 #include "screen/screen_text.h"
 
 namespace lyrovox {
@@ -49,7 +50,7 @@ bool CLyricScreen::MakeOffscreen() {
   }
   // Made once; made again only when the screen's size has changed since.
   if (offscreen_.size() != layoutRect_.size()) {
-    offscreen_ = QImage(layoutRect_.size(), QImage::Format_RGB32);
+    offscreen_ = MakePagedImage(layoutRect_.size(), QImage::Format_RGB32);
     if (offscreen_.isNull()) return false;
     offscreenFill_ = RgbOf(BackgroundColor());
     offscreen_.fill(offscreenFill_);

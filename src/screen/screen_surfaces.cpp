@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "screen/lyric_screen.h"
+#include "screen/paged_image.h"
 
 namespace lyrovox {
 
@@ -27,7 +28,7 @@ HResult CScreenSurfaces::Create(QSize screenSize) {
     errorText_ = QStringLiteral("GetSurfaceDesc() failed to get surface width & height");
     return kFail;
   }
-  backSurface_ = QImage(screenSize, QImage::Format_RGB32);
+  backSurface_ = MakePagedImage(screenSize, QImage::Format_RGB32);
   if (backSurface_.isNull()) {
     errorText_ = QStringLiteral("CreateSurface(BackBuffer) failed");
     return kFail;

@@ -53,14 +53,22 @@ std::string LoadTable(bool high, const std::array<uint16_t, 8>& colors) {
   return Packet(high ? 31 : 30, d);
 }
 
-std::string SongStream(int packets) {
-  std::string out;
-  out.reserve(static_cast<size_t>(packets) * 24);
-  uint32_t seed = 12345;
-  auto next = [&seed] {
+namespace {
+
+// The same small generator everywhere, so that streams are the same on every machine.
+struct Lcg {
+  uint32_t seed;
+  uint32_t operator()() {
     seed = seed * 1103515245u + 12345u;
     return (seed >> 16) & 0x7FFF;
-  };
+  }
+};
+
+std::string Song(int packets, bool tablesForEmpty) {
+  std::string out;
+  out.reserve(static_cast<size_t>(packets) * 24);
+  Lcg next{12345};
+  Lcg tables{54321};
   int column = 0;
   int row = 1;
   for (int i = 0; i < packets; ++i) {
@@ -76,8 +84,13 @@ std::string SongStream(int packets) {
       out += LoadTable(phase == 18, colors);
     } else if (i % 3000 == 1500) {
       out += Scroll(i % 6000 == 1500, 1, 0, 0, 2, 0);
-    } else if (i % 3 == 2) {
+    } else if (i % 3 == 2 && !tablesForEmpty) {
       out += Empty();
+    } else if (i % 3 == 2) {
+      std::array<uint16_t, 8> colors{};
+      for (auto& c : colors)
+        c = static_cast<uint16_t>(tables() & 0xFFF);
+      out += LoadTable(i % 2 == 1, colors);
     } else {
       TileRows rows{};
       for (auto& r : rows)
@@ -89,6 +102,38 @@ std::string SongStream(int packets) {
         row = row % 16 + 1;
       }
     }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string SongStream(int packets) {
+  return Song(packets, false);
+}
+
+std::string CommandStream(int packets) {
+  return Song(packets, true);
+}
+
+std::string RandomStream(int packets, uint32_t seed) {
+  static constexpr uint8_t kInstructions[] = {1, 1, 2, 6, 6, 6, 38, 38, 20, 24, 30, 31, 28, 0};
+  std::string out;
+  out.reserve(static_cast<size_t>(packets) * 24);
+  Lcg next{seed};
+  for (int i = 0; i < packets; ++i) {
+    std::array<uint8_t, 16> data{};
+    for (auto& d : data)
+      d = static_cast<uint8_t>(next() & 0xFF);
+    const uint32_t pick = next() % (sizeof kInstructions + 1);
+    uint8_t instruction = pick < sizeof kInstructions ? kInstructions[pick] : next() & 0xFF;
+    // Mostly first presets, so that the preset colour keeps changing.
+    if (instruction == 1 && next() % 4 != 0) data[1] &= 0xC0;
+    // The top bits of the command and instruction bytes are not part of them.
+    instruction = static_cast<uint8_t>(instruction | (next() & 0xC0));
+    const uint8_t command = next() % 16 == 0 ? static_cast<uint8_t>(next() & 0xFF)
+                                             : static_cast<uint8_t>(9 | (next() & 0xC0));
+    out += Packet(instruction, data, command);
   }
   return out;
 }

@@ -26,5 +26,10 @@ std::string LoadTable(bool high, const std::array<uint16_t, 8>& colors);
 // A song-like stream of `packets` packets: presets, colour tables, tiles (normal and XOR),
 // occasional scrolls, and empty packets between them.
 std::string SongStream(int packets);
+// SongStream with a colour-table load in place of every empty packet: every packet is a command.
+std::string CommandStream(int packets);
+// Graphics packets of every instruction in random order with random data bytes (presets in
+// changing colours, tables, tiles, scrolls with offsets), some of other commands among them.
+std::string RandomStream(int packets, uint32_t seed);
 
 }  // namespace lyrovox::cdg
