@@ -35,6 +35,7 @@
 #include "ui/lists/play_list_dlg.h"
 #include "ui/lists/reserved_list_dlg.h"
 #include "ui/panel/player_dlg.h"
+#include "ui/setup/setup_sheet.h"
 
 namespace lyrovox {
 
@@ -141,6 +142,7 @@ bool Program::Start() {
   windows.songList = songList_.get();
   windows.reservedList = reservedList_.get();
   windows.fileDialogs = fileDialogs_.get();
+  windows.setupSheet = setupSheet_.get();
   frame_->Attach(windows);
   AttachWindows();
   connect(frame_.get(), &CMainFrame::QuitRequested, this, &Program::QuitRequested);
@@ -195,6 +197,7 @@ void Program::CreateWindows() {
   const Settings& values = settings_.values();
   messages_ = std::make_unique<MessageBoxes>(nullptr);
   fileDialogs_ = std::make_unique<QtFileDialogs>();
+  setupSheet_ = std::make_unique<SetupSheetPort>(*fileDialogs_, *messages_);
   // In the start-up order: the control panel at its place, the reserved list below it, the play
   // list, then the video window holding the video area.
   panel_ = std::make_unique<CPlayerDlg>(settings_);

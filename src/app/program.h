@@ -35,6 +35,7 @@ class PlayListDlg;
 class QtFileDialogs;
 class QuitSignals;
 class ReservedListDlg;
+class SetupSheetPort;
 class VideoAreaSink;
 
 struct ProgramOptions {
@@ -155,6 +156,7 @@ class Program final : public QObject {
   std::unique_ptr<CScreenSurfaces> surfaces_;
   std::unique_ptr<MessageBoxes> messages_;
   std::unique_ptr<QtFileDialogs> fileDialogs_;
+  std::unique_ptr<SetupSheetPort> setupSheet_;
   // In the start-up order: the control panel, the reserved list, the play list, the video window.
   std::unique_ptr<CPlayerDlg> panel_;
   std::unique_ptr<ReservedListDlg> reservedList_;

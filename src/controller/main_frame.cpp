@@ -189,8 +189,12 @@ void CMainFrame::ApplyLanguage(int index) {
   if (settings_.values().codePage > 0) index = settings_.values().codePage;
   if (const auto codePage = CodePageForLanguage(index)) lyricStore_->codePage = *codePage;
   lyricStore_->language = index;
+  ApplyLyricFont(index);
+}
+
+void CMainFrame::ApplyLyricFont(int language) {
   if (parts_.screen == nullptr) return;
-  parts_.screen->ApplyFontSettings(index);
+  parts_.screen->ApplyFontSettings(language);
   // The screen keeps the font size in its range; the corrected size is the setting from now on.
   const int size = parts_.screen->DefaultFontSizeValue();
   if (size != settings_.values().defaultFontSizeValue) {

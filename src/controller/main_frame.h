@@ -93,6 +93,9 @@ class CMainFrame : public QObject {
   void LoadLyricsForKind(const QString& path, int kind);
   int LanguageFromPath(const QString& path) const;
   void ApplyLanguage(int index);
+  // The screen's lyric font made again for a language (face, size and character set of the
+  // settings); the size it keeps becomes the setting.
+  void ApplyLyricFont(int language);
   void CloseAudioSong();
 
   // Video playback: the video player's graph with the main loop's timers.

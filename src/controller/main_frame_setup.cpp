@@ -72,9 +72,17 @@ void CMainFrame::ApplySetup(QObject* owner) {
                    K::kLyricColorDuet, K::kHasShadow, K::kDefaultFontSizeValue});
   UpdateDvdDataFile();
 
-  if (parts_.videoPlayer != nullptr) parts_.videoPlayer->SetAudioTrack(s.audioTrack);
-  ApplyChannelMode();
-  ApplyLanguage(s.codePage);
+  // Only a changed track or channel goes to the players: one chosen on the control panel for the
+  // playing song stays when the sheet is confirmed without a change.
+  if (values.audioTrack != before.audioTrack && parts_.videoPlayer != nullptr) {
+    parts_.videoPlayer->SetAudioTrack(s.audioTrack);
+    if (windows_.panel != nullptr)
+      windows_.panel->ShowAudioTrack(parts_.videoPlayer->GetAudioTrack());
+  }
+  if (values.audioChannel != before.audioChannel) ApplyChannelMode();
+  // The new face and size show on the next frame. The playing song keeps the language its lyrics
+  // were read with; a new code page is taken by the next song.
+  ApplyLyricFont(lyricStore_->language);
 
   if (values.backgroundVideo != before.backgroundVideo) {
     s.backgroundVideo = values.backgroundVideo;

@@ -30,7 +30,7 @@ class FrameRig : public ::testing::Test {
     store = std::make_unique<SettingsStore>(ProfilePath());
     store->values() = settings;
     CMainFrame::Parts parts;
-    parts.screen = &screen;
+    parts.screen = lyricScreen != nullptr ? lyricScreen : &screen;
     parts.videoPlayer = &video;
     parts.messages = &messages;
     parts.dvdDescrambler = descrambler;
@@ -76,6 +76,8 @@ class FrameRig : public ::testing::Test {
   TempDir dir;
   QStringList calls;
   FakeScreen screen;
+  // When set before MakeFrame, the frame draws on this screen instead of the fake one.
+  ILyricScreen* lyricScreen = nullptr;
   FakeSurfaces surfaces;
   FakeVideoWindow window;
   FakePanel panel;

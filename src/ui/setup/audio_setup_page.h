@@ -1,0 +1,71 @@
+#pragma once
+
+// The "Audio/Video" page: what shows behind the lyrics (a video, the camera or a solid colour),
+// how videos are shown, and the audio channel and track songs start with.
+
+#include <QString>
+#include <cstdint>
+
+#include "ui/setup/setup_page.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace lyrovox {
+
+class ColorSwatch;
+class IFileDialogs;
+
+class CAudioSetupPage final : public SetupPage {
+  Q_OBJECT
+
+ public:
+  static constexpr int kSolidColorSource = 2;
+
+  explicit CAudioSetupPage(IFileDialogs& dialogs, QWidget* parent = nullptr);
+
+  // The page's values.
+  int background = 0;  // 0 "Video", 1 "Camera", 2 "Solid Color"
+  uint32_t solidColor = 0xFF0000;
+  QString backgroundVideo;
+  bool aspect = false;
+  bool useOriginalVideo = true;
+  bool fullScreen = false;
+  int audioChannel = 0;
+  int audioTrack = 0;
+
+  // The controls.
+  QLineEdit* videoEdit() const { return videoEdit_; }
+  QPushButton* selectButton() const { return selectButton_; }
+  QCheckBox* aspectBox() const { return aspectBox_; }
+  QCheckBox* originalVideoBox() const { return originalVideoBox_; }
+  QCheckBox* fullScreenBox() const { return fullScreenBox_; }
+  QComboBox* sourceBox() const { return sourceBox_; }
+  ColorSwatch* colorSwatch() const { return swatch_; }
+  QComboBox* channelBox() const { return channelBox_; }
+  QComboBox* trackBox() const { return trackBox_; }
+
+ protected:
+  void OnInitDialog() override;
+  bool TakeControls() override;
+
+ private:
+  void ShowSwatchForSource();
+  void ChooseColor();
+  void SelectVideo();
+
+  IFileDialogs& dialogs_;
+  QLineEdit* videoEdit_;
+  QPushButton* selectButton_;
+  QCheckBox* aspectBox_;
+  QCheckBox* originalVideoBox_;
+  QCheckBox* fullScreenBox_;
+  QComboBox* sourceBox_;
+  ColorSwatch* swatch_;
+  QComboBox* channelBox_;
+  QComboBox* trackBox_;
+};
+
+}  // namespace lyrovox
