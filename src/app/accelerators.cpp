@@ -29,6 +29,10 @@ const std::vector<Accelerator>& AcceleratorTable() {
       {QKeyCombination(kCtrl, Qt::Key_F10), kCommandReserveTypedFirst},
       {QKeyCombination(kCtrl, Qt::Key_F11), kCommandToggleBackground},
       {QKeyCombination(kCtrl, Qt::Key_F12), kCommandCycleAudio},
+      // Keys the table above leaves free.
+      {QKeyCombination(kCtrl, Qt::Key_PageUp), kCommandKeyUp},
+      {QKeyCombination(kCtrl, Qt::Key_PageDown), kCommandKeyDown},
+      {QKeyCombination(kCtrl, Qt::Key_F8), kCommandVocalReduction},
   };
   return table;
 }

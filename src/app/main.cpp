@@ -1,6 +1,7 @@
 // lyrovox: the karaoke player.
 //
-//   lyrovox [FILE...]     start, then play FILE (or queue the files in the reserved list)
+//   lyrovox [FILE...]     start, then play FILE (or queue the files in the reserved list); with
+//                         the program already running, hand the files to it and end
 //   lyrovox --help | --version | --paths
 //
 // Everything is put together in Program (src/app/program.h); this only reads the command line.
@@ -12,6 +13,7 @@
 #include <memory>
 
 #include "app/program.h"
+#include "app/single_instance.h"
 #include "controller/main_frame.h"
 
 namespace {
@@ -20,7 +22,8 @@ constexpr const char* kUsage =
     "usage: lyrovox [FILE...]\n"
     "Starts the karaoke player. Each FILE (a song or an .m3u list) is queued in the\n"
     "reserved list, the first one playing at once when nothing plays; with the reserved\n"
-    "list off, the first plays and the others join the song list.\n"
+    "list off, the first plays and the others join the song list. When Lyrovox runs\n"
+    "already, the files go to it and this start ends.\n"
     "  --measure-startup  print when the first frame of the background video was shown\n"
     "             (firstFrameEpochNs: nanoseconds since 1970) and the memory then, and exit\n"
     "  --paths    where the settings, the song list, the temporary folder and the\n"
@@ -77,8 +80,24 @@ int main(int argc, char** argv) {
     }
   }
 
+  // One program per user and profile: the running one takes the files (or only comes to the
+  // front). A start-up measurement runs on its own.
+  lyrovox::SingleInstance instance(lyrovox::DefaultInstanceFolder(),
+                                   lyrovox::SettingsStore::DefaultProfilePath());
+  const auto role = measureStartup ? lyrovox::SingleInstance::Role::kAlone : instance.Claim(files);
+  if (role == lyrovox::SingleInstance::Role::kHandedOver) return 0;
+  if (role == lyrovox::SingleInstance::Role::kNoAnswer) {
+    std::fprintf(stderr, "lyrovox: the running Lyrovox did not take the files\n");
+    return 1;
+  }
+
   QApplication::setQuitOnLastWindowClosed(false);
   lyrovox::Program program(lyrovox::DesktopProgramOptions());
+  QObject::connect(&instance, &lyrovox::SingleInstance::FilesReceived, &program,
+                   [&program](const QStringList& handed) {
+                     program.OpenWhenStarted(handed);
+                     program.RaiseWindows();
+                   });
   QObject::connect(&program, &lyrovox::Program::QuitRequested, &app, &QCoreApplication::quit,
                    Qt::QueuedConnection);
   // The end of the desktop session closes the program as Exit does.

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 #include <malloc.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include "app/accelerators.h"
 #include "app/file_dialogs.h"
 #include "app/message_boxes.h"
+#include "app/mpris.h"
 #include "app/quit_signals.h"
 #include "app/splash_dlg.h"
 #include "app/video_area_sink.h"
@@ -57,6 +59,7 @@ ProgramOptions DesktopProgramOptions() {
   options.dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   options.programFolder = QCoreApplication::applicationDirPath();
   options.systemTemp = QDir::tempPath();
+  options.mediaBus = true;
   return options;
 }
 
@@ -148,6 +151,14 @@ bool Program::Start() {
   connect(frame_.get(), &CMainFrame::SongStarted, this, [] { malloc_trim(0); });
   quitSignals_ = std::make_unique<QuitSignals>();
   connect(quitSignals_.get(), &QuitSignals::Received, this, [this] { frame_->Quit(); });
+  if (options_.mediaBus) {
+    MprisService::Hooks hooks;
+    hooks.raise = [this] { RaiseWindows(); };
+    hooks.open = [this](const QStringList& files) { OpenWhenStarted(files); };
+    mpris_ = std::make_unique<MprisService>(*frame_, std::move(hooks));
+    // Without a session bus the program runs on; the media keys then work only in its windows.
+    if (!mpris_->Register()) mpris_.reset();
+  }
 
   // Without a lyrics screen the program runs on without the rest: no splash, no background.
   if (!screenMade) {
@@ -288,9 +299,31 @@ void Program::OpenWhenStarted(const QStringList& files) {
   }
 }
 
+void Program::RaiseWindows() {
+  if (!videoWindow_) return;
+  // Back in front as the program shows them: the video window under the floating windows, and
+  // the control panel, which carries the taskbar entry, with the focus.
+  std::vector<QWidget*> shown = {videoWindow_.get()};
+  if (!options_.videoWindowOnly) {
+    if (songList_->isVisible()) shown.push_back(songList_.get());
+    shown.push_back(reservedList_.get());
+    shown.push_back(panel_.get());
+  }
+  for (QWidget* window : shown) {
+    if (window->isMinimized()) {
+      window->showNormal();
+    } else {
+      window->show();
+    }
+    window->raise();
+  }
+  shown.back()->activateWindow();
+}
+
 void Program::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
+  mpris_.reset();
   if (accelerators_) qApp->removeEventFilter(accelerators_.get());
   splash_.reset();
   if (frame_) frame_->OnDestroy();

@@ -30,6 +30,7 @@ class CSplashDlg;
 class CVideoArea;
 class CVideoDlg;
 class MessageBoxes;
+class MprisService;
 class PlayListDlg;
 class QtFileDialogs;
 class QuitSignals;
@@ -56,6 +57,8 @@ struct ProgramOptions {
   bool failScreenCreation = false;
   // Whether Ctrl counts as held at start-up; nullopt asks the keyboard.
   std::optional<bool> ctrlHeld;
+  // The program is offered on the session bus as a media player (media keys, sound menus).
+  bool mediaBus = false;
 };
 
 // The options of the program itself: the user's profile, data and temporary folders.
@@ -90,6 +93,8 @@ class Program final : public QObject {
   bool Start();
   // Files to open once start-up is done (after the splash).
   void OpenWhenStarted(const QStringList& files);
+  // Shows the program's windows above the others (another start, the media bus's Raise).
+  void RaiseWindows();
   // Stops the players and takes the windows down; they write their settings and the song list.
   // Safe to call more than once.
   void Shutdown();
@@ -107,6 +112,8 @@ class Program final : public QObject {
   CVideoDlg& videoDialog() { return *videoWindow_; }
   CPlayerDlg& panel() { return *panel_; }
   CSplashDlg* splash() { return splash_.get(); }
+  // The media bus service; null when it is not offered (or not registered).
+  MprisService* mediaBus() { return mpris_.get(); }
   const QString& tempFolder() const { return tempFolder_; }
   const QString& defaultListPath() const { return defaultListPath_; }
   // Milliseconds the splash was shown for (once it closed).
@@ -160,6 +167,7 @@ class Program final : public QObject {
   std::unique_ptr<CMainFrame> frame_;
   std::unique_ptr<AcceleratorFilter> accelerators_;
   std::unique_ptr<QuitSignals> quitSignals_;
+  std::unique_ptr<MprisService> mpris_;
 };
 
 // For measuring start-up: at the first presented frame that shows the background video, prints

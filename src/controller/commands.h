@@ -18,4 +18,9 @@ inline constexpr int kCommandNone = 32801;               // Ctrl+F9: the key doe
 inline constexpr int kCommandVolumeUp = 32805;           // Ctrl+Up
 inline constexpr int kCommandVolumeDown = 32806;         // Ctrl+Down
 
+// For singers: the key of the playing song and vocal reduction.
+inline constexpr int kCommandKeyUp = 32810;           // Ctrl+Page Up
+inline constexpr int kCommandKeyDown = 32811;         // Ctrl+Page Down
+inline constexpr int kCommandVocalReduction = 32812;  // Ctrl+F8
+
 }  // namespace lyrovox

@@ -54,6 +54,7 @@ void CMainFrame::Attach(const Windows& windows) {
 }
 
 bool CMainFrame::PlaySong(const QString& path) {
+  ResetSingerEffects();
   if (parts_.screen != nullptr) {
     ApplyLanguage(LanguageFromPath(path));
     parts_.screen->ClearTypedNumber();
@@ -471,6 +472,7 @@ void CMainFrame::OnVideoEnded() {
 }
 
 void CMainFrame::StopSong() {
+  ResetSingerEffects();
   if (windows_.panel != nullptr) windows_.panel->SetSeekable(false);
   isPlaying_ = false;
   if (playerKind_ == kPlayerKindVideo) {
@@ -635,6 +637,7 @@ void CMainFrame::ChangeRate(bool faster) {
   IMediaPlayer* player = CurrentPlayer();
   if (player == nullptr) return;
   const double rate = player->ChangeRate(faster);
+  if (rate > 0) rate_ = rate;
   if (rate > 0 && windows_.panel != nullptr) windows_.panel->ShowRate(rate);
 }
 
@@ -672,6 +675,15 @@ bool CMainFrame::OnCommand(int id) {
       return true;
     case kCommandToggleBackground:
       ToggleBackground();
+      return true;
+    case kCommandKeyUp:
+      KeyUp();
+      return true;
+    case kCommandKeyDown:
+      KeyDown();
+      return true;
+    case kCommandVocalReduction:
+      ToggleVocalReduction();
       return true;
     default:
       return false;

@@ -150,6 +150,18 @@ class CMainFrame : public QObject {
   void SlowDown();
   void SeekVideoSong(int ms);
 
+  // For singers, on the playing song only, and back to normal at every song. The key a semitone
+  // up or down (-6..6), the tempo kept; "Key: +2" on the control panel.
+  void KeyUp() { SetKey(key_ + 1); }
+  void KeyDown() { SetKey(key_ - 1); }
+  void SetKey(int semitones);
+  int key() const { return key_; }
+  // Vocal reduction on or off: "Vocal Reduction: On" on the control panel.
+  void ToggleVocalReduction();
+  bool vocalReduction() const { return vocalReduction_; }
+  // The playing song's speed (1.0 without a song).
+  double rate() const { return rate_; }
+
   // Number entry: a typed character (digits, Backspace), Enter, Escape.
   void OnSongNumberChar(QChar ch);
   void OnSongKey(int key);
@@ -214,6 +226,8 @@ class CMainFrame : public QObject {
   const Settings& settings() const { return settings_.values(); }
   SettingsStore& settingsStore() { return settings_; }
   IAudioPlayer* audioPlayer() const { return audioPlayer_.get(); }
+  // The player of the current kind: the audio player for audio songs, else the video player.
+  IMediaPlayer* CurrentPlayer() const;
   const Windows& windows() const { return windows_; }
 
  signals:
@@ -233,8 +247,6 @@ class CMainFrame : public QObject {
   void SetPlayerKind(int kind);
   void RunLyricTick();
   void ShowOnScreen(const QString& text);
-  // The player of the current kind: the audio player for audio songs, else the video player.
-  IMediaPlayer* CurrentPlayer() const;
   void ChangeRate(bool faster);
   // The songs folders' file whose name holds the digits; kind -1 when none.
   int FindSongInFolders(const QString& digits, QString& path) const;
@@ -243,6 +255,8 @@ class CMainFrame : public QObject {
   void ReserveRow(const QString& path, const QString& text, bool atFront, bool playNow);
   void SetPreview(const QString& text);
   void SongFailedToStart();
+  // A new song (or none) plays at its own key and speed, without vocal reduction.
+  void ResetSingerEffects();
 
   Parts parts_;
   Windows windows_;
@@ -255,6 +269,9 @@ class CMainFrame : public QObject {
   int lyricMode_ = kLyricModeNone;
   bool isPlaying_ = false;
   int volume_ = 100;
+  int key_ = 0;
+  bool vocalReduction_ = false;
+  double rate_ = 1.0;
   int lastSongNumber_ = 0;
   int numberEntryCountdown_ = kNumberEntryTicks;
   int escapeCount_ = 0;

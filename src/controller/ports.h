@@ -133,6 +133,8 @@ class IControlPanel {
   virtual void ShowAudioTrack(int track) = 0;
   // The playback rate, 1.0 normal.
   virtual void ShowRate(double rate) = 0;
+  // Any other status text ("Key: +2"), shown in the title band as the volume and speed are.
+  virtual void ShowStatusText(const QString& text) = 0;
   // The playing song's position and duration in milliseconds (0 without a song), written by
   // the lyric timer on every tick and read back for the next-song banner.
   virtual void SetPosition(int32_t ms) = 0;
@@ -248,6 +250,9 @@ class IReservedList {
   virtual void Redraw() = 0;
 };
 
+// The largest key change either way, in semitones.
+inline constexpr int kMaxKeySemitones = 6;
+
 // Operations both players share. States: 0 no graph, 1 ready or stopped, 2 paused, 3 running.
 class IMediaPlayer {
  public:
@@ -267,6 +272,11 @@ class IMediaPlayer {
   virtual void SetChannelLeft() = 0;
   virtual void SetChannelRight() = 0;
   virtual void SetChannelReverse() = 0;
+  // The key in semitones (-6..6, 0 the song's own), the tempo kept. False without sound.
+  virtual bool SetKey(int semitones) = 0;
+  // Takes the centre of a stereo mix (where a full mix has its lead voice) out, or puts it back.
+  // False without sound.
+  virtual bool SetVocalReduction(bool on) = 0;
   // The next graph event code (1 end, 2 user abort, 3 error), without waiting; false when none.
   virtual bool GetEvent(int32_t& code) = 0;
   virtual void Close() = 0;

@@ -25,13 +25,16 @@ bool IsOwnPrivateFolder(const QByteArray& path) {
 
 }  // namespace
 
+bool MakePrivateFolder(const QString& folder) {
+  const QByteArray path = QFile::encodeName(folder);
+  if (mkdir(path.constData(), 0700) != 0 && errno != EEXIST) return false;
+  return IsOwnPrivateFolder(path);
+}
+
 QString PrivateTempFolder(const QString& systemTemp) {
   const QString base = systemTemp.isEmpty() ? QDir::tempPath() : systemTemp;
   const QString name = QStringLiteral("/lyrovox-%1").arg(geteuid());
-  const QByteArray path = QFile::encodeName(base + name);
-  if (mkdir(path.constData(), 0700) == 0 || (errno == EEXIST && IsOwnPrivateFolder(path))) {
-    if (IsOwnPrivateFolder(path)) return QFile::decodeName(path) + QLatin1Char('/');
-  }
+  if (MakePrivateFolder(base + name)) return base + name + QLatin1Char('/');
   // Taken by someone else, or not a folder: a folder of our own for this run.
   QByteArray pattern = QFile::encodeName(base + name + QStringLiteral("-XXXXXX"));
   if (mkdtemp(pattern.data()) == nullptr) return {};

@@ -8,6 +8,10 @@
 
 namespace lyrovox {
 
+// Makes folder with mode 0700, or takes an existing one when it is a real folder (not a link)
+// that belongs to the user (its mode is then made 0700). False otherwise.
+bool MakePrivateFolder(const QString& folder);
+
 // "<systemTemp>/lyrovox-<uid>/", made with mode 0700. An existing one is taken only when it is
 // a real folder (not a link) that belongs to the user; otherwise a fresh folder with a unique
 // name is made for this run. Ends with "/"; empty when nothing could be made.

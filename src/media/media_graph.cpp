@@ -163,17 +163,25 @@ GstPad* MediaGraph::AudioPathPad() {
     chain.push_back(gst::MakeElement("input-selector"));
     chain.push_back(gst::MakeElement("audioconvert"));
     chain.push_back(gst::MakeElement("audioresample"));
+    GstElement* resample = chain.back().get();
     chain.push_back(gst::MakeElement("capsfilter"));
     GstElement* pcm = chain.back().get();
     // Keeps the pitch at other rates; without it a rate change also changes the pitch.
     if (gst::ElementPtr tempo = gst::MakeElement("scaletempo")) chain.push_back(std::move(tempo));
+    GstElement* beforeKey = chain.back().get();
     chain.push_back(gst::MakeElement("audioconvert"));
+    GstElement* afterKey = chain.back().get();
+    // The sink gets the same 16-bit PCM whatever effects are in the path.
+    chain.push_back(gst::MakeElement("capsfilter"));
+    GstElement* out = chain.back().get();
     chain.push_back(gst::MakeElement("volume"));
     GstElement* volume = chain.back().get();
     chain.push_back(MakeAudioSink());
     gst::CapsPtr caps(gst_caps_from_string(
         "audio/x-raw, format=(string)S16LE, layout=(string)interleaved, channels=(int)2"));
-    if (pcm != nullptr) g_object_set(pcm, "caps", caps.get(), nullptr);
+    for (GstElement* filter : {pcm, out}) {
+      if (filter != nullptr) g_object_set(filter, "caps", caps.get(), nullptr);
+    }
     if (!AddAndSync(chain)) return nullptr;
     if (grabber_ != nullptr) {
       gst::PadPtr decoded(gst_element_get_static_pad(pcm, "src"));
@@ -183,6 +191,10 @@ GstPad* MediaGraph::AudioPathPad() {
     volume_ = volume;
     positionSink_ = chain.back().get();
     ApplyVolume();
+    effects_.Attach(GST_BIN(pipeline_.get()), {.beforeVocals = resample,
+                                               .afterVocals = pcm,
+                                               .beforeKey = beforeKey,
+                                               .afterKey = afterKey});
   }
   return gst_element_request_pad_simple(selector_, "sink_%u");
 }
@@ -298,6 +310,7 @@ bool MediaGraph::Stop() {
 
 void MediaGraph::Close() {
   events_.Detach();
+  effects_.Detach();
   // Stopping joins the streaming threads, so nothing touches the frame holder afterwards.
   if (pipeline_) {
     gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
@@ -388,6 +401,14 @@ void MediaGraph::Seek(int64_t nanoseconds, GstSeekFlags accuracy) {
          std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
+}
+
+bool MediaGraph::SetKey(int semitones) {
+  return controls_ && effects_.SetKey(semitones);
+}
+
+bool MediaGraph::SetVocalReduction(bool on) {
+  return controls_ && effects_.SetVocalReduction(on);
 }
 
 bool MediaGraph::SwitchAudioStream() {

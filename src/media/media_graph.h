@@ -2,9 +2,10 @@
 
 // The GStreamer pipeline behind both players: a file decoded by decodebin (or a live picture
 // source), its audio streams behind an input-selector into the channel grabber, tempo, volume and
-// the audio sink, its first video stream into the picture path (an appsink that fills the frame
-// holder), and every other stream into a sink of its own. Controls, state waits, positions, rate,
-// seeking, the audio stream walk and the graph events live here; the players add their rules.
+// the audio sink (vocal reduction and key change spliced in while on), its first video stream into
+// the picture path (an appsink that fills the frame holder), and every other stream into a sink of
+// its own. Controls, state waits, positions, rate, seeking, the audio stream walk and the graph
+// events live here; the players add their rules.
 
 #include <QObject>
 #include <QString>
@@ -16,6 +17,7 @@
 #include "media/graph_events.h"
 #include "media/gst_handles.h"
 #include "media/sample_grabber.h"
+#include "media/sound_effects.h"
 #include "media/video_frame_holder.h"
 
 namespace lyrovox {
@@ -74,6 +76,10 @@ class MediaGraph {
   void SetVolume(int32_t hundredthsOfDecibel);
   double ChangeRate(bool faster);
   void SeekTo(int64_t hundredNanoseconds);
+  // The singer's effects on the sound path; false without one.
+  bool SetKey(int semitones);
+  bool SetVocalReduction(bool on);
+  const SoundEffects& effects() const { return effects_; }
   bool SwitchAudioStream();
   int audioTrack() const { return audioTrack_; }
   bool GetEvent(int32_t& code) { return events_.GetEvent(code); }
@@ -108,6 +114,7 @@ class MediaGraph {
   VidAudioSampleGrabber* const grabber_;
   std::shared_ptr<VideoFrameHolder> frames_;
   GraphEvents events_;
+  SoundEffects effects_;
 
   gst::ElementPtr pipeline_;
   int state_ = kStateNoGraph;

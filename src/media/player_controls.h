@@ -31,6 +31,8 @@ class PlayerControls : public Interface {
   void SetChannelLeft() override { grabber_.SetChannelMode(kChannelLeft); }
   void SetChannelRight() override { grabber_.SetChannelMode(kChannelRight); }
   void SetChannelReverse() override { grabber_.SetChannelMode(kChannelReverse); }
+  bool SetKey(int semitones) override { return graph_.SetKey(semitones); }
+  bool SetVocalReduction(bool on) override { return graph_.SetVocalReduction(on); }
   bool GetEvent(int32_t& code) override { return graph_.GetEvent(code); }
   void Close() override { graph_.Close(); }
   void Destroy() override { graph_.Destroy(); }

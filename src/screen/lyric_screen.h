@@ -161,7 +161,13 @@ class CLyricScreen final : public ILyricScreen {
   void DrawNumberEntry(Canvas& canvas);
   void DrawChosenNumber(Canvas& canvas);
   void DrawLyrics(Canvas& canvas);
-  void RunWipe(Canvas& canvas);
+  // The pixel wipe's clip; right-to-left lines (lineWidth wide) are wiped from their right end.
+  void RunWipe(Canvas& canvas, bool rightToLeft, int lineWidth);
+  // The sung part of a right-to-left line, drawn from the line's right end.
+  void DrawSungRightToLeft(Canvas& canvas, const QString& line, int x, int y);
+  int TargetX(int layoutX) const;
+  // Clips further drawing to the target right of a layout x.
+  void ClipFrom(Canvas& canvas, int layoutX);
   void DrawTitleOrPrompt(Canvas& canvas);
   void DrawNextSongBanner(Canvas& canvas);
   // Draws the CD+G picture stretched to target.
@@ -210,7 +216,7 @@ class CLyricScreen final : public ILyricScreen {
   int sungWidth_ = 0;
   float wipeStep_ = 12.0f;
   int wipeFrames_ = 0;
-  int wipeX_ = 0;
+  int wipeX_ = 0;  // the wipe's edge: the coloured part ends there (starts, right to left)
   std::u16string songTitle_;
   std::u16string songArtist_;
   bool titleAnimating_ = false;

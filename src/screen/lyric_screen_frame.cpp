@@ -230,7 +230,12 @@ void CLyricScreen::DrawLyrics(Canvas& canvas) {
                  RgbOf(kOutlineGrey));
   DrawSingleLine(canvas, upperLine_, upperLineX_, h - upperLineOffset_, Align::kLeft, unsung,
                  RgbOf(kOutlineGrey));
-  if (lineTimed_) RunWipe(canvas);
+  // Hebrew and Arabic lines are sung from their right end.
+  const std::u16string& sungLine = singingLowerLine_ ? lowerLine_ : upperLine_;
+  const QString line = ToQString(sungLine);
+  const bool rightToLeft = IsRightToLeftText(line);
+  const int lineWidth = rightToLeft ? measures_.Extent(line, lyricFont_) : 0;
+  if (lineTimed_) RunWipe(canvas, rightToLeft, lineWidth);
 
   // A mark still in front of the sung text sets the colour for this and the following lines.
   if (sungText_.size() >= 2 && sungText_[1] == u':') {
@@ -250,11 +255,43 @@ void CLyricScreen::DrawLyrics(Canvas& canvas) {
   }
   const int x = singingLowerLine_ ? lowerLineX_ : upperLineX_;
   const int y = h - (singingLowerLine_ ? lowerLineOffset_ : upperLineOffset_);
-  DrawSingleLine(canvas, sungText_, x, y, Align::kLeft, RgbOf(sungColor_), unsung);
+  if (rightToLeft) {
+    DrawSungRightToLeft(canvas, line, x, y);
+  } else {
+    DrawSingleLine(canvas, sungText_, x, y, Align::kLeft, RgbOf(sungColor_), unsung);
+  }
   DrawTitleOrPrompt(canvas);
 }
 
-void CLyricScreen::RunWipe(Canvas& canvas) {
+void CLyricScreen::DrawSungRightToLeft(Canvas& canvas, const QString& line, int x, int y) {
+  RemoveSingerMark(sungText_);
+  if (sungText_.empty() || canvas.painter == nullptr) return;
+  if (!lineTimed_) {
+    // Whole syllables: the line itself from where its layout puts the end of the sung text, so
+    // that joined letters keep their shapes.
+    const int sung = static_cast<int>(std::min(sungText_.size(), static_cast<size_t>(line.size())));
+    ClipFrom(canvas, x + measures_.CursorX(line, lyricFont_, sung));
+  }
+  const TextLook look{TextShape::kOutlined, hasShadow_, RgbOf(sungColor_), RgbOf(unsungColor_)};
+  Blit(canvas, sprites_.SingleLine(line, lyricFont_, look, canvas.sx, canvas.sy), x, y);
+}
+
+// Device x of a layout x on the target.
+int CLyricScreen::TargetX(int layoutX) const {
+  const int layoutWidth = layoutRect_.width();
+  const double x = layoutWidth > 0 ? targetRect_.left() + static_cast<double>(targetRect_.width()) *
+                                                              layoutX / layoutWidth
+                                   : targetRect_.left();
+  return static_cast<int>(std::clamp(x, -1e9, 1e9));
+}
+
+void CLyricScreen::ClipFrom(Canvas& canvas, int layoutX) {
+  constexpr int kOpenEnd = 1 << 24;
+  canvas.clipped = true;
+  canvas.clip = QRect(TargetX(layoutX), layoutRect_.top(), kOpenEnd, layoutRect_.height());
+}
+
+void CLyricScreen::RunWipe(Canvas& canvas, bool rightToLeft, int lineWidth) {
   if (recomputeWipeStep_) {
     recomputeWipeStep_ = false;
     if (syllableDurationMs_ > 0) {
@@ -270,15 +307,16 @@ void CLyricScreen::RunWipe(Canvas& canvas) {
     if (wipeFrames_ < INT_MAX) ++wipeFrames_;
     const float advance = wipeStep_ * static_cast<float>(wipeFrames_);
     // Past the end of the text the edge stays at its end.
-    wipeX_ = advance >= static_cast<float>(sungWidth_) ? x0 + sungWidth_
-                                                       : x0 + static_cast<int>(advance);
+    const int covered =
+        advance >= static_cast<float>(sungWidth_) ? sungWidth_ : static_cast<int>(advance);
+    wipeX_ = rightToLeft ? x0 + lineWidth - covered : x0 + covered;
   }
-  const int layoutWidth = layoutRect_.width();
-  const double right =
-      layoutWidth > 0
-          ? targetRect_.left() + static_cast<double>(targetRect_.width()) * wipeX_ / layoutWidth
-          : targetRect_.left();
-  const int clipRight = static_cast<int>(std::clamp(right, -1e9, 1e9));
+  if (rightToLeft) {
+    // Coloured from the edge to the line's right end; nothing before the line's first frame.
+    ClipFrom(canvas, wipeFrames_ > 0 ? wipeX_ : x0 + lineWidth);
+    return;
+  }
+  const int clipRight = TargetX(wipeX_);
   canvas.clipped = true;
   canvas.clip = QRect(layoutRect_.left(), layoutRect_.top(),
                       std::max(0, clipRight - layoutRect_.left()), layoutRect_.height());

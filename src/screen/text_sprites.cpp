@@ -97,6 +97,24 @@ int WrappedTextHeight(const QString& text, const QFont& font, int width) {
   return lines.lineCount * QFontMetrics(font).height();
 }
 
+bool IsRightToLeftText(const QString& text) {
+  return DisplayText(text).isRightToLeft();
+}
+
+int TextCursorX(const QString& text, const QFont& font, int index) {
+  if (text.isEmpty()) return 0;
+  QTextLayout layout(DisplayText(text), font);
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  layout.endLayout();
+  if (!line.isValid()) return 0;
+  const int at = std::clamp(index, 0, static_cast<int>(text.size()));
+  return static_cast<int>(std::lround(line.cursorToX(at)));
+}
+
 int TextMeasures::Find(const QString& text, const QFont& font, int width) const {
   for (const Entry& e : entries_) {
     if (e.width == width && e.text == text && e.font == font) return e.value;
@@ -120,6 +138,16 @@ int TextMeasures::Extent(const QString& text, const QFont& font) {
   if (known >= 0) return known;
   const int value = std::max(0, TextExtent(text, font));
   Remember(text, font, -1, value);
+  return value;
+}
+
+int TextMeasures::CursorX(const QString& text, const QFont& font, int index) {
+  if (text.isEmpty()) return 0;
+  const int key = -2 - std::clamp(index, 0, static_cast<int>(text.size()));
+  const int known = Find(text, font, key);
+  if (known >= 0) return known;
+  const int value = std::max(0, TextCursorX(text, font, index));
+  Remember(text, font, key, value);
   return value;
 }
 

@@ -42,18 +42,25 @@ QString DisplayText(const QString& text);
 int TextExtent(const QString& text, const QFont& font);
 // Height of the text word-wrapped into `width` layout pixels.
 int WrappedTextHeight(const QString& text, const QFont& font, int width);
+// Whether a single line runs from right to left (Hebrew, Arabic), as the text layout decides it
+// from its first letter with a direction.
+bool IsRightToLeftText(const QString& text);
+// Where the single line's text layout puts the cursor before character `index` (after the last
+// one for the text's length), in layout pixels from the line's left end.
+int TextCursorX(const QString& text, const QFont& font, int index);
 
 // Text measures remembered for the texts a frame measures again and again.
 class TextMeasures {
  public:
   int Extent(const QString& text, const QFont& font);
   int WrappedHeight(const QString& text, const QFont& font, int width);
+  int CursorX(const QString& text, const QFont& font, int index);
 
  private:
   struct Entry {
     QString text;
     QFont font;
-    int width;  // -1: a single line's extent
+    int width;  // -1: a single line's extent; below -1: the cursor x before character -2 - width
     int value;
   };
   int Find(const QString& text, const QFont& font, int width) const;

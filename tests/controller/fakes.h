@@ -165,6 +165,7 @@ class FakePanel final : public IControlPanel {
   void ShowChannel(int mode) override { channel = mode; }
   void ShowAudioTrack(int t) override { track = t; }
   void ShowRate(double r) override { rate = r; }
+  void ShowStatusText(const QString& text) override { statusTexts << text; }
   void SetPosition(int32_t ms) override {
     position = ms;
     log.Note(QString("position %1").arg(ms));
@@ -184,6 +185,7 @@ class FakePanel final : public IControlPanel {
   int channel = -1;
   int track = -1;
   double rate = -1;
+  QStringList statusTexts;
   int32_t position = 0;
   int32_t duration = 0;
 };
@@ -390,6 +392,16 @@ class FakePlayer : public Interface {
   void SetChannelLeft() override { channel = 1; }
   void SetChannelRight() override { channel = 2; }
   void SetChannelReverse() override { channel = 3; }
+  bool SetKey(int semitones) override {
+    if (state == 0) return false;
+    key = semitones;
+    return true;
+  }
+  bool SetVocalReduction(bool on) override {
+    if (state == 0) return false;
+    vocalReduction = on;
+    return true;
+  }
   void Close() override {
     calls << "close";
     state = 0;
@@ -415,6 +427,8 @@ class FakePlayer : public Interface {
   int channel = -1;
   int32_t volume = 1;
   double rate = 1.0;
+  int key = 0;
+  bool vocalReduction = false;
   uint32_t position = 0;
   uint32_t duration = 0;
   int otherTracks = 0;

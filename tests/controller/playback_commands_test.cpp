@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "common/smf_builder.h"
+#include "controller/commands.h"
 #include "controller/main_frame.h"
 #include "frame_rig.h"
 #include "support/temp_dir.h"
@@ -281,6 +282,64 @@ TEST_F(PlaybackTest, SpeedChangesTheCurrentPlayersRateAndShowsIt) {
   panel.rate = -1;
   frame->SpeedUp();
   EXPECT_EQ(panel.rate, -1);
+}
+
+TEST_F(PlaybackTest, TheKeyStepsWithinSixSemitonesOnThePlayingSongAndShows) {
+  PlayAudioSong();
+  ASSERT_TRUE(frame->OnCommand(kCommandKeyUp));
+  ASSERT_TRUE(frame->OnCommand(kCommandKeyUp));
+  EXPECT_EQ(audio->key, 2);
+  EXPECT_EQ(panel.statusTexts.back(), "Key: +2");
+  for (int i = 0; i < 10; ++i)
+    frame->KeyDown();
+  EXPECT_EQ(frame->key(), -6);
+  EXPECT_EQ(audio->key, -6);
+  EXPECT_EQ(panel.statusTexts.back(), "Key: -6");
+  frame->SetKey(0);
+  EXPECT_EQ(panel.statusTexts.back(), "Key: 0");
+
+  // A video song: its own player; every new song starts at its own key.
+  frame->KeyUp();
+  PlayVideoSong();
+  EXPECT_EQ(frame->key(), 0);
+  frame->KeyDown();
+  EXPECT_EQ(video.key, -1);
+  EXPECT_EQ(panel.statusTexts.back(), "Key: -1");
+
+  // Nothing plays: no key to change.
+  frame->StopSong();
+  EXPECT_EQ(frame->key(), 0);
+  panel.statusTexts.clear();
+  frame->KeyUp();
+  EXPECT_EQ(frame->key(), 0);
+  EXPECT_TRUE(panel.statusTexts.isEmpty());
+}
+
+TEST_F(PlaybackTest, VocalReductionTogglesOnThePlayingSongAndIsOffAtTheNextSong) {
+  PlayAudioSong();
+  ASSERT_TRUE(frame->OnCommand(kCommandVocalReduction));
+  EXPECT_TRUE(audio->vocalReduction);
+  EXPECT_EQ(panel.statusTexts.back(), "Vocal Reduction: On");
+  frame->ToggleVocalReduction();
+  EXPECT_FALSE(audio->vocalReduction);
+  EXPECT_EQ(panel.statusTexts.back(), "Vocal Reduction: Off");
+  frame->ToggleVocalReduction();
+  frame->ReplaySong();
+  EXPECT_FALSE(frame->vocalReduction());
+  // A player without sound to change leaves it off.
+  audio->state = 0;
+  frame->ToggleVocalReduction();
+  EXPECT_FALSE(frame->vocalReduction());
+}
+
+TEST_F(PlaybackTest, TheRateShownIsThePlayingSongsAndNormalAtTheNextSong) {
+  PlayAudioSong();
+  EXPECT_DOUBLE_EQ(frame->rate(), 1.0);
+  frame->SpeedUp();
+  frame->SpeedUp();
+  EXPECT_DOUBLE_EQ(frame->rate(), 1.1);
+  PlayVideoSong();
+  EXPECT_DOUBLE_EQ(frame->rate(), 1.0);
 }
 
 TEST_F(PlaybackTest, OnlyVideoSongsCanBeSought) {

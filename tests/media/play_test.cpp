@@ -132,6 +132,16 @@ TEST_F(PlayTest, TheKeysReachTheControllerThroughTheAcceleratorTable) {
   QTest::keyClick(&window, Qt::Key_Right, Qt::ControlModifier);
   // The control panel (hidden: only the video window shows) has the speed.
   EXPECT_EQ(session.program().panel().statusText(), "Speed: 1.05X");
+  // The singer's keys, on the synthesised song.
+  QTest::keyClick(&window, Qt::Key_PageUp, Qt::ControlModifier);
+  QTest::keyClick(&window, Qt::Key_PageUp, Qt::ControlModifier);
+  EXPECT_EQ(frame.key(), 2);
+  EXPECT_EQ(session.program().panel().statusText(), "Key: +2");
+  QTest::keyClick(&window, Qt::Key_PageDown, Qt::ControlModifier);
+  EXPECT_EQ(frame.key(), 1);
+  QTest::keyClick(&window, Qt::Key_F8, Qt::ControlModifier);
+  EXPECT_TRUE(frame.vocalReduction());
+  EXPECT_EQ(session.program().panel().statusText(), "Vocal Reduction: On");
   QTest::keyClick(&window, Qt::Key_End, Qt::ControlModifier | Qt::AltModifier);
   EXPECT_FALSE(frame.isPlaying());
   QTest::keyClick(&window, Qt::Key_Insert, Qt::ControlModifier | Qt::AltModifier);

@@ -48,6 +48,15 @@ int LastColumn(const QImage& image, QRect area, QRgb color) {
   return -1;
 }
 
+// Left-most column holding the colour in the area, or -1.
+int FirstColumn(const QImage& image, QRect area, QRgb color) {
+  area &= image.rect();
+  for (int x = area.left(); x <= area.right(); ++x) {
+    if (Count(image, QRect(x, area.top(), 1, area.height()), color) > 0) return x;
+  }
+  return -1;
+}
+
 class FramePixelsTest : public ::testing::Test {
  protected:
   const QImage& Present() {
@@ -118,6 +127,48 @@ TEST_F(FramePixelsTest, TheWipeColoursTheLineUpToTheEdgeInFullScreenAndInAWindow
     EXPECT_GE(last, edge - (fullScreen ? 3 : 2)) << fullScreen;
     EXPECT_GT(Count(frame, QRect(edge, band.top(), 200, band.height()), kUnsung), 100)
         << fullScreen;
+  }
+}
+
+// Hebrew is sung from the right: half-way through a line its right half is in the sung colour
+// and its left half is not, whole syllables and pixel wipe alike.
+TEST_F(FramePixelsTest, AHebrewLineIsColouredFromItsRightEnd) {
+  for (bool lineTimed : {false, true}) {
+    SCOPED_TRACE(lineTimed ? "pixel wipe" : "syllables");
+    ScreenRig r;
+    r.screen.SetLineTimed(lineTimed);
+    // Four syllables of three letters each ("alef bet gimel ..."), then the next line.
+    r.Fill({{1000, 2, u"\u05D0\u05D1\u05D2 "},
+            {1500, 0, u"\u05D3\u05D4\u05D5 "},
+            {2000, 0, u"\u05D6\u05D7\u05D8 "},
+            {2500, 0, u"\u05D9\u05DB\u05DC"},
+            {9000, 1, u"\u05DE\u05E0"}});
+    if (lineTimed) {
+      // One timed line of 8 s, wiped from 1.02 s: at 4.5 s a little less than half is coloured.
+      r.Fill({{1000, 2,
+               u"\u05D0\u05D1\u05D2 \u05D3\u05D4\u05D5 \u05D6\u05D7\u05D8 \u05D9\u05DB\u05DC"},
+              {9000, 1, u"\u05DE\u05E0"}});
+      r.RunTo(0, 4500);
+    } else {
+      r.RunTo(0, 1530);  // two of the four syllables sung
+    }
+    const int x0 = r.screen.UpperLineX();
+    const int width = TextExtent(r.screen.UpperLine(), r.screen.LyricFont());
+    ASSERT_GT(width, 300);
+    const QRect band = UpperBand();
+    const QImage& frame = r.sink.last;
+    const QRect leftPart(x0, band.top(), width * 45 / 100, band.height());
+    const QRect rightPart(x0 + width * 55 / 100, band.top(), width * 45 / 100, band.height());
+    EXPECT_EQ(Count(frame, leftPart, kMaleBlue), 0);
+    EXPECT_GT(Count(frame, leftPart, kUnsung), 1000);
+    EXPECT_GT(Count(frame, rightPart, kMaleBlue), 1000);
+    // The sung colour reaches the line's right end.
+    EXPECT_GE(LastColumn(frame, band, kMaleBlue), x0 + width - 12);
+    if (lineTimed) {
+      // And starts at the wipe's edge.
+      EXPECT_GE(FirstColumn(frame, band, kMaleBlue), r.screen.WipeX());
+      EXPECT_LE(FirstColumn(frame, band, kMaleBlue), r.screen.WipeX() + 40);
+    }
   }
 }
 

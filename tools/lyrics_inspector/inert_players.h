@@ -25,6 +25,8 @@ class InertPlayer : public Interface {
   void SetChannelLeft() override {}
   void SetChannelRight() override {}
   void SetChannelReverse() override {}
+  bool SetKey(int) override { return false; }
+  bool SetVocalReduction(bool) override { return false; }
   bool GetEvent(int32_t&) override { return false; }
   void Close() override {}
   void Destroy() override {}

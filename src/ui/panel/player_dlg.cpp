@@ -259,6 +259,11 @@ void CPlayerDlg::ShowRate(double rate) {
   statusText_ = QString::asprintf("Speed: %.02fX", rate).left(kSpeedTextUnits);
 }
 
+void CPlayerDlg::ShowStatusText(const QString& text) {
+  statusCounter_ = 2;
+  statusText_ = text;
+}
+
 void CPlayerDlg::SetPlayListShow(int show) {
   const int code = show != 0 ? kPlayListShown : kPlayListHidden;
   if (code == playListShow_) return;

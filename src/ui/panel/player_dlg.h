@@ -118,6 +118,8 @@ class CPlayerDlg final : public QWidget, public IControlPanel {
   void ShowChannel(int mode) override;
   void ShowAudioTrack(int track) override;
   void ShowRate(double rate) override;
+  // Shown for a tick as the speed is.
+  void ShowStatusText(const QString& text) override;
   void SetPosition(int32_t ms) override { position_ = ms; }
   void SetDuration(int32_t ms) override { duration_ = ms; }
   int32_t Position() const override { return position_; }

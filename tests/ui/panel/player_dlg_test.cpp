@@ -244,6 +244,13 @@ TEST_F(PanelTest, AStatusTextShowsForOneTickThenTheTitleReturns) {
   EXPECT_EQ(dlg->bandText(), "Hello");
   dlg->ShowRate(0.5);
   EXPECT_EQ(dlg->statusText(), "Speed: 0.50X");
+  // The singer's key, shown the same way.
+  dlg->Tick();
+  dlg->ShowStatusText("Key: +2");
+  dlg->Tick();
+  EXPECT_EQ(dlg->bandText(), "Key: +2");
+  dlg->Tick();
+  EXPECT_EQ(dlg->bandText(), "Hello");
 }
 
 // A title of exactly `width` pixels in the title font: wide letters, then two kinds of letter to
