@@ -156,6 +156,10 @@ void CVideoArea::paintEvent(QPaintEvent*) {
         }
         painter.drawImage(target.topLeft(), scaledPicture_);
       }
+      if (serial != shownPictureSerial_) {
+        shownPictureSerial_ = serial;
+        if (picturePainted_) picturePainted_();
+      }
     }
   }
   if (!keyedValid_ && !lyricsFrame_.isNull()) {

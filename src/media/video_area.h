@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "media/video_frame_holder.h"
@@ -42,6 +43,8 @@ class CVideoArea : public QWidget {
 
   // Repaints when the player has a new frame; the presented lyrics frame repaints by itself.
   void PollFrames();
+  // Called after each paint that showed a picture not shown before (measurements).
+  void SetPicturePaintedHook(std::function<void()> hook) { picturePainted_ = std::move(hook); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -58,6 +61,8 @@ class CVideoArea : public QWidget {
   QImage scaledPicture_;
   uint64_t scaledSerial_ = 0;
   int pollTimer_ = 0;
+  uint64_t shownPictureSerial_ = 0;
+  std::function<void()> picturePainted_;
 };
 
 }  // namespace lyrovox
