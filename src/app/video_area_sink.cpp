@@ -15,8 +15,21 @@ bool VideoAreaSink::ShowFrame(const QImage& frame) {
 }
 
 void VideoAreaSink::SetVideoShown(bool shown) {
-  // Without a running picture player the last picture would stay frozen under the lyrics.
-  area_.SetFrameSource(shown ? frames_ : nullptr);
+  ++shownChanges_;
+  if (shown) {
+    area_.SetFrameSource(frames_);
+    return;
+  }
+  // Without a running picture player the last picture would stay frozen under the lyrics. A
+  // picture graph that gives way to the next one in the same turn of the event loop goes on
+  // showing until that one has a picture, so the picture is taken away only when none follows.
+  const uint64_t change = shownChanges_;
+  QMetaObject::invokeMethod(
+      &area_,
+      [this, change, alive = std::weak_ptr<bool>(alive_)] {
+        if (!alive.expired() && change == shownChanges_) area_.SetFrameSource(nullptr);
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace lyrovox

@@ -3,7 +3,11 @@
 #include <glib.h>
 
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <thread>
+
+#include "media/gst_handles.h"
 
 namespace lyrovox {
 
@@ -23,11 +27,48 @@ std::string FindSoundfont() {
   return {};
 }
 
+// A synthesiser element holding the soundfont, made and kept paused on a thread of its own.
+class SoundfontKeeper {
+ public:
+  void Start() {
+    std::call_once(started_, [this] {
+      thread_ = std::thread([this] {
+        const std::string& soundfont = GeneralMidiSoundfont();
+        if (soundfont.empty() || !gst::EnsureInitialized()) return;
+        gst::ElementPtr synth = gst::MakeElement("fluiddec");
+        if (!synth) return;
+        g_object_set(synth.get(), "soundfont", soundfont.c_str(), nullptr);
+        // The synthesiser loads its soundfont on the way to the paused state.
+        if (gst_element_set_state(synth.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+          gst_element_set_state(synth.get(), GST_STATE_NULL);
+          return;
+        }
+        synth_ = std::move(synth);
+      });
+    });
+  }
+
+  ~SoundfontKeeper() {
+    if (thread_.joinable()) thread_.join();
+    if (synth_) gst_element_set_state(synth_.get(), GST_STATE_NULL);
+  }
+
+ private:
+  std::once_flag started_;
+  std::thread thread_;
+  gst::ElementPtr synth_;  // written by the thread, read after it has been joined
+};
+
 }  // namespace
 
 const std::string& GeneralMidiSoundfont() {
   static const std::string path = FindSoundfont();
   return path;
+}
+
+void PreloadGeneralMidiSoundfont() {
+  static SoundfontKeeper keeper;
+  keeper.Start();
 }
 
 }  // namespace lyrovox

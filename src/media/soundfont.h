@@ -10,4 +10,9 @@ namespace lyrovox {
 // system's data folders), or empty when none is installed. Looked up once.
 const std::string& GeneralMidiSoundfont();
 
+// Loads the soundfont on a thread of its own and keeps it loaded while the program runs: the
+// synthesiser shares loaded instruments, so every MIDI song then starts without reading and
+// decoding its 150 MB again. Once per process; returns at once.
+void PreloadGeneralMidiSoundfont();
+
 }  // namespace lyrovox

@@ -24,7 +24,34 @@ void ReleaseMappedSample(void* data) {
 
 }  // namespace
 
+uint64_t VideoFrameHolder::BeginSource() {
+  std::lock_guard lock(mutex_);
+  // A source that never showed a frame hands nothing over: the one shown before it stays.
+  if (shown_ == current_) previous_ = current_;
+  current_ = nextSource_++;
+  return current_;
+}
+
+bool VideoFrameHolder::Showing(uint64_t source) const {
+  std::lock_guard lock(mutex_);
+  return source != 0 && shown_ == source;
+}
+
 void VideoFrameHolder::Push(GstSample* sample) {
+  uint64_t source = 0;
+  {
+    std::lock_guard lock(mutex_);
+    source = current_;
+  }
+  Push(sample, source);
+}
+
+void VideoFrameHolder::Push(GstSample* sample, uint64_t source) {
+  {
+    std::lock_guard lock(mutex_);
+    const bool handedOver = source == previous_ && shown_ != current_;
+    if (source != current_ && !handedOver) return;
+  }
   GstCaps* caps = gst_sample_get_caps(sample);
   GstBuffer* buffer = gst_sample_get_buffer(sample);
   GstVideoInfo info;
@@ -57,8 +84,11 @@ void VideoFrameHolder::Push(GstSample* sample) {
   ay /= g;
 
   std::lock_guard lock(mutex_);
+  // The new source may have taken over since the check above.
+  if (source != current_ && !(source == previous_ && shown_ != current_)) return;
   frame_ = std::move(image);  // the previous frame is released outside the streaming path's
   ++serial_;                  // hot loop only when its last copy goes
+  shown_ = source;
   width_ = width;
   height_ = height;
   aspectX_ = static_cast<int>(ax);
@@ -68,6 +98,7 @@ void VideoFrameHolder::Push(GstSample* sample) {
 void VideoFrameHolder::Clear() {
   std::lock_guard lock(mutex_);
   frame_ = QImage();
+  shown_ = 0;
   ++serial_;
   width_ = height_ = aspectX_ = aspectY_ = 0;
 }
