@@ -7,6 +7,7 @@
 
 #include "lyrics/hresult.h"
 #include "media/camera.h"
+#include "media/graph_retirement.h"
 #include "media_fixtures.h"
 #include "support/temp_dir.h"
 
@@ -99,6 +100,52 @@ TEST_F(FilePlayerTest, ABackgroundVideoWithSoundPlaysSilentlyAndLoopsThroughRewi
     testing::Spin(300);
     EXPECT_GT(player.frames()->serial(), serial) << "pictures again after the rewind";
   }
+}
+
+// Graph after graph as the controller changes them (Stop, Destroy, then the next one).
+TEST_F(FilePlayerTest, ThePictureStaysUpFromGraphToGraphAndTheBackgroundWaitsForTheSong) {
+  const std::string background = dir.File("background.mpg");
+  const std::string song = dir.File("song.mpg");
+  ASSERT_TRUE(testing::MakeMpg(background, 4.0, 0));
+  ASSERT_TRUE(testing::MakeMpg(song, 4.0, 440));
+  auto open = [&](const std::string& path, bool videoOnly) {
+    player.Stop();
+    player.Destroy();
+    player.SetFileName(QString::fromStdString(path), videoOnly);
+    EXPECT_TRUE(player.CreateGraph());
+    EXPECT_EQ(player.Open(&window), kOk);
+    player.Pause();
+    EXPECT_TRUE(player.Play());
+  };
+  ASSERT_TRUE(Start(background, true));
+  testing::Spin(300);
+
+  // The song's graph starts while the background's picture goes on: never a blank picture.
+  open(song, false);
+  EXPECT_FALSE(player.frames()->Frame().isNull());
+  EXPECT_NE(player.State(), kStateRunning);  // on its way
+  ASSERT_EQ(testing::AwaitStart(player, window), kGraphEventStarted);
+  testing::Spin(300);
+  DrainRetiredGraphs();  // the background is parked at its start meanwhile
+
+  // The song gives the screen back: the background plays again at once, from its start.
+  open(background, true);
+  EXPECT_EQ(player.State(), kStateRunning);
+  EXPECT_LT(player.GetPositionMs(), 200u);
+  EXPECT_FALSE(player.frames()->Frame().isNull());
+  const uint64_t serial = player.frames()->serial();
+  testing::Spin(300);
+  EXPECT_GT(player.frames()->serial(), serial + 2);
+
+  // Only the same file is taken back; another background is built anew.
+  open(song, false);
+  ASSERT_EQ(testing::AwaitStart(player, window), kGraphEventStarted);
+  DrainRetiredGraphs();
+  const std::string other = dir.File("other.mpg");
+  ASSERT_TRUE(testing::MakeMpg(other, 1.0, 0));
+  open(other, true);
+  EXPECT_NE(player.State(), kStateRunning);
+  EXPECT_EQ(testing::AwaitStart(player, window), kGraphEventStarted);
 }
 
 TEST_F(FilePlayerTest, AudioStreamsSwitchBackwardsThroughTheFilesStreams) {

@@ -102,6 +102,36 @@ TEST(VideoFrameHolder, RejectsSamplesItCannotShow) {
   EXPECT_EQ(holder.serial(), 0u);
 }
 
+// Pushes (source, colour) in order; the colour of the picture after each push (0: none).
+TEST(VideoFrameHolder, TheSourceShownBeforeGoesOnUntilTheNewOneHasAPicture) {
+  ASSERT_TRUE(gst::EnsureInitialized());
+  VideoFrameHolder holder;
+  const uint64_t a = holder.BeginSource();
+  auto shown = [&](uint64_t source, QRgb colour) {
+    holder.Push(SolidSample(4, 4, colour).get(), source);
+    const QImage frame = holder.Frame();
+    return frame.isNull() ? QRgb{0} : frame.pixel(0, 0) | 0xFF000000u;
+  };
+  EXPECT_EQ(shown(a, kRed), kRed);
+  EXPECT_TRUE(holder.Showing(a));
+  // b is being built: a's picture goes on moving until b has one, then a's frames are dropped.
+  const uint64_t b = holder.BeginSource();
+  EXPECT_EQ(shown(a, kWhite), kWhite);
+  EXPECT_EQ(shown(b, kKey), kKey);
+  EXPECT_TRUE(holder.Showing(b));
+  EXPECT_EQ(shown(a, kRed), kKey);
+  // c gives way to d before it showed anything: b, still on the screen, hands over to d.
+  const uint64_t c = holder.BeginSource();
+  const uint64_t d = holder.BeginSource();
+  EXPECT_EQ(shown(b, kWhite), kWhite);
+  EXPECT_EQ(shown(c, kRed), kWhite);
+  EXPECT_EQ(shown(d, kRed), kRed);
+  EXPECT_FALSE(holder.Showing(b));
+  // Without a source: the newest one's.
+  holder.Push(SolidSample(4, 4, kWhite).get());
+  EXPECT_TRUE(holder.Showing(d));
+}
+
 TEST(CVideoArea, ThePictureShowsExactlyWhereTheLyricsFrameHasTheKeyColour) {
   ASSERT_TRUE(gst::EnsureInitialized());
   auto frames = std::make_shared<VideoFrameHolder>();
