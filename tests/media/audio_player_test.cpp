@@ -1,5 +1,4 @@
 #include "media/audio_player.h"
-#include "media/graph_retirement.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +9,7 @@
 #include <cmath>
 
 #include "lyrics/hresult.h"
+#include "media/graph_retirement.h"
 #include "media_fixtures.h"
 #include "support/temp_dir.h"
 
