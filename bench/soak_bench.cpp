@@ -194,7 +194,8 @@ int main(int argc, char** argv) {
       "rssAt10Kb: %ld\nrssAtLastKb: %ld\nrssGrowthKb: %ld\nrssAtEndKb: %ld\npeakRssKb: %ld\n",
       rssAt10, rssAtLast, rssAtLast - rssAt10, rssAtEnd, StatusKb("VmHWM"));
   std::printf("rssEvery20Kb:");
-  for (long kb : rssTrail) std::printf(" %ld", kb);
+  for (long kb : rssTrail)
+    std::printf(" %ld", kb);
   std::printf("\nopenFilesAt10: %d\nopenFilesAtEnd: %d\nthreadsAt10: %d\nthreadsAtEnd: %ld\n",
               filesAt10, OpenFiles(), threadsAt10, StatusKb("Threads"));
   program.Shutdown();
