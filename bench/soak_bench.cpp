@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "app/program.h"
 #include "controller/main_frame.h"
@@ -89,9 +90,11 @@ int main(int argc, char** argv) {
   if (!program.Start()) return 1;
   CMainFrame& frame = program.frame();
 
+  std::vector<long> rssTrail;  // every 20th song's start
   int started = 0;
   int ended = 0;
   long rssAt10 = 0;
+  long rssAtLast = 0;
   int filesAt10 = 0;
   int threadsAt10 = 0;
   bool stuck = false;
@@ -112,6 +115,9 @@ int main(int argc, char** argv) {
       for (int step = 0; step < 20; ++step)
         frame.SpeedUp();
     });
+    if (started % 20 == 0) rssTrail.push_back(StatusKb("VmRSS"));
+    // The last song starts in the same state as the tenth (the kinds come round in turn).
+    if (started == songs) rssAtLast = StatusKb("VmRSS");
     if (started == 10) {
       rssAt10 = StatusKb("VmRSS");
       filesAt10 = OpenFiles();
@@ -130,9 +136,13 @@ int main(int argc, char** argv) {
   const long rssAtEnd = StatusKb("VmRSS");
   std::printf("songs: %d\nstarted: %d\nended: %d\nstuck: %d\nseconds: %.1f\n", songs, started,
               ended, stuck ? 1 : 0, clock.elapsed() / 1000.0);
-  std::printf("rssAt10Kb: %ld\nrssAtEndKb: %ld\nrssGrowthKb: %ld\npeakRssKb: %ld\n", rssAt10,
-              rssAtEnd, rssAtEnd - rssAt10, StatusKb("VmHWM"));
-  std::printf("openFilesAt10: %d\nopenFilesAtEnd: %d\nthreadsAt10: %d\nthreadsAtEnd: %ld\n",
+  std::printf(
+      "rssAt10Kb: %ld\nrssAtLastKb: %ld\nrssGrowthKb: %ld\nrssAtEndKb: %ld\npeakRssKb: %ld\n",
+      rssAt10, rssAtLast, rssAtLast - rssAt10, rssAtEnd, StatusKb("VmHWM"));
+  std::printf("rssEvery20Kb:");
+  for (long kb : rssTrail)
+    std::printf(" %ld", kb);
+  std::printf("\nopenFilesAt10: %d\nopenFilesAtEnd: %d\nthreadsAt10: %d\nthreadsAtEnd: %ld\n",
               filesAt10, OpenFiles(), threadsAt10, StatusKb("Threads"));
   program.Shutdown();
   return started == songs && ended == songs && !stuck ? 0 : 1;

@@ -8,6 +8,7 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 test -x "$prefix/bin/lyrovox"
 test -s "$prefix/share/lyrovox/video.mpg"
+test -s "$prefix/share/doc/lyrovox/README.md"
 paths=$("$prefix/bin/lyrovox" --paths)
 echo "$paths"
 grep -qx "backgroundVideo: $prefix/share/lyrovox/video.mpg" <<<"$paths"

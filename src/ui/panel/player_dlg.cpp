@@ -1,5 +1,8 @@
 #include "ui/panel/player_dlg.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDesktopServices>
@@ -28,6 +31,19 @@ const QString kQuitQuestion = QStringLiteral("Song is playing.  Are you sure you
 // The help and donation pages.
 const QString kHelpPageUrl = QStringLiteral("https://lyrovox.example.org/help");
 const QString kDonatePageUrl = QStringLiteral("https://lyrovox.example.org/donate");
+
+// Help is the guide installed with the program (or the one of the build's sources), readable
+// without a network; the web page only when neither is there.
+QString HelpUrl() {
+  for (const QString& guide :
+       {QCoreApplication::applicationDirPath() + QStringLiteral("/../share/doc/lyrovox/README.md"),
+        QStringLiteral(LYROVOX_SOURCE_README)}) {
+    if (QFileInfo(guide).isFile()) {
+      return QUrl::fromLocalFile(QFileInfo(guide).canonicalFilePath()).toString();
+    }
+  }
+  return kHelpPageUrl;
+}
 
 // The speed text is held in 20 characters, its terminator included.
 constexpr int kSpeedTextUnits = 19;
@@ -299,7 +315,7 @@ bool CPlayerDlg::OnCommand(int id) {
       return true;
     case kCommandHelp:
     case kCommandDonate: {
-      const QString url = id == kCommandHelp ? kHelpPageUrl : kDonatePageUrl;
+      const QString url = id == kCommandHelp ? HelpUrl() : kDonatePageUrl;
       if (peers_.openUrl) {
         peers_.openUrl(url);
       } else {

@@ -1,5 +1,8 @@
 #include "ui/panel/skin_buttons.h"
 
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
 #include <QPainter>
 
 namespace lyrovox {
@@ -27,11 +30,25 @@ void COwnerDrawButton::paintEvent(QPaintEvent*) {
 CMyButton::CMyButton(QWidget* parent) : QAbstractButton(parent) {
   // The colour covers the whole face: nothing needs erasing first.
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+QSize CMyButton::sizeHint() const {
+  const int h = fontMetrics().height() + 8;
+  return QSize(2 * h, h);
 }
 
 void CMyButton::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), color_);
+  if (hasFocus()) {
+    // The keyboard focus must show on any colour.
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = rect().adjusted(2, 2, -2, -2);
+    option.backgroundColor = color_;
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+  }
 }
 
 }  // namespace lyrovox

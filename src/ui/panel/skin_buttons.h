@@ -32,7 +32,8 @@ class CMyButton : public QAbstractButton {
   // Takes effect at the next paint.
   void SetColor(const QColor& color) { color_ = color; }
   const QColor& color() const { return color_; }
-  QSize sizeHint() const override { return QSize(40, 20); }
+  // Twice as wide as a line of text is high.
+  QSize sizeHint() const override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

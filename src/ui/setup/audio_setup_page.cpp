@@ -49,7 +49,7 @@ CAudioSetupPage::CAudioSetupPage(IFileDialogs& dialogs, QWidget* parent)
   grid->addWidget(fullScreenBox_, 3, 0, 1, 4);
   sourceBox_ = new QComboBox;
   sourceBox_->addItems({"Video", "Camera", "Solid Color"});
-  swatch_ = new ColorSwatch;
+  swatch_ = new CMyButton;
   grid->addWidget(sourceBox_, 4, 0, 1, 2);
   grid->addWidget(swatch_, 4, 2, Qt::AlignLeft);
   grid->setColumnStretch(1, 1);
@@ -73,7 +73,7 @@ CAudioSetupPage::CAudioSetupPage(IFileDialogs& dialogs, QWidget* parent)
 }
 
 void CAudioSetupPage::OnInitDialog() {
-  swatch_->SetColor(solidColor);
+  swatch_->SetColor(ColorFromRef(solidColor));
   videoEdit_->setText(backgroundVideo);
   aspectBox_->setChecked(aspect);
   originalVideoBox_->setChecked(useOriginalVideo);
@@ -93,7 +93,7 @@ void CAudioSetupPage::ChooseColor() {
   const std::optional<uint32_t> chosen = dialogs_.ChooseColor(0, this);
   if (!chosen) return;
   solidColor = *chosen;
-  swatch_->SetColor(solidColor);
+  swatch_->SetColor(ColorFromRef(solidColor));
   swatch_->update();
 }
 

@@ -15,7 +15,7 @@ class QPushButton;
 
 namespace lyrovox {
 
-class ColorSwatch;
+class CMyButton;
 class IFileDialogs;
 
 class CAudioSetupPage final : public SetupPage {
@@ -43,7 +43,7 @@ class CAudioSetupPage final : public SetupPage {
   QCheckBox* originalVideoBox() const { return originalVideoBox_; }
   QCheckBox* fullScreenBox() const { return fullScreenBox_; }
   QComboBox* sourceBox() const { return sourceBox_; }
-  ColorSwatch* colorSwatch() const { return swatch_; }
+  CMyButton* colorSwatch() const { return swatch_; }
   QComboBox* channelBox() const { return channelBox_; }
   QComboBox* trackBox() const { return trackBox_; }
 
@@ -63,7 +63,7 @@ class CAudioSetupPage final : public SetupPage {
   QCheckBox* originalVideoBox_;
   QCheckBox* fullScreenBox_;
   QComboBox* sourceBox_;
-  ColorSwatch* swatch_;
+  CMyButton* swatch_;
   QComboBox* channelBox_;
   QComboBox* trackBox_;
 };

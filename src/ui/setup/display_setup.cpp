@@ -110,7 +110,7 @@ CDisplaySetup::CDisplaySetup(IFileDialogs& dialogs, IMessagePort& messages, QWid
 
   const char* const singers[3] = {"Male:", "Female:", "Duet:"};
   for (int i = 0; i < 3; ++i) {
-    colorButtons_[i] = new ColorSwatch;
+    colorButtons_[i] = new CMyButton;
     addLabel(singers[i], colorButtons_[i], 2 + i);
     grid->addWidget(colorButtons_[i], 2 + i, 1);
     connect(colorButtons_[i], &QAbstractButton::clicked, this, [this, i] { ChooseColor(i); });
@@ -146,7 +146,7 @@ void CDisplaySetup::OnInitDialog() {
   fontBox_->addItems(families);
   fontBox_->setCurrentIndex(FindFamilyByPrefix(families, fontName));
   for (int i = 0; i < 3; ++i)
-    colorButtons_[i]->SetColor(colors[i]);
+    colorButtons_[i]->SetColor(ColorFromRef(colors[i]));
   preview_->SetFace(fontName);
   UpdatePreview();
 }
@@ -162,7 +162,7 @@ void CDisplaySetup::ChooseColor(int singer) {
   const std::optional<uint32_t> chosen = dialogs_.ChooseColor(0, this);
   if (!chosen) return;
   colors[singer] = *chosen;
-  colorButtons_[singer]->SetColor(*chosen);
+  colorButtons_[singer]->SetColor(ColorFromRef(*chosen));
   colorButtons_[singer]->update();
   UpdatePreview();
 }

@@ -16,7 +16,7 @@ class QComboBox;
 
 namespace lyrovox {
 
-class ColorSwatch;
+class CMyButton;
 class IFileDialogs;
 class IMessagePort;
 class LyricPreview;
@@ -62,7 +62,7 @@ class CDisplaySetup final : public SetupPage {
   QComboBox* codePageBox() const { return codePageBox_; }
   QComboBox* fontBox() const { return fontBox_; }
   FontSizeBox* sizeBox() const { return sizeBox_; }
-  ColorSwatch* colorButton(int singer) const { return colorButtons_.at(singer); }
+  CMyButton* colorButton(int singer) const { return colorButtons_.at(singer); }
   QCheckBox* shadowBox() const { return shadowBox_; }
   LyricPreview* preview() const { return preview_; }
 
@@ -80,7 +80,7 @@ class CDisplaySetup final : public SetupPage {
   QComboBox* codePageBox_;
   QComboBox* fontBox_;
   FontSizeBox* sizeBox_;
-  std::array<ColorSwatch*, 3> colorButtons_;
+  std::array<CMyButton*, 3> colorButtons_;
   QCheckBox* shadowBox_;
   LyricPreview* preview_;
 };

@@ -418,6 +418,9 @@ TEST_F(PanelTest, TheMenuHoldsItsItemsInOrderAndRunsThem) {
   menu->actions()[2]->trigger();
   menu->actions()[5]->trigger();
   ASSERT_EQ(urls.size(), 2);
+  // Help is the guide beside the program, readable without a network.
+  EXPECT_TRUE(urls[0].startsWith("file:///") && urls[0].endsWith("/README.md"))
+      << urls[0].toStdString();
   EXPECT_NE(urls[0], urls[1]);
   menu->actions()[3]->trigger();
   EXPECT_EQ(sheet.shown.size(), 1u);

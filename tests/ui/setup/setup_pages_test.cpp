@@ -211,13 +211,13 @@ TEST_F(SetupSheetTest, TheColourButtonsAskWithoutAPresetAndACancelKeepsTheColour
   sheet.tabs()->setCurrentIndex(kAudio);
   dialogs.colors = {std::nullopt};
   sheet.audio().colorSwatch()->click();
-  EXPECT_EQ(sheet.audio().colorSwatch()->Color(), 0x00FF00u);
+  EXPECT_EQ(RefFromColor(sheet.audio().colorSwatch()->color()), 0x00FF00u);
   dialogs.colors = {0x0000FF};
   sheet.audio().colorSwatch()->click();
 
   EXPECT_EQ(dialogs.colorInitials, std::vector<uint32_t>({0, 0, 0, 0, 0}));
-  EXPECT_EQ(sheet.display().colorButton(0)->Color(), 0x112233u);
-  EXPECT_EQ(sheet.audio().colorSwatch()->Color(), 0x0000FFu);
+  EXPECT_EQ(RefFromColor(sheet.display().colorButton(0)->color()), 0x112233u);
+  EXPECT_EQ(RefFromColor(sheet.audio().colorSwatch()->color()), 0x0000FFu);
   const SetupValues out = PressOk();
   EXPECT_EQ(out.maleColor, 0x112233u);
   EXPECT_EQ(out.femaleColor, 0x1E1EFFu);
