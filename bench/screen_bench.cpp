@@ -49,7 +49,7 @@ std::u16string Line40(int n) {
 
 class NullSink final : public IFrameSink {
  public:
-  bool ShowFrame(const QImage& frame) override {
+  bool ShowFrame(const QImage& frame, const FrameDamage&) override {
     benchmark::DoNotOptimize(frame.constBits());
     return true;
   }

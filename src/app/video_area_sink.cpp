@@ -6,10 +6,10 @@ VideoAreaSink::VideoAreaSink(CVideoArea& area, const CLyricScreen& screen,
                              std::shared_ptr<VideoFrameHolder> frames)
     : area_(area), screen_(screen), frames_(std::move(frames)) {}
 
-bool VideoAreaSink::ShowFrame(const QImage& frame) {
+bool VideoAreaSink::ShowFrame(const QImage& frame, const FrameDamage& damage) {
   const QRect target = screen_.TargetRect() & frame.rect();
   if (target.isEmpty()) return false;
-  area_.SetLyricsFrame(frame, target);
+  area_.SetLyricsFrame(frame, target, damage);
   if (presented_) presented_();
   return true;
 }

@@ -20,7 +20,7 @@ class VideoAreaSink final : public IFrameSink {
   VideoAreaSink(CVideoArea& area, const CLyricScreen& screen,
                 std::shared_ptr<VideoFrameHolder> frames);
 
-  bool ShowFrame(const QImage& frame) override;
+  bool ShowFrame(const QImage& frame, const FrameDamage& damage) override;
   void SetVideoShown(bool shown) override;
 
   // Called after every frame handed to the area (measurements).

@@ -206,6 +206,41 @@ TEST(CVideoArea, APresentedFramesVideoPartIsDrawnOverThePicture) {
   EXPECT_EQ(shown.pixel(39, 29), kRed);
 }
 
+TEST(CVideoArea, APresentKeysOutWhatChangedAndAPartialPaintKeepsThePicturePaintedBefore) {
+  ASSERT_TRUE(gst::EnsureInitialized());
+  constexpr QRgb kGreen = 0xFF00FF00;
+  auto frames = std::make_shared<VideoFrameHolder>();
+  frames->Push(SolidSample(40, 30, kRed).get());
+  CVideoArea area;
+  area.resize(40, 30);
+  area.SetFrameSource(frames);
+  QImage frame(100, 80, QImage::Format_RGB32);
+  frame.fill(kKey);
+  QPainter(&frame).fillRect(5, 5, 10, 10, QColor(kWhite));
+  const QRect part(0, 0, 40, 30);
+  area.SetLyricsFrame(frame, part, FrameDamage::Whole(frame.rect()));
+  EXPECT_EQ(Render(area).pixel(7, 7), kWhite);
+
+  // The box moves right: the damage names its old and new places and covers only the new.
+  frame.fill(kKey);
+  QPainter(&frame).fillRect(20, 5, 10, 10, QColor(kWhite));
+  area.SetLyricsFrame(frame, part, {QRegion(5, 5, 25, 10), QRegion(20, 5, 10, 10)});
+  QImage shown = Render(area);
+  EXPECT_EQ(shown.pixel(7, 7), kRed);
+  EXPECT_EQ(shown.pixel(22, 7), kWhite);
+  EXPECT_EQ(shown.pixel(35, 25), kRed);
+
+  // A newer picture waits for a paint of the whole area: a part alone would tear it.
+  frames->Push(SolidSample(40, 30, kGreen).get());
+  QImage partial(40, 30, QImage::Format_RGB32);
+  partial.fill(0);
+  area.render(&partial, QPoint(), QRegion(0, 0, 10, 10));
+  EXPECT_EQ(partial.pixel(2, 2), kRed);
+  shown = Render(area);
+  EXPECT_EQ(shown.pixel(2, 2), kGreen);
+  EXPECT_EQ(shown.pixel(22, 7), kWhite);
+}
+
 TEST(CVideoArea, WithoutAPictureTheKeyColourShowsBlack) {
   CVideoArea area;
   area.resize(20, 20);
