@@ -8,17 +8,18 @@ namespace lyrovox {
 
 namespace {
 
-// Keeps a sample mapped for as long as an image shows its pixels.
-struct MappedSample {
-  GstSample* sample;
+// Keeps a frame's buffer mapped for as long as an image shows its pixels. The buffer alone is
+// held, not the sample: an appsink reuses its sample object and must be able to write the next
+// caps into it.
+struct MappedBuffer {
   GstBuffer* buffer;
   GstMapInfo map;
 };
 
-void ReleaseMappedSample(void* data) {
-  auto* mapped = static_cast<MappedSample*>(data);
+void ReleaseMappedBuffer(void* data) {
+  auto* mapped = static_cast<MappedBuffer*>(data);
   gst_buffer_unmap(mapped->buffer, &mapped->map);
-  gst_sample_unref(mapped->sample);
+  gst_buffer_unref(mapped->buffer);
   delete mapped;
 }
 
@@ -63,18 +64,18 @@ void VideoFrameHolder::Push(GstSample* sample, uint64_t source) {
   const gsize offset = GST_VIDEO_INFO_PLANE_OFFSET(&info, 0);
   if (width <= 0 || height <= 0 || stride < width * 4) return;
 
-  auto* mapped = new MappedSample{gst_sample_ref(sample), buffer, {}};
+  auto* mapped = new MappedBuffer{gst_buffer_ref(buffer), {}};
   if (!gst_buffer_map(buffer, &mapped->map, GST_MAP_READ)) {
-    gst_sample_unref(mapped->sample);
+    gst_buffer_unref(mapped->buffer);
     delete mapped;
     return;
   }
   if (mapped->map.size < offset + static_cast<gsize>(stride) * (height - 1) + width * 4) {
-    ReleaseMappedSample(mapped);
+    ReleaseMappedBuffer(mapped);
     return;
   }
   QImage image(mapped->map.data + offset, width, height, stride, QImage::Format_RGB32,
-               &ReleaseMappedSample, mapped);
+               &ReleaseMappedBuffer, mapped);
 
   // Display aspect ratio from the pixel aspect ratio.
   int64_t ax = int64_t{width} * std::max(GST_VIDEO_INFO_PAR_N(&info), 1);
