@@ -245,6 +245,8 @@ void MediaGraph::OnElementAdded(GstBin*, GstBin*, GstElement* element, gpointer)
       std::string_view(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory))) != "fluiddec") {
     return;
   }
+  // Decoders plug the synthesiser on a streaming thread, which may wait for the preload.
+  WaitForPreloadedSoundfont();
   const std::string& soundfont = GeneralMidiSoundfont();
   if (!soundfont.empty()) g_object_set(element, "soundfont", soundfont.c_str(), nullptr);
 }

@@ -14,5 +14,8 @@ const std::string& GeneralMidiSoundfont();
 // synthesiser shares loaded instruments, so every MIDI song then starts without reading and
 // decoding its 150 MB again. Once per process; returns at once.
 void PreloadGeneralMidiSoundfont();
+// Returns once a preload begun is done (at most a few seconds): a synthesiser made meanwhile
+// would read the soundfont a second time. Not on the user-interface thread.
+void WaitForPreloadedSoundfont();
 
 }  // namespace lyrovox
