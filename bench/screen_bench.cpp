@@ -49,7 +49,7 @@ std::u16string Line40(int n) {
 
 class NullSink final : public IFrameSink {
  public:
-  bool ShowFrame(const QImage& frame) override {
+  bool ShowFrame(const QImage& frame, const FrameDamage&) override {
     benchmark::DoNotOptimize(frame.constBits());
     return true;
   }
@@ -222,8 +222,8 @@ BENCHMARK(BM_PrepareLine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The floor of BM_Tick with the same argument: the same two 1920 x 1080 images, allocated as the
 // screen and its surfaces allocate theirs, and the same copy onto the back surface. In a window
-// the fill stays from the tick before and the target's 800 x 600 is copied; in full screen the
-// whole frame is filled and copied.
+// the fill stays from the tick before and the target's 800 x 600 is copied (a tick now wipes only
+// where its text was, so it lies below this); in full screen the whole frame is filled and copied.
 void BM_TickFloor(benchmark::State& state) {
   const bool fullScreen = state.range(0) != 0;
   QImage frame = MakePagedImage(QSize(kWidth, kHeight), QImage::Format_RGB32);

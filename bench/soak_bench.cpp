@@ -4,27 +4,23 @@
 //
 //   bench_soak [SONGS] [SECONDS] [KINDS]   (defaults 200, 3 and 01234; run under a display, e.g.
 //                                           xvfb-run; KINDS picks of 0 KAR, 1 MP3+LRC,
-//                                           2 MP3+CD+G, 3 zip, 4 MPEG video)
+//                                           2 MP3+CD+G, 3 zip, 4 MPEG video, 5 KYM)
 //
 // Prints "key: value" lines; see the README (Benchmarks).
 
 #include <dirent.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/program.h"
-#include "common/cdg_builder.h"
-#include "common/smf_builder.h"
-#include "common/zip_builder.h"
 #include "controller/main_frame.h"
-#include "media_fixtures.h"
+#include "song_kinds.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -52,67 +48,17 @@ int OpenFiles() {
   return n - 3;  // ".", ".." and the listing's own descriptor
 }
 
-std::string Read(const std::string& path) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return file.readAll().toStdString();
-}
-
-bool Write(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-  return static_cast<bool>(out);
-}
-
-std::string KaraokeSong(int seconds) {
-  smf::File file(1, 480);
-  auto& track = file.AddTrack();
-  track.Tempo(0, 500000).Text(0, "@TSoak Song").Program(0, 0, 0);
-  for (uint32_t beat = 0; beat < static_cast<uint32_t>(2 * seconds); ++beat) {
-    track.Text(beat * 480, beat % 4 == 0 ? "\\La " : "la ");
-    track.Note(beat * 480, 480, 0, static_cast<uint8_t>(60 + beat % 12), 100);
-  }
-  return file.Encode();
-}
-
-// The songs: five kinds in turn, each a copy of one generated file (with its side file).
+// The songs: the kinds given in turn, each a copy of one generated file (with its side file).
 QStringList MakeSongs(const std::string& folder, int songs, int seconds, const std::string& kinds) {
-  const std::string base = folder + "/base";
-  QDir().mkpath(QString::fromStdString(base));
-  const bool made = testing::MakeToneFile(base + "/tone.mp3", seconds, 440, "lamemp3enc") &&
-                    testing::MakeMpg(base + "/clip.mpg", seconds, 330);
-  if (!made) return {};
-  const std::string mp3 = Read(base + "/tone.mp3");
-  const std::string cdg = cdg::SongStream(300 * seconds);
-  const std::string lrc = "[ti:Soak LRC]\n[00:00.50]One line\n[00:01.50]Another line\n";
-  ziptest::WriteZip(base + "/song.zip", {{"song.mp3", mp3}, {"song.cdg", cdg}});
-  const std::string zip = Read(base + "/song.zip");
-  const std::string kar = KaraokeSong(seconds);
-  const std::string mpg = Read(base + "/clip.mpg");
-
+  bench::SongKinds media;
+  if (!media.Make(folder, seconds)) return {};
   QStringList paths;
   for (int i = 0; i < songs; ++i) {
-    const std::string stem = folder + "/song" + std::to_string(1000 + i);
-    std::string path;
-    switch (kinds[static_cast<size_t>(i) % kinds.size()] - '0') {
-      case 0:
-        Write(path = stem + ".kar", kar);
-        break;
-      case 1:
-        Write(path = stem + ".mp3", mp3);
-        Write(stem + ".lrc", lrc);
-        break;
-      case 2:
-        Write(path = stem + ".mp3", mp3);
-        Write(stem + ".cdg", cdg);
-        break;
-      case 3:
-        Write(path = stem + ".zip", zip);
-        break;
-      default:
-        Write(path = stem + ".mpg", mpg);
-        break;
-    }
+    const int kind = kinds[static_cast<size_t>(i) % kinds.size()] - '0';
+    const std::string path =
+        media.Write(static_cast<bench::SongKind>(std::clamp(kind, 0, bench::kSongKinds - 1)),
+                    folder + "/song" + std::to_string(1000 + i));
+    if (path.empty()) return {};
     paths << QString::fromStdString(path);
   }
   return paths;

@@ -188,7 +188,11 @@ bool MprisService::Register() {
 }
 
 QString MprisService::PlaybackStatus() const {
-  return frame_.isPlaying() ? QStringLiteral("Playing") : QStringLiteral("Stopped");
+  // Playing once the song's player runs: a song starts on the players' own threads, and its
+  // length is known from then on.
+  const IMediaPlayer* player = frame_.CurrentPlayer();
+  const bool running = frame_.isPlaying() && player != nullptr && player->State() == 3;
+  return running ? QStringLiteral("Playing") : QStringLiteral("Stopped");
 }
 
 QString MprisService::TrackId() const {

@@ -3,6 +3,7 @@
 // Presented frames into the video area: the part of the screen-sized frame that the lyrics screen
 // drew into its target rectangle becomes the video area's lyrics frame, drawn over the picture.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -19,7 +20,7 @@ class VideoAreaSink final : public IFrameSink {
   VideoAreaSink(CVideoArea& area, const CLyricScreen& screen,
                 std::shared_ptr<VideoFrameHolder> frames);
 
-  bool ShowFrame(const QImage& frame) override;
+  bool ShowFrame(const QImage& frame, const FrameDamage& damage) override;
   void SetVideoShown(bool shown) override;
 
   // Called after every frame handed to the area (measurements).
@@ -30,6 +31,8 @@ class VideoAreaSink final : public IFrameSink {
   const CLyricScreen& screen_;
   std::shared_ptr<VideoFrameHolder> frames_;
   std::function<void()> presented_;
+  uint64_t shownChanges_ = 0;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // for calls queued on the area
 };
 
 }  // namespace lyrovox

@@ -26,6 +26,9 @@ int32_t ToMs(uint32_t ms) {
   return static_cast<int32_t>(std::min<uint32_t>(ms, INT32_MAX));
 }
 
+// The players' running state.
+constexpr int kPlayerRunning = 3;
+
 // The next-song banner shows while the song is between 30 and 20 seconds from its end.
 constexpr int64_t kBannerFromMs = 30000;
 constexpr int64_t kBannerToMs = 20000;
@@ -119,22 +122,26 @@ bool CMainFrame::PlayAudioSong(const QString& path) {
   currentSongPath_ = path;
 
   isPlaying_ = true;
-  bool started = false;
   if (audioPlayer_->CreateGraph()) {
     ApplyChannelMode();
     if (audioPlayer_->Open(this) == 0) {
       audioPlayer_->Pause();
       if (audioPlayer_->Play()) {
-        started = true;
-        if (windows_.panel != nullptr) windows_.panel->SetVolumeDisplay(volume_);
-        SetVolume(volume_);
-      } else {
-        audioPlayer_->Destroy();
+        // The player runs now, or says so when it does (OnGraphEvent).
+        audioStarting_ = audioPlayer_->State() != kPlayerRunning;
+        if (!audioStarting_) AudioSongRunning();
+        return true;
       }
+      audioPlayer_->Destroy();
     }
   }
-  if (!started) SongFailedToStart();
+  SongFailedToStart();
   return true;
+}
+
+void CMainFrame::AudioSongRunning() {
+  if (windows_.panel != nullptr) windows_.panel->SetVolumeDisplay(volume_);
+  SetVolume(volume_);
 }
 
 int32_t CMainFrame::PlayZipSong(const QString& path) {
@@ -204,6 +211,7 @@ void CMainFrame::ApplyLyricFont(int language) {
 
 void CMainFrame::CloseAudioSong() {
   isPlaying_ = false;
+  audioStarting_ = false;
   if (parts_.screen != nullptr) {
     parts_.screen->ResetLyrics();
     parts_.screen->SetPlayState(kPlayStateIdle);
@@ -281,21 +289,46 @@ bool CMainFrame::StartVideoPlayback() {
     video->Destroy();
     return false;
   }
+  videoStarting_ = video->State() != kPlayerRunning;
+  if (videoStarting_) {
+    // Frames go on being presented while the picture starts; the rest follows when it runs
+    // (OnVideoGraphEvent).
+    StartMainLoop();
+    return true;
+  }
+  VideoRunning();
+  return true;
+}
 
+void CMainFrame::VideoRunning() {
+  IVideoPlayer* video = parts_.videoPlayer;
   if (windows_.panel != nullptr) windows_.panel->SetVolumeDisplay(volume_);
   SetVolume(volume_);
   video->SetAudioTrack(settings_.values().audioTrack);
   // The second track of a two-track video is a whole mix: no channel is left out of it.
   if (video->GetAudioTrack() >= 1 && settings_.values().audioChannel > 0) video->SetChannelBoth();
   if (windows_.panel != nullptr) windows_.panel->ShowAudioTrack(video->GetAudioTrack());
+  StartMainLoop();
+}
+
+void CMainFrame::VideoFailedToStart() {
+  // As when the start fails at once: the graph goes, the timers stop, a video song is skipped.
+  numberEntryTimer_.stop();
+  lyricTimer_.stop();
+  parts_.videoPlayer->Destroy();
+  if (playerKind_ == kPlayerKindVideo) SongFailedToStart();
+}
+
+void CMainFrame::StartMainLoop() {
+  if (timersRunning()) return;
   // Equal periods keep the order the timers were started in, so each present comes right after
   // the lyric tick and shows the frame that tick composed.
   lyricTimer_.start(kMainLoopPeriodMs, Qt::PreciseTimer, this);
   numberEntryTimer_.start(kMainLoopPeriodMs, Qt::PreciseTimer, this);
-  return true;
 }
 
 void CMainFrame::StopVideoPlayback() {
+  videoStarting_ = false;
   numberEntryTimer_.stop();
   lyricTimer_.stop();
   IVideoPlayer* video = parts_.videoPlayer;
@@ -431,9 +464,22 @@ bool CMainFrame::event(QEvent* e) {
 }
 
 int CMainFrame::OnGraphEvent() {
-  // Events of a player that is not running are ignored.
-  if (!audioPlayer_ || audioPlayer_->State() != 3) return 0;
+  if (!audioPlayer_) return 0;
   int32_t code = 0;
+  // A song on its way: it runs now, or it is skipped as one that did not start.
+  while (audioStarting_ && audioPlayer_->GetEvent(code)) {
+    if (code == kGraphEventStarted) {
+      audioStarting_ = false;
+      AudioSongRunning();
+    } else if (code == kGraphEventStartFailed) {
+      audioStarting_ = false;
+      audioPlayer_->Destroy();
+      SongFailedToStart();
+      return 0;
+    }
+  }
+  // Events of a player that is not running are ignored.
+  if (audioPlayer_->State() != kPlayerRunning) return 0;
   while (audioPlayer_->GetEvent(code)) {
     if (code == 1 || code == 2 || code == 3) {
       PlayNextSong();
@@ -446,8 +492,19 @@ int CMainFrame::OnGraphEvent() {
 
 void CMainFrame::OnVideoGraphEvent() {
   IVideoPlayer* video = parts_.videoPlayer;
-  if (video == nullptr || video->State() != 3) return;
+  if (video == nullptr) return;
   int32_t code = 0;
+  while (videoStarting_ && video->GetEvent(code)) {
+    if (code == kGraphEventStarted) {
+      videoStarting_ = false;
+      VideoRunning();
+    } else if (code == kGraphEventStartFailed) {
+      videoStarting_ = false;
+      VideoFailedToStart();
+      return;
+    }
+  }
+  if (video->State() != kPlayerRunning) return;
   while (video->GetEvent(code)) {
     if (code == 1) {
       OnVideoEnded();

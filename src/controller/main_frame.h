@@ -255,6 +255,12 @@ class CMainFrame : public QObject {
   void ReserveRow(const QString& path, const QString& text, bool atFront, bool playNow);
   void SetPreview(const QString& text);
   void SongFailedToStart();
+  // What follows once a player runs: the audio song's volume; the picture's volume, audio track
+  // and the main loop. A picture that could not start goes as one that failed at once.
+  void AudioSongRunning();
+  void VideoRunning();
+  void VideoFailedToStart();
+  void StartMainLoop();
   // A new song (or none) plays at its own key and speed, without vocal reduction.
   void ResetSingerEffects();
 
@@ -276,6 +282,9 @@ class CMainFrame : public QObject {
   int numberEntryCountdown_ = kNumberEntryTicks;
   int escapeCount_ = 0;
   bool nextAfterFailure_ = false;  // a skip past a song that did not start is on its way
+  // A player's start is on its way: its outcome comes as a graph event.
+  bool audioStarting_ = false;
+  bool videoStarting_ = false;
   QString dvdDataFile_;
   QBasicTimer numberEntryTimer_;
   QBasicTimer lyricTimer_;

@@ -28,6 +28,12 @@ inline constexpr int kLyricModeCdg = 2;
 inline constexpr int kAudioGraphEvent = 0x466;
 inline constexpr int kVideoGraphEvent = 0x464;
 
+// Graph event codes besides the end of the stream (1), a user abort (2) and an error (3): a start
+// that was on its way (Play answered before the player ran) ended. The player runs now, or it
+// could not start and its graph is closed.
+inline constexpr int32_t kGraphEventStarted = 0x100;
+inline constexpr int32_t kGraphEventStartFailed = 0x101;
+
 // Play states of the lyrics screen.
 inline constexpr int kPlayStateIdle = 0;
 inline constexpr int kPlayStateLoaded = 1;
@@ -254,6 +260,9 @@ class IReservedList {
 inline constexpr int kMaxKeySemitones = 6;
 
 // Operations both players share. States: 0 no graph, 1 ready or stopped, 2 paused, 3 running.
+// Open, Pause and Play do not wait for the media framework: Open builds the graph and starts its
+// preroll, Play asks for it to run. When Play leaves the player below state 3, the start is on its
+// way and its outcome comes as a graph event (kGraphEventStarted or kGraphEventStartFailed).
 class IMediaPlayer {
  public:
   virtual ~IMediaPlayer() = default;
@@ -277,7 +286,8 @@ class IMediaPlayer {
   // Takes the centre of a stereo mix (where a full mix has its lead voice) out, or puts it back.
   // False without sound.
   virtual bool SetVocalReduction(bool on) = 0;
-  // The next graph event code (1 end, 2 user abort, 3 error), without waiting; false when none.
+  // The next graph event code (1 end, 2 user abort, 3 error, or a start's outcome), without
+  // waiting; false when none.
   virtual bool GetEvent(int32_t& code) = 0;
   virtual void Close() = 0;
   virtual void Destroy() = 0;
@@ -287,7 +297,7 @@ class IAudioPlayer : public IMediaPlayer {
  public:
   virtual void SetFileName(const QString& path) = 0;
   // Builds the graph for the file; kAudioGraphEvent is posted to eventReceiver for each graph
-  // event. 0 on success.
+  // event. 0 when built and on its way (a file that turns out unplayable fails the start).
   virtual int32_t Open(QObject* eventReceiver) = 0;
 };
 
@@ -298,7 +308,7 @@ class IVideoPlayer : public IMediaPlayer {
   virtual void SetSourceKind(int kind) = 0;
   virtual void SetStretchVideo(bool stretch) = 0;
   // Builds the picture graph; kVideoGraphEvent is posted to eventReceiver for each graph event.
-  // 0 on success.
+  // 0 when built and on its way (a file without a picture fails the start).
   virtual int32_t Open(QObject* eventReceiver) = 0;
   virtual void SeekTo(int64_t hundredNanoseconds) = 0;
   virtual void Rewind() = 0;

@@ -1,5 +1,7 @@
 #include "media/file_player.h"
 
+#include <functional>
+
 #include "lyrics/hresult.h"
 #include "media/camera.h"
 
@@ -53,25 +55,37 @@ int32_t CFilePlayer::Open(QObject* eventReceiver) {
   const bool playsFile = sourceKind_ != kSourceCamera;
   if (playsFile && fileName_.isEmpty()) return kFail;
   if (!graph_.exists()) return kFail;
+  // A graph without a picture does not open: known once it has prerolled.
+  graph_.SetPrerollCheck([this] { return graph_.hasPicture(); });
+  graph_.SetStartFallback(nullptr);
 
   int32_t result = kFail;
-  if (playsFile) {
+  if (!playsFile) {
+    graph_.DiscardParked();
+    result = graph_.Start(eventReceiver);
+  } else if (videoOnly_ && graph_.AdoptParked(fileName_)) {
+    // The background a video song had taken over, waiting at its start.
+    result = graph_.Start(eventReceiver);
+  } else {
+    // A background of its own replaces the parked one; a song leaves it for its end.
+    if (videoOnly_) graph_.DiscardParked();
     const MediaGraph::Paths paths{.audio = !videoOnly_, .video = true};
-    // Some files are known to need the explicit build; the rest fall back to it.
+    // Some files are known to need the explicit build; the rest fall back to it, also when the
+    // automatic build fails while the file prerolls.
     const bool automatic = !fileName_.contains(QLatin1String("SPECIALFILE"));
     for (bool attempt : {automatic, false}) {
-      if (graph_.hasFile() && !graph_.Create()) return kFail;
-      if (graph_.AddFile(fileName_, attempt, paths)) result = graph_.Start(eventReceiver);
+      if ((graph_.hasFile() || !graph_.exists()) && !graph_.Create()) return kFail;
+      if (graph_.AddFile(fileName_, attempt, paths)) {
+        graph_.SetStartFallback(attempt ? std::function<bool()>([this, paths] {
+          return graph_.Create() && graph_.AddFile(fileName_, false, paths);
+        })
+                                        : nullptr);
+        result = graph_.Start(eventReceiver);
+      }
       if (result == kOk || !attempt) break;
     }
-  } else {
-    result = graph_.Start(eventReceiver);
   }
   if (result != kOk) return result;
-  if (!graph_.hasPicture()) {
-    Close();
-    return kFail;
-  }
   ConfigureOverlay();
   return kOk;
 }

@@ -19,7 +19,8 @@ struct GraphEvents::Channel {
   bool errorSeen = false;
   uint64_t asyncDone = 0;
   std::deque<int32_t> codes;
-  GraphEvents* relay = nullptr;  // valid while open
+  GstElement* pipeline = nullptr;  // compared only, never used
+  GraphEvents* relay = nullptr;    // valid while open
 };
 
 GraphEvents::GraphEvents(int eventType) : eventType_(eventType) {}
@@ -28,11 +29,12 @@ GraphEvents::~GraphEvents() {
   Detach();
 }
 
-void GraphEvents::Attach(GstBus* bus, QObject* receiver) {
+void GraphEvents::Attach(GstBus* bus, GstElement* pipeline, QObject* receiver) {
   Detach();
   receiver_ = receiver;
   channel_ = std::make_shared<Channel>();
   channel_->relay = this;
+  channel_->pipeline = pipeline;
   bus_ = GST_BUS(gst_object_ref(bus));
   gst_bus_set_sync_handler(bus_, &GraphEvents::OnMessage, new std::shared_ptr<Channel>(channel_),
                            &GraphEvents::ReleaseChannel);
@@ -52,14 +54,19 @@ void GraphEvents::Detach() {
   }
   channel_.reset();
   receiver_ = nullptr;
+  delivered_.clear();
+}
+
+void GraphEvents::Deliver(QObject* receiver, int32_t code) {
+  if (receiver == nullptr) return;
+  delivered_.push_back(code);
+  QCoreApplication::postEvent(receiver, new QEvent(static_cast<QEvent::Type>(eventType_)));
 }
 
 bool GraphEvents::GetEvent(int32_t& code) {
-  if (!channel_) return false;
-  std::lock_guard lock(channel_->mutex);
-  if (channel_->codes.empty()) return false;
-  code = channel_->codes.front();
-  channel_->codes.pop_front();
+  if (delivered_.empty()) return false;
+  code = delivered_.front();
+  delivered_.pop_front();
   return true;
 }
 
@@ -77,8 +84,18 @@ uint64_t GraphEvents::asyncDoneCount() const {
 
 bool GraphEvents::event(QEvent* e) {
   if (e->type() != kRelayNotice) return QObject::event(e);
-  if (receiver_ != nullptr) {
-    QCoreApplication::postEvent(receiver_, new QEvent(static_cast<QEvent::Type>(eventType_)));
+  // The notices of a channel closed since were posted for codes already dropped.
+  while (channel_) {
+    int32_t code = 0;
+    {
+      std::lock_guard lock(channel_->mutex);
+      if (channel_->codes.empty()) break;
+      code = channel_->codes.front();
+      channel_->codes.pop_front();
+    }
+    // The filter may close the pipeline (and so this channel) or start another.
+    const QPointer<QObject> receiver = receiver_;
+    if (!filter_ || filter_(code)) Deliver(receiver, code);
   }
   return true;
 }
@@ -103,6 +120,14 @@ GstBusSyncReply GraphEvents::OnMessage(GstBus*, GstMessage* message, gpointer da
     case GST_MESSAGE_ASYNC_DONE: {
       std::lock_guard lock(channel.mutex);
       ++channel.asyncDone;
+      code = kGraphEventAsyncDone;
+      break;
+    }
+    case GST_MESSAGE_STATE_CHANGED: {
+      if (GST_MESSAGE_SRC(message) != GST_OBJECT_CAST(channel.pipeline)) break;
+      GstState now = GST_STATE_VOID_PENDING;
+      gst_message_parse_state_changed(message, nullptr, &now, nullptr);
+      if (now == GST_STATE_PLAYING) code = kGraphEventPlaying;
       break;
     }
     default:

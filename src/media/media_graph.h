@@ -4,12 +4,24 @@
 // source), its audio streams behind an input-selector into the channel grabber, tempo, volume and
 // the audio sink (vocal reduction and key change spliced in while on), its first video stream into
 // the picture path (an appsink that fills the frame holder), and every other stream into a sink of
-// its own. Controls, state waits, positions, rate, seeking, the audio stream walk and the graph
-// events live here; the players add their rules.
+// its own. Controls, positions, rate, seeking, the audio stream walk and the graph events live
+// here; the players add their rules.
+//
+// Nothing here waits for the pipeline on the caller's thread. Start begins the preroll and Play
+// asks for the playing state; the pipeline gets there on its own threads, and the outcome comes
+// back as a graph event: kGraphEventStarted once it plays, kGraphEventStartFailed (the graph then
+// closed) when it could not start within its bound. A pipeline that is done with is taken down on
+// a worker thread (GraphRetirement). A picture pipeline whose frames are on the screen goes on
+// playing, silent, until the graph after it shows a picture (or the start of that one ends), so
+// that the picture never stands still between two graphs; a background video handed over to a
+// video song is parked at its start for when the song gives the screen back.
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -53,20 +65,33 @@ class MediaGraph {
   // Adds the decoding of a file: by URI (automatic) or from a plain file source (explicit).
   // Once per pipeline: false when a file was added already.
   bool AddFile(const QString& path, bool automatic, Paths paths);
-  bool hasFile() const { return hasFile_; }
+  bool hasFile() const;
+  // Takes the parked pipeline of this file in place of the new, empty one; false when none is
+  // parked (or it is not ready yet).
+  bool AdoptParked(const QString& path);
+  // Lets the parked pipeline go.
+  void DiscardParked();
 
-  // Starts delivering graph events to receiver and prerolls (bounded wait). 0, or a failure code
-  // after which the graph is closed again.
+  // What the player checks once the pipeline has prerolled: false fails the start.
+  void SetPrerollCheck(std::function<bool()> check) { prerollCheck_ = std::move(check); }
+  // What the player does when the pipeline fails while starting: true when it built another
+  // pipeline for the same file (Create and AddFile), which then starts in its place.
+  void SetStartFallback(std::function<bool()> fallback) { startFallback_ = std::move(fallback); }
+
+  // Starts delivering graph events to receiver and begins the preroll. 0 when it is on its way,
+  // or a failure code after which the graph is closed again.
   int32_t Start(QObject* receiver);
   // A video stream reached the picture path (or a live source is present).
   bool hasPicture() const;
+  // A start is on its way: its outcome has not come yet.
+  bool starting() const { return starting_; }
 
   bool Play();
   bool Pause();
   bool Stop();
   int state() const { return state_; }
-  // Stops delivering events and releases the controls: state 0. The pipeline stays until
-  // Destroy or the next Create.
+  // Stops delivering events and releases the controls and the pipeline (taken down off this
+  // thread): state 0. A pipeline not yet started stays until Destroy or the next Create.
   void Close();
   void Destroy();
 
@@ -88,25 +113,26 @@ class MediaGraph {
   const std::shared_ptr<VideoFrameHolder>& frames() const { return frames_; }
   // For diagnostics and tests: the pipeline (may be null) and the file source's kind.
   GstElement* pipeline() const { return pipeline_.get(); }
-  bool renderedAutomatically() const { return automatic_; }
+  bool renderedAutomatically() const;
 
  private:
-  enum class StreamKind { kOther, kAudio, kVideo };
-  struct Stream {
-    StreamKind kind = StreamKind::kOther;
-    gst::PadPtr selectorPad;  // the input-selector pad of a stream on the audio path
-  };
+  // What belongs to one pipeline; owned by the pipeline, so that the streaming threads of a
+  // pipeline being taken down only ever touch their own.
+  struct Pipeline;
 
-  static void OnPadAdded(GstElement* decoder, GstPad* pad, gpointer self);
+  static void OnPadAdded(GstElement* decoder, GstPad* pad, gpointer pipeline);
   static void OnElementAdded(GstBin* bin, GstBin* sub, GstElement* element, gpointer);
-  void LinkStream(GstPad* pad);
-  GstPad* AudioPathPad();    // an input-selector sink pad, building the path at first use
-  GstPad* PicturePathPad();  // the picture path's sink pad, or null when it is taken
-  bool LinkToOwnSink(GstPad* pad);
-  bool AddAndSync(const std::vector<gst::ElementPtr>& chain);
-  bool WaitForState(GstState wanted, int timeoutMs) const;
-  bool ChangeState(GstState wanted, int timeoutMs);
-  void ApplyVolume();
+  void NewPipeline();
+  void AttachEffects(Pipeline* owner, const SoundEffects::Places& places);
+  // The user-interface thread's look at each graph event: false keeps it from the receiver.
+  bool OnGraphEvent(int32_t code);
+  void OnPrerolled();
+  void StartFailed();
+  void StartTimedOut();
+  // The current pipeline goes: handed over (its picture on the screen) or taken down.
+  void ReleasePipeline();
+  // The pipeline handed over goes: parked for the graph playing now, or taken down.
+  void ReleaseOutgoing();
   bool QueryPosition(gint64* ns) const;
   void Seek(int64_t nanoseconds, GstSeekFlags accuracy);
 
@@ -115,25 +141,38 @@ class MediaGraph {
   std::shared_ptr<VideoFrameHolder> frames_;
   GraphEvents events_;
   SoundEffects effects_;
+  std::mutex effectsMutex_;      // which pipeline the effects belong to
+  Pipeline* current_ = nullptr;  // of pipeline_, guarded by effectsMutex_ for the effects
 
   gst::ElementPtr pipeline_;
+  bool started_ = false;  // events attached, a preroll asked for
   int state_ = kStateNoGraph;
   bool controls_ = false;  // controls obtained (state above 0)
-  bool automatic_ = false;
-  bool hasFile_ = false;
-  Paths paths_;
+  bool starting_ = false;
+  bool prerolled_ = false;
+  bool playWanted_ = false;
+  QTimer startBound_;
+  std::function<bool()> prerollCheck_;
+  std::function<bool()> startFallback_;
   double rate_ = 1.0;
   double gain_ = 1.0;
   int streamIndex_ = 0;
   int audioTrack_ = 0;
+  // A flushing seek not yet settled: the position is its target until it is.
+  struct PendingSeek {
+    bool active = false;
+    gint64 target = 0;
+    uint64_t settledCount = 0;
+    int64_t untilMs = 0;
+  };
+  mutable PendingSeek seek_;
 
-  // Shared with the streaming threads that add decoded streams.
-  mutable std::mutex mutex_;
-  std::vector<Stream> streams_;         // in the order the file's streams appear
-  GstElement* selector_ = nullptr;      // owned by the pipeline
-  GstElement* volume_ = nullptr;        // owned by the pipeline
-  GstElement* positionSink_ = nullptr;  // the sound's sink, else the picture's
-  bool pictureLinked_ = false;
+  // The picture pipeline handed over, still showing, and the background parked at its start.
+  gst::ElementPtr outgoing_;
+  QTimer outgoingBound_;
+  gst::ElementPtr parked_;
+  QString parkedFile_;
+  std::shared_ptr<std::atomic<bool>> parkedReady_;
 };
 
 }  // namespace lyrovox

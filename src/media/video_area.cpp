@@ -1,5 +1,6 @@
 #include "media/video_area.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTimerEvent>
 
@@ -33,31 +34,23 @@ QImage KeyOutFrame(const QImage& frame, uint32_t keyColor) {
   return out;
 }
 
-bool KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor, QImage& out) {
-  const QRect area = source & frame.rect();
-  if (frame.isNull() || area.isEmpty()) {
-    const bool changed = !out.isNull();
-    out = QImage();
-    return changed;
-  }
+namespace {
+
+// Keys out the part `area` of frame into out at `at`: exactly the key colour becomes
+// transparent, the rest opaque (premultiplied). True when out changed.
+bool KeyOutRows(const QImage& frame, const QRect& area, QRgb key, QImage& out, QPoint at) {
   const bool direct =
       frame.format() == QImage::Format_RGB32 || frame.format() == QImage::Format_ARGB32;
-  const QImage converted = direct ? QImage() : frame.convertToFormat(QImage::Format_RGB32);
+  const QImage converted =
+      direct ? QImage() : frame.copy(area).convertToFormat(QImage::Format_RGB32);
   const QImage& in = direct ? frame : converted;
-  QRgb changed = 0;
-  if (out.size() != area.size() || out.format() != QImage::Format_ARGB32_Premultiplied) {
-    // Zero-filled: the pass below compares with what the buffer held.
-    out = MakePagedImage(area.size(), QImage::Format_ARGB32_Premultiplied);
-    if (out.isNull()) return true;
-    changed = 1;
-  }
-  // 0x00BBGGRR to the 0xAARRGGBB of an opaque pixel.
-  const QRgb key = qRgb(keyColor & 0xFF, (keyColor >> 8) & 0xFF, (keyColor >> 16) & 0xFF);
+  const QPoint from0 = direct ? area.topLeft() : QPoint(0, 0);
   const bool opaqueSource = in.format() == QImage::Format_RGB32;
   const int width = area.width();
+  QRgb changed = 0;
   for (int y = 0; y < area.height(); ++y) {
-    const auto* from = reinterpret_cast<const QRgb*>(in.constScanLine(area.y() + y)) + area.x();
-    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+    const auto* from = reinterpret_cast<const QRgb*>(in.constScanLine(from0.y() + y)) + from0.x();
+    auto* line = reinterpret_cast<QRgb*>(out.scanLine(at.y() + y)) + at.x();
     // One pass the compiler can vectorise: exactly the key colour becomes transparent, and any
     // difference from what the buffer held is noted.
     if (opaqueSource) {
@@ -78,6 +71,41 @@ bool KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor
   return changed != 0;
 }
 
+// 0x00BBGGRR to the 0xAARRGGBB of an opaque pixel.
+QRgb KeyPixel(uint32_t keyColor) {
+  return qRgb(keyColor & 0xFF, (keyColor >> 8) & 0xFF, (keyColor >> 16) & 0xFF);
+}
+
+}  // namespace
+
+bool KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor, QImage& out) {
+  const QRect area = source & frame.rect();
+  if (frame.isNull() || area.isEmpty()) {
+    const bool changed = !out.isNull();
+    out = QImage();
+    return changed;
+  }
+  bool fresh = false;
+  if (out.size() != area.size() || out.format() != QImage::Format_ARGB32_Premultiplied) {
+    // Zero-filled: the pass below compares with what the buffer held.
+    out = MakePagedImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull()) return true;
+    fresh = true;
+  }
+  return KeyOutRows(frame, area, KeyPixel(keyColor), out, QPoint(0, 0)) || fresh;
+}
+
+bool KeyOutPartInto(const QImage& frame, const QRect& source, const QRect& part, uint32_t keyColor,
+                    QImage& out) {
+  const QRect area = source & frame.rect();
+  const QRect cut = part & area;
+  if (cut.isEmpty() || out.size() != area.size() ||
+      out.format() != QImage::Format_ARGB32_Premultiplied) {
+    return false;
+  }
+  return KeyOutRows(frame, cut, KeyPixel(keyColor), out, cut.topLeft() - area.topLeft());
+}
+
 CVideoArea::CVideoArea(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   pollTimer_ = startTimer(kPollMs, Qt::PreciseTimer);
@@ -87,23 +115,51 @@ CVideoArea::~CVideoArea() = default;
 
 void CVideoArea::SetFrameSource(std::shared_ptr<VideoFrameHolder> frames) {
   frames_ = std::move(frames);
-  scaledPicture_ = QImage();
-  scaledSerial_ = 0;
+  paintedPicture_ = QImage();
   update();
 }
 
 void CVideoArea::SetLyricsFrame(const QImage& frame) {
   lyricsFrame_ = frame;
   keyedValid_ = false;
+  keyedSource_ = QRect();
   update();
 }
 
 void CVideoArea::SetLyricsFrame(const QImage& frame, const QRect& source) {
+  SetLyricsFrame(frame, source, FrameDamage::Whole(frame.rect()));
+}
+
+void CVideoArea::SetLyricsFrame(const QImage& frame, const QRect& source,
+                                const FrameDamage& damage) {
   lyricsFrame_ = QImage();
-  const bool changed = KeyOutFrameInto(frame, source, kKeyColor, keyedFrame_) || !keyedValid_;
+  const QRect area = source & frame.rect();
+  bool changed = false;
+  QRegion repaint;  // in frame coordinates
+  if (keyedValid_ && area == keyedSource_ && !keyedFrame_.isNull() &&
+      keyedFrame_.size() == area.size()) {
+    const QRegion parts = damage.changed & area;
+    for (const QRect& part : parts) {
+      if (KeyOutPartInto(frame, area, part, kKeyColor, keyedFrame_)) {
+        changed = true;
+        repaint |= part;
+      }
+    }
+  } else {
+    changed = KeyOutFrameInto(frame, area, kKeyColor, keyedFrame_) || !keyedValid_;
+    repaint = area;
+  }
   keyedValid_ = true;
-  // Most presents repeat the frame before them: those repaint nothing.
-  if (changed) update();
+  keyedSource_ = area;
+  keyedCovered_ = damage.covered.translated(-area.topLeft()) & QRect(QPoint(0, 0), area.size());
+  // Most presents repeat the frame before them: those repaint nothing. Drawn unscaled, only what
+  // changed is repainted.
+  if (!changed) return;
+  if (keyedFrame_.size() == size()) {
+    update(repaint.translated(-area.topLeft()));
+  } else {
+    update();
+  }
 }
 
 void CVideoArea::SetVideoRect(const QRect& rect) {
@@ -127,13 +183,19 @@ void CVideoArea::timerEvent(QTimerEvent* event) {
   }
 }
 
-void CVideoArea::paintEvent(QPaintEvent*) {
+void CVideoArea::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  painter.fillRect(rect(), Qt::black);
+  // Black wherever the picture does not go.
+  QRegion black(rect());
   if (frames_) {
-    uint64_t serial = 0;
-    const QImage picture = frames_->Frame(&serial);
-    paintedSerial_ = serial;
+    uint64_t serial = paintedSerial_;
+    QImage picture = paintedPicture_;
+    // (QRegion::contains(QRect) says whether they overlap.)
+    if ((QRegion(rect()) - event->region()).isEmpty()) {
+      picture = frames_->Frame(&serial);
+      paintedSerial_ = serial;
+      paintedPicture_ = picture;
+    }
     if (!picture.isNull()) {
       int aspectX = 0;
       int aspectY = 0;
@@ -142,29 +204,32 @@ void CVideoArea::paintEvent(QPaintEvent*) {
       if (target.size() == picture.size()) {
         painter.drawImage(target.topLeft(), picture);
       } else {
-        if (serial != scaledSerial_ || scaledPicture_.size() != target.size()) {
-          // Bilinear, on this thread: smooth scaling through the thread pool costs several
-          // times the processor time for a picture that changes 25 times a second.
-          if (scaledPicture_.size() != target.size()) {
-            scaledPicture_ = MakePagedImage(target.size(), QImage::Format_RGB32);
-          }
-          QPainter scaler(&scaledPicture_);
-          scaler.setRenderHint(QPainter::SmoothPixmapTransform);
-          scaler.setCompositionMode(QPainter::CompositionMode_Source);
-          scaler.drawImage(scaledPicture_.rect(), picture);
-          scaledSerial_ = serial;
-        }
-        painter.drawImage(target.topLeft(), scaledPicture_);
+        // Bilinear, straight into the window: only what the paint's region covers is scaled.
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(target, picture);
+        painter.restore();
+      }
+      black -= target;
+      if (serial != shownPictureSerial_) {
+        shownPictureSerial_ = serial;
+        if (picturePainted_) picturePainted_();
       }
     }
   }
+  for (const QRect& r : black)
+    painter.fillRect(r, Qt::black);
   if (!keyedValid_ && !lyricsFrame_.isNull()) {
     KeyOutFrameInto(lyricsFrame_, lyricsFrame_.rect(), kKeyColor, keyedFrame_);
     keyedValid_ = true;
+    keyedCovered_ = QRegion(keyedFrame_.rect());
   }
   if (keyedValid_ && !keyedFrame_.isNull()) {
     if (keyedFrame_.size() == size()) {
-      painter.drawImage(0, 0, keyedFrame_);
+      // Elsewhere the keyed frame is transparent.
+      for (const QRect& r : keyedCovered_)
+        painter.drawImage(r.topLeft(), keyedFrame_, r);
     } else {
       painter.drawImage(rect(), keyedFrame_);
     }

@@ -6,11 +6,14 @@
 
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "media/video_frame_holder.h"
+#include "screen/frame_damage.h"
 
 namespace lyrovox {
 
@@ -24,6 +27,10 @@ QImage KeyOutFrame(const QImage& frame, uint32_t keyColor);
 // The same for the part `source` of frame (cut to the frame), written into out, whose buffer is
 // reused when it already has that size. True when out changed.
 bool KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor, QImage& out);
+// The same for the part `part` of frame only, written into out (as made by KeyOutFrameInto for
+// the part `source`) where that part lies. True when out changed.
+bool KeyOutPartInto(const QImage& frame, const QRect& source, const QRect& part, uint32_t keyColor,
+                    QImage& out);
 
 class CVideoArea : public QWidget {
  public:
@@ -36,12 +43,17 @@ class CVideoArea : public QWidget {
   void SetLyricsFrame(const QImage& frame);
   // The part `source` of a presented frame, keyed out at once: the frame may change afterwards.
   void SetLyricsFrame(const QImage& frame, const QRect& source);
+  // The same when the frame's pixels changed only where the damage says (in frame coordinates):
+  // only those are keyed out again, and only what it covers is drawn over the picture.
+  void SetLyricsFrame(const QImage& frame, const QRect& source, const FrameDamage& damage);
   // Where the picture goes, in widget coordinates; an empty rectangle means the whole area.
   void SetVideoRect(const QRect& rect);
   QRect videoRect() const;
 
   // Repaints when the player has a new frame; the presented lyrics frame repaints by itself.
   void PollFrames();
+  // Called after each paint that showed a picture not shown before (measurements).
+  void SetPicturePaintedHook(std::function<void()> hook) { picturePainted_ = std::move(hook); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -52,12 +64,16 @@ class CVideoArea : public QWidget {
   QImage lyricsFrame_;
   QImage keyedFrame_;  // lyricsFrame_ with the key colour transparent
   bool keyedValid_ = false;
+  QRect keyedSource_;     // the part of the presented frame that keyedFrame_ holds
+  QRegion keyedCovered_;  // where keyedFrame_ may be other than transparent
   QRect videoRect_;
   uint64_t paintedSerial_ = 0;
-  // The picture scaled to its place: lyrics change more often than the picture does.
-  QImage scaledPicture_;
-  uint64_t scaledSerial_ = 0;
+  // The picture painted last: a paint of part of the area (lyrics that changed there) shows it
+  // again rather than a newer frame, which would show only in that part.
+  QImage paintedPicture_;
   int pollTimer_ = 0;
+  uint64_t shownPictureSerial_ = 0;
+  std::function<void()> picturePainted_;
 };
 
 }  // namespace lyrovox

@@ -8,23 +8,51 @@ namespace lyrovox {
 
 namespace {
 
-// Keeps a sample mapped for as long as an image shows its pixels.
-struct MappedSample {
-  GstSample* sample;
+// Keeps a frame's buffer mapped for as long as an image shows its pixels. The buffer alone is
+// held, not the sample: an appsink reuses its sample object and must be able to write the next
+// caps into it.
+struct MappedBuffer {
   GstBuffer* buffer;
   GstMapInfo map;
 };
 
-void ReleaseMappedSample(void* data) {
-  auto* mapped = static_cast<MappedSample*>(data);
+void ReleaseMappedBuffer(void* data) {
+  auto* mapped = static_cast<MappedBuffer*>(data);
   gst_buffer_unmap(mapped->buffer, &mapped->map);
-  gst_sample_unref(mapped->sample);
+  gst_buffer_unref(mapped->buffer);
   delete mapped;
 }
 
 }  // namespace
 
+uint64_t VideoFrameHolder::BeginSource() {
+  std::lock_guard lock(mutex_);
+  // A source that never showed a frame hands nothing over: the one shown before it stays.
+  if (shown_ == current_) previous_ = current_;
+  current_ = nextSource_++;
+  return current_;
+}
+
+bool VideoFrameHolder::Showing(uint64_t source) const {
+  std::lock_guard lock(mutex_);
+  return source != 0 && shown_ == source;
+}
+
 void VideoFrameHolder::Push(GstSample* sample) {
+  uint64_t source = 0;
+  {
+    std::lock_guard lock(mutex_);
+    source = current_;
+  }
+  Push(sample, source);
+}
+
+void VideoFrameHolder::Push(GstSample* sample, uint64_t source) {
+  {
+    std::lock_guard lock(mutex_);
+    const bool handedOver = source == previous_ && shown_ != current_;
+    if (source != current_ && !handedOver) return;
+  }
   GstCaps* caps = gst_sample_get_caps(sample);
   GstBuffer* buffer = gst_sample_get_buffer(sample);
   GstVideoInfo info;
@@ -36,18 +64,18 @@ void VideoFrameHolder::Push(GstSample* sample) {
   const gsize offset = GST_VIDEO_INFO_PLANE_OFFSET(&info, 0);
   if (width <= 0 || height <= 0 || stride < width * 4) return;
 
-  auto* mapped = new MappedSample{gst_sample_ref(sample), buffer, {}};
+  auto* mapped = new MappedBuffer{gst_buffer_ref(buffer), {}};
   if (!gst_buffer_map(buffer, &mapped->map, GST_MAP_READ)) {
-    gst_sample_unref(mapped->sample);
+    gst_buffer_unref(mapped->buffer);
     delete mapped;
     return;
   }
   if (mapped->map.size < offset + static_cast<gsize>(stride) * (height - 1) + width * 4) {
-    ReleaseMappedSample(mapped);
+    ReleaseMappedBuffer(mapped);
     return;
   }
   QImage image(mapped->map.data + offset, width, height, stride, QImage::Format_RGB32,
-               &ReleaseMappedSample, mapped);
+               &ReleaseMappedBuffer, mapped);
 
   // Display aspect ratio from the pixel aspect ratio.
   int64_t ax = int64_t{width} * std::max(GST_VIDEO_INFO_PAR_N(&info), 1);
@@ -57,8 +85,11 @@ void VideoFrameHolder::Push(GstSample* sample) {
   ay /= g;
 
   std::lock_guard lock(mutex_);
+  // The new source may have taken over since the check above.
+  if (source != current_ && !(source == previous_ && shown_ != current_)) return;
   frame_ = std::move(image);  // the previous frame is released outside the streaming path's
   ++serial_;                  // hot loop only when its last copy goes
+  shown_ = source;
   width_ = width;
   height_ = height;
   aspectX_ = static_cast<int>(ax);
@@ -68,6 +99,7 @@ void VideoFrameHolder::Push(GstSample* sample) {
 void VideoFrameHolder::Clear() {
   std::lock_guard lock(mutex_);
   frame_ = QImage();
+  shown_ = 0;
   ++serial_;
   width_ = height_ = aspectX_ = aspectY_ = 0;
 }

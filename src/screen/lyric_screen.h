@@ -15,6 +15,7 @@
 
 #include "controller/ports.h"
 #include "lyrics/cdg_player.h"
+#include "screen/frame_damage.h"
 #include "screen/lyric_feed.h"
 #include "screen/text_sprites.h"
 
@@ -89,6 +90,11 @@ class CLyricScreen final : public ILyricScreen {
   void Compose() override;
   // Once per present, onto the back surface.
   void Render(QPainter& context);
+  // What the last Render changed on its device.
+  const FrameDamage& RenderedDamage() const { return renderedDamage_; }
+  // The device's pixels are not what the last Render left there (a new surface): the next Render
+  // redraws all of it.
+  void ForgetRendered() { renderedDevice_ = nullptr; }
   void ShowMessage(const QString& text) override;
   void SetNextSongBanner(bool on) override { nextSongBanner_ = on; }
   bool NextSongBanner() const { return nextSongBanner_; }
@@ -235,6 +241,9 @@ class CLyricScreen final : public ILyricScreen {
   QSize renderedSize_;
   QRect renderedTarget_;
   QRgb renderedFill_ = 0;
+  // Where the last windowed Render drew text: outside it the device holds the fill.
+  QRegion renderedInk_;
+  FrameDamage renderedDamage_;
   std::u16string osdText_;
   int osdFrames_ = 0;
   bool nextSongBanner_ = false;

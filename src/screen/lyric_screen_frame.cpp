@@ -40,7 +40,8 @@ struct CLyricScreen::Canvas {
   double ox = 0.0;
   double oy = 0.0;
   bool clipped = false;
-  QRect clip;  // device pixels
+  QRect clip;              // device pixels
+  QRegion* ink = nullptr;  // gathers the device pixels drawn, when set
 };
 
 bool CLyricScreen::MakeOffscreen() {
@@ -89,46 +90,59 @@ void CLyricScreen::Compose() {
 
 void CLyricScreen::Render(QPainter& context) {
   MakeOffscreen();
-  if (fullScreen_) {
-    // Composed at full size: a plain copy.
-    if (!offscreen_.isNull()) {
-      const QPainter::CompositionMode mode = context.compositionMode();
-      context.setCompositionMode(QPainter::CompositionMode_Source);
-      context.drawImage(0, 0, offscreen_);
-      context.setCompositionMode(mode);
+  const QPaintDevice* device = context.device();
+  const QRect deviceRect =
+      device != nullptr ? QRect(0, 0, device->width(), device->height()) : QRect();
+  renderedDamage_ = FrameDamage::Whole(deviceRect);
+  if (fullScreen_ || lyricMode_ == kLyricModeCdg || offscreen_.isNull()) {
+    // Drawn all over: the next windowed frame starts from the whole fill again.
+    renderedDevice_ = nullptr;
+    if (fullScreen_) {
+      // Composed at full size: a plain copy.
+      if (!offscreen_.isNull()) {
+        const QPainter::CompositionMode mode = context.compositionMode();
+        context.setCompositionMode(QPainter::CompositionMode_Source);
+        context.drawImage(0, 0, offscreen_);
+        context.setCompositionMode(mode);
+      }
+    } else if (lyricMode_ == kLyricModeCdg) {
+      DrawCdgPicture(context, QRectF(targetRect_.left(), targetRect_.top(), targetRect_.width(),
+                                     targetRect_.height()));
     }
     return;
   }
-  if (lyricMode_ == kLyricModeCdg) {
-    DrawCdgPicture(context, QRectF(targetRect_.left(), targetRect_.top(), targetRect_.width(),
-                                   targetRect_.height()));
-    return;
-  }
-  if (offscreen_.isNull()) return;
-  // Only the target is ever shown of the back surface. The whole fill is copied when the surface,
-  // the target or the fill is new; after that the target alone is renewed.
-  const QPaintDevice* device = context.device();
-  const bool whole =
-      device != renderedDevice_ || targetRect_ != renderedTarget_ ||
-      offscreenFill_ != renderedFill_ ||
-      (device != nullptr && QSize(device->width(), device->height()) != renderedSize_);
-  const QRect copied = whole ? offscreen_.rect() : targetRect_ & offscreen_.rect();
+  // In a window the frame is the fill with text over it. The whole fill is copied when the
+  // surface, the target or the fill is new; after that only the text of the frame before is
+  // wiped, so that a frame costs what its text covers rather than the whole target.
+  const bool whole = device != renderedDevice_ || targetRect_ != renderedTarget_ ||
+                     offscreenFill_ != renderedFill_ || deviceRect.size() != renderedSize_;
+  const QRegion wiped = whole ? QRegion(offscreen_.rect()) : renderedInk_ & offscreen_.rect();
   const QPainter::CompositionMode mode = context.compositionMode();
   context.setCompositionMode(QPainter::CompositionMode_Source);
-  context.drawImage(copied.topLeft(), offscreen_, copied);
+  for (const QRect& r : wiped)
+    context.drawImage(r.topLeft(), offscreen_, r);
   context.setCompositionMode(mode);
   renderedDevice_ = device;
-  renderedSize_ = device != nullptr ? QSize(device->width(), device->height()) : QSize();
+  renderedSize_ = deviceRect.size();
   renderedTarget_ = targetRect_;
   renderedFill_ = offscreenFill_;
 
+  QRegion ink;
   Canvas canvas;
+  canvas.ink = &ink;
   canvas.painter = &context;
   canvas.sx = static_cast<float>(targetRect_.width()) / static_cast<float>(layoutRect_.width());
   canvas.sy = static_cast<float>(targetRect_.height()) / static_cast<float>(layoutRect_.height());
   canvas.ox = static_cast<float>(targetRect_.left());
   canvas.oy = static_cast<float>(targetRect_.top());
   DrawWholeFrame(canvas);
+
+  if (!whole) renderedDamage_.changed = wiped | ink;
+  // Outside the text lies the fill, or what the device had beyond the off-screen frame.
+  if (offscreenFill_ == RgbOf(kKeyColor)) {
+    renderedDamage_.covered = ink | (QRegion(deviceRect) - offscreen_.rect());
+  }
+  renderedInk_ = std::move(ink);
 }
 
 void CLyricScreen::DrawCdgPicture(QPainter& painter, const QRectF& target) {
@@ -435,6 +449,7 @@ void CLyricScreen::Blit(Canvas& canvas, const TextSprite& sprite, double x, doub
   if (visible.isEmpty()) return;
   canvas.painter->drawImage(visible.topLeft(), sprite.image,
                             QRect(visible.topLeft() - dest.topLeft(), visible.size()));
+  if (canvas.ink != nullptr) *canvas.ink |= visible;
 }
 
 }  // namespace lyrovox

@@ -34,6 +34,7 @@ HResult CScreenSurfaces::Create(QSize screenSize) {
     return kFail;
   }
   backSurface_.fill(Qt::black);
+  screen_.ForgetRendered();
   return kOk;
 }
 
@@ -46,10 +47,14 @@ void CScreenSurfaces::Present() {
     QPainter context(&backSurface_);
     screen_.Render(context);
   }
-  if (sink_ != nullptr && sink_->ShowFrame(backSurface_)) {
-    ++framesPresented_;
-  } else {
+  // After a dropped frame the sink's copy is older than the frame before this one.
+  const FrameDamage damage =
+      lastDropped_ ? FrameDamage::Whole(backSurface_.rect()) : screen_.RenderedDamage();
+  lastDropped_ = !(sink_ != nullptr && sink_->ShowFrame(backSurface_, damage));
+  if (lastDropped_) {
     ++framesDropped_;
+  } else {
+    ++framesPresented_;
   }
 }
 
@@ -60,6 +65,7 @@ void CScreenSurfaces::SetVideoShown(bool shown) {
 
 void CScreenSurfaces::Release() {
   backSurface_ = QImage();
+  screen_.ForgetRendered();
 }
 
 }  // namespace lyrovox

@@ -10,6 +10,7 @@
 
 #include "controller/ports.h"
 #include "lyrics/hresult.h"
+#include "screen/frame_damage.h"
 
 namespace lyrovox {
 
@@ -21,7 +22,8 @@ class IFrameSink {
  public:
   virtual ~IFrameSink() = default;
   // False when the frame could not be shown; it is then dropped and the next present tries again.
-  virtual bool ShowFrame(const QImage& frame) = 0;
+  // damage: what changed since the frame presented before (the whole frame after a dropped one).
+  virtual bool ShowFrame(const QImage& frame, const FrameDamage& damage) = 0;
   // Whether a picture player's video is running underneath: without one the key colour shows
   // no picture.
   virtual void SetVideoShown(bool /*shown*/) {}
@@ -44,7 +46,10 @@ class CScreenSurfaces final : public IScreenSurfaces {
   // chosen size); an empty size returns to the primary screen.
   void SetFixedScreenSize(QSize size) { fixedSize_ = size; }
 
-  void SetSink(IFrameSink* sink) { sink_ = sink; }
+  void SetSink(IFrameSink* sink) {
+    sink_ = sink;
+    lastDropped_ = true;
+  }
   void SetVideoShown(bool shown) override;
   bool videoShown() const { return videoShown_; }
   // Renders the screen onto the back surface and hands it to the sink.
@@ -64,6 +69,7 @@ class CScreenSurfaces final : public IScreenSurfaces {
   bool videoShown_ = false;
   int framesPresented_ = 0;
   int framesDropped_ = 0;
+  bool lastDropped_ = true;
 };
 
 }  // namespace lyrovox

@@ -3,6 +3,8 @@
 // Stand-ins for the screen and its surfaces, the video window, the control panel and the players,
 // recording what the controller asks of them.
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -341,9 +343,13 @@ class FakeSetupSheet final : public ISetupSheet {
 };
 
 // Records calls as short words ("graph", "open", "pause", "play", "stop", "close", "destroy").
+// A player that starts later answers Play with its start on its way (state 2), until the test
+// finishes the start as the media framework would.
 template <class Interface>
 class FakePlayer : public Interface {
  public:
+  explicit FakePlayer(int eventType) : eventType_(eventType) {}
+
   bool CreateGraph() override {
     calls << "graph";
     return graphWorks;
@@ -352,8 +358,17 @@ class FakePlayer : public Interface {
     calls << "play";
     log.Note("play");
     if (!playWorks) return false;
-    state = 3;
+    state = startsLater ? 2 : 3;
     return true;
+  }
+  // The start on its way ends: the player runs, or its graph closes. Its receiver hears of it
+  // through the player's private event.
+  void FinishStart(bool works) {
+    state = works ? 3 : 0;
+    events.push_back(works ? kGraphEventStarted : kGraphEventStartFailed);
+    if (eventReceiver != nullptr) {
+      QCoreApplication::postEvent(eventReceiver, new QEvent(static_cast<QEvent::Type>(eventType_)));
+    }
   }
   bool Pause() override {
     calls << "pause";
@@ -423,6 +438,7 @@ class FakePlayer : public Interface {
   bool graphWorks = true;
   bool openWorks = true;
   bool playWorks = true;
+  bool startsLater = false;
   int state = 0;
   int channel = -1;
   int32_t volume = 1;
@@ -435,16 +451,21 @@ class FakePlayer : public Interface {
   int audioTrack = 0;
   std::deque<int32_t> events;
   QObject* eventReceiver = nullptr;
+
+ private:
+  int eventType_;
 };
 
 class FakeAudioPlayer final : public FakePlayer<IAudioPlayer> {
  public:
+  FakeAudioPlayer() : FakePlayer(kAudioGraphEvent) {}
   void SetFileName(const QString& path) override { fileName = path; }
   QString fileName;
 };
 
 class FakeVideoPlayer final : public FakePlayer<IVideoPlayer> {
  public:
+  FakeVideoPlayer() : FakePlayer(kVideoGraphEvent) {}
   void SetFileName(const QString& path, bool only) override {
     fileName = path;
     videoOnly = only;

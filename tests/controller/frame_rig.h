@@ -41,6 +41,7 @@ class FrameRig : public ::testing::Test {
       audio = p.get();
       audio->log = screen.log;
       if (!audioWorks) audio->graphWorks = false;
+      audio->startsLater = audioStartsLater;
       return p;
     };
     frame = std::make_unique<CMainFrame>(std::move(parts), *store);
@@ -90,6 +91,8 @@ class FrameRig : public ::testing::Test {
   FakeAudioPlayer* audio = nullptr;
   int audioPlayersMade = 0;
   bool audioWorks = true;
+  // The audio player made by the frame answers Play with its start on its way.
+  bool audioStartsLater = false;
   const DvdDescrambler* descrambler = nullptr;
   std::unique_ptr<SettingsStore> store;
   std::unique_ptr<CMainFrame> frame;

@@ -366,3 +366,132 @@ TEST_F(PlaybackTest, AVideoWindowReceivesThePictureEventsWhenThereIsOne) {
 
 }  // namespace
 }  // namespace lyrovox
+
+namespace lyrovox {
+namespace {
+
+// Players whose starts finish later, as the real ones do: the frame goes on, and takes its
+// decisions when the outcome arrives.
+class LaterStartTest : public PlaybackTest {
+ protected:
+  LaterStartTest() {
+    audioStartsLater = true;
+    video.startsLater = true;
+    Settings settings;
+    settings.reservedListEnable = 1;
+    Make(settings);
+  }
+
+  QString Kar(const std::string& name) {
+    return QString::fromStdString(dir.Write(name, KarBytes()));
+  }
+  QString Clip(const std::string& name) { return QString::fromStdString(dir.Write(name, "x")); }
+  void Reserve(const QString& path, const QString& title) {
+    reserved.InsertSong(reserved.Count(), title, path);
+  }
+  // The background's start finishes: the main loop runs over it.
+  void RunBackground() {
+    frame->StartBackgroundVideo();
+    video.FinishStart(true);
+    QCoreApplication::processEvents();
+  }
+};
+
+TEST_F(LaterStartTest, AnAudioSongPlaysOnceItsPlayerRuns) {
+  RunBackground();
+  panel.volume = -1;
+  frame->PlaySong(Kar("a.kar"));
+  // Handed to the player, which is on its way: the song counts as playing already.
+  EXPECT_TRUE(frame->isPlaying());
+  EXPECT_EQ(audio->calls, QStringList({"graph", "open", "pause", "play"}));
+  EXPECT_EQ(audio->state, 2);
+  EXPECT_EQ(panel.volume, -1);
+  audio->FinishStart(true);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(panel.volume, 100);
+  EXPECT_EQ(audio->volume, 0);
+  EXPECT_TRUE(frame->isPlaying());
+  // Its end then moves on as ever.
+  audio->events = {1};
+  Post(kAudioGraphEvent);
+  EXPECT_FALSE(frame->isPlaying());
+}
+
+TEST_F(LaterStartTest, ASongWhoseStartFailsIsSkippedForTheNextReservedOne) {
+  RunBackground();
+  for (const bool video_song : {false, true}) {
+    SCOPED_TRACE(video_song ? "video song" : "audio song");
+    Reserve(video_song ? Clip("first.mpg") : Kar("first.kar"), "000001 - First");
+    Reserve(Kar("second.kar"), "000002 - Second");
+    frame->PlayNextSong();
+    ASSERT_TRUE(frame->currentSongPath().contains("first"));
+    EXPECT_TRUE(frame->isPlaying());
+    EXPECT_TRUE(frame->timersRunning());  // frames go on while the picture starts
+    if (video_song) {
+      video.FinishStart(false);
+    } else {
+      audio->FinishStart(false);
+    }
+    QCoreApplication::processEvents();  // the outcome
+    QCoreApplication::processEvents();  // the skip it queued
+    EXPECT_TRUE(frame->currentSongPath().endsWith("second.kar"));
+    EXPECT_TRUE(frame->isPlaying());
+    EXPECT_TRUE(reserved.rows.empty());
+    if (video_song) {
+      // The picture that failed went; the background came back, and the loop with it.
+      EXPECT_TRUE(video.calls.contains("destroy"));
+      EXPECT_TRUE(video.videoOnly);
+      video.FinishStart(true);
+      QCoreApplication::processEvents();
+      EXPECT_TRUE(frame->timersRunning());
+    }
+    audio->FinishStart(true);
+    QCoreApplication::processEvents();
+    frame->StopSong();
+  }
+}
+
+TEST_F(LaterStartTest, AVideoSongGetsItsTrackOnceItRuns) {
+  Settings settings;
+  settings.audioTrack = 1;
+  settings.audioChannel = 2;
+  Make(settings);
+  RunBackground();
+  video.otherTracks = 1;
+  video.requestedTrack = -1;
+  panel.track = -1;
+  frame->PlaySong(Clip("two tracks.mpg"));
+  EXPECT_TRUE(frame->timersRunning());
+  // Its streams are not known before it runs.
+  EXPECT_EQ(video.requestedTrack, -1);
+  EXPECT_EQ(panel.track, -1);
+  video.FinishStart(true);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(video.requestedTrack, 1);
+  EXPECT_EQ(video.GetAudioTrack(), 1);
+  EXPECT_EQ(video.channel, 0);
+  EXPECT_EQ(panel.track, 1);
+}
+
+TEST_F(LaterStartTest, AStartGivenUpHasNoSay) {
+  RunBackground();
+  panel.volume = -1;
+  frame->PlaySong(Kar("a.kar"));
+  frame->StopSong();
+  audio->FinishStart(true);  // an outcome that was already on its way
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(frame->isPlaying());
+  EXPECT_EQ(panel.volume, -1);
+
+  // A background whose start fails leaves the loop stopped, as one that fails at once.
+  frame->RestartBackgroundVideo();
+  EXPECT_TRUE(frame->timersRunning());
+  video.FinishStart(false);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(frame->timersRunning());
+  EXPECT_TRUE(video.calls.endsWith("destroy"));
+  EXPECT_FALSE(frame->isPlaying());
+}
+
+}  // namespace
+}  // namespace lyrovox

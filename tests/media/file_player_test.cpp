@@ -7,6 +7,7 @@
 
 #include "lyrics/hresult.h"
 #include "media/camera.h"
+#include "media/graph_retirement.h"
 #include "media_fixtures.h"
 #include "support/temp_dir.h"
 
@@ -23,10 +24,13 @@ class FilePlayerTest : public ::testing::Test {
   bool Start(const std::string& path, bool videoOnly) {
     player.SetFileName(QString::fromStdString(path), videoOnly);
     player.SetSourceKind(kSourceVideo);
-    if (!player.CreateGraph() || player.Open(&window) != kOk) return false;
-    hasSound = capture.Attach(player.graph().pipeline());
+    if (!player.CreateGraph()) return false;
+    if (player.Open(&window) != kOk) return false;
+    capture.Attach(player.graph().pipeline());
     player.Pause();
-    return player.Play();
+    const bool started = player.Play() && testing::AwaitStart(player, window) == kGraphEventStarted;
+    hasSound = capture.attached();
+    return started;
   }
 
   // The code of the next graph event, waiting for its notice; 0 when none came.
@@ -74,7 +78,8 @@ TEST_F(FilePlayerTest, AnMpgVideoSongPlaysItsPictureAndSoundAndEnds) {
   EXPECT_EQ(h, 240);
   EXPECT_EQ(ax * 3, ay * 4);
   EXPECT_FALSE(player.frames()->stretch());
-  EXPECT_NEAR(ToneAfter(0), 660, 15);
+  // The tone, past the decoder's first frame.
+  EXPECT_NEAR(ToneAfter(4410), 660, 15);
 
   ASSERT_EQ(NextEvent(5000), 1);
   EXPECT_EQ(window.received.back().type, kVideoGraphEvent);
@@ -95,6 +100,52 @@ TEST_F(FilePlayerTest, ABackgroundVideoWithSoundPlaysSilentlyAndLoopsThroughRewi
     testing::Spin(300);
     EXPECT_GT(player.frames()->serial(), serial) << "pictures again after the rewind";
   }
+}
+
+// Graph after graph as the controller changes them (Stop, Destroy, then the next one).
+TEST_F(FilePlayerTest, ThePictureStaysUpFromGraphToGraphAndTheBackgroundWaitsForTheSong) {
+  const std::string background = dir.File("background.mpg");
+  const std::string song = dir.File("song.mpg");
+  ASSERT_TRUE(testing::MakeMpg(background, 4.0, 0));
+  ASSERT_TRUE(testing::MakeMpg(song, 4.0, 440));
+  auto open = [&](const std::string& path, bool videoOnly) {
+    player.Stop();
+    player.Destroy();
+    player.SetFileName(QString::fromStdString(path), videoOnly);
+    EXPECT_TRUE(player.CreateGraph());
+    EXPECT_EQ(player.Open(&window), kOk);
+    player.Pause();
+    EXPECT_TRUE(player.Play());
+  };
+  ASSERT_TRUE(Start(background, true));
+  testing::Spin(300);
+
+  // The song's graph starts while the background's picture goes on: never a blank picture.
+  open(song, false);
+  EXPECT_FALSE(player.frames()->Frame().isNull());
+  EXPECT_NE(player.State(), kStateRunning);  // on its way
+  ASSERT_EQ(testing::AwaitStart(player, window), kGraphEventStarted);
+  testing::Spin(300);
+  DrainRetiredGraphs();  // the background is parked at its start meanwhile
+
+  // The song gives the screen back: the background plays again at once, from its start.
+  open(background, true);
+  EXPECT_EQ(player.State(), kStateRunning);
+  EXPECT_LT(player.GetPositionMs(), 200u);
+  EXPECT_FALSE(player.frames()->Frame().isNull());
+  const uint64_t serial = player.frames()->serial();
+  testing::Spin(300);
+  EXPECT_GT(player.frames()->serial(), serial + 2);
+
+  // Only the same file is taken back; another background is built anew.
+  open(song, false);
+  ASSERT_EQ(testing::AwaitStart(player, window), kGraphEventStarted);
+  DrainRetiredGraphs();
+  const std::string other = dir.File("other.mpg");
+  ASSERT_TRUE(testing::MakeMpg(other, 1.0, 0));
+  open(other, true);
+  EXPECT_NE(player.State(), kStateRunning);
+  EXPECT_EQ(testing::AwaitStart(player, window), kGraphEventStarted);
 }
 
 TEST_F(FilePlayerTest, AudioStreamsSwitchBackwardsThroughTheFilesStreams) {
@@ -171,22 +222,32 @@ TEST_F(FilePlayerTest, SpecialFilesAreBuiltFromAPlainFileSource) {
   EXPECT_TRUE(player.graph().renderedAutomatically());
 }
 
-TEST_F(FilePlayerTest, FilesWithoutAPictureOrWithoutANameDoNotOpen) {
+TEST_F(FilePlayerTest, FilesWithoutAPictureOrWithoutANameDoNotStart) {
+  // Found out once the file has prerolled: the start fails and the graph closes.
   const std::string song = dir.File("tone.mp3");
   ASSERT_TRUE(testing::MakeToneFile(song, 0.5, 440, "lamemp3enc"));
   player.SetFileName(QString::fromStdString(song), true);
   ASSERT_TRUE(player.CreateGraph());
-  EXPECT_EQ(player.Open(&window), kFail);
+  ASSERT_EQ(player.Open(&window), kOk);
+  player.Pause();
+  EXPECT_TRUE(player.Play());
+  EXPECT_EQ(testing::AwaitStart(player, window), kGraphEventStartFailed);
   EXPECT_EQ(player.State(), kStateNoGraph);
 
   player.SetFileName(QString(), true);
   ASSERT_TRUE(player.CreateGraph());
   EXPECT_EQ(player.Open(&window), kFail);
 
+  // Neither the automatic build nor the explicit one reads it.
   player.SetFileName(QString::fromStdString(dir.Write("broken.mpg", std::string(9000, 'x'))),
                      false);
   ASSERT_TRUE(player.CreateGraph());
-  EXPECT_NE(player.Open(&window), kOk);
+  if (player.Open(&window) == kOk) {
+    player.Pause();
+    EXPECT_TRUE(player.Play());
+    EXPECT_EQ(testing::AwaitStart(player, window), kGraphEventStartFailed);
+  }
+  EXPECT_EQ(player.State(), kStateNoGraph);
   EXPECT_FALSE(player.Play());
 }
 

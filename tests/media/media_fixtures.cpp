@@ -122,18 +122,47 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   return true;
 }
 
+int32_t AwaitStart(IMediaPlayer& player, EventRecorder& receiver, int timeoutMs) {
+  int32_t outcome = player.State() == 3 ? kGraphEventStarted : 0;
+  WaitUntil(
+      [&] {
+        int32_t code = 0;
+        while (outcome == 0 && player.GetEvent(code)) {
+          if (code == kGraphEventStarted || code == kGraphEventStartFailed) outcome = code;
+        }
+        return outcome != 0;
+      },
+      timeoutMs);
+  receiver.received.clear();
+  return outcome;
+}
+
 void Spin(int ms) {
   WaitUntil([] { return false; }, ms);
 }
 
-bool SinkCapture::Attach(GstElement* pipeline) {
-  if (pipeline == nullptr) return false;
+void SinkCapture::Attach(GstElement* pipeline) {
+  attached_ = false;
+  pipeline_ = pipeline;
+  if (pipeline == nullptr) return;
+  g_signal_connect(pipeline, "deep-element-added", G_CALLBACK(&SinkCapture::OnElementAdded), this);
   gst::ElementPtr sink(gst_bin_get_by_name(GST_BIN(pipeline), "capture"));
-  if (!sink) return false;
-  gst::PadPtr pad(gst_element_get_static_pad(sink.get(), "sink"));
-  if (!pad) return false;
+  if (sink) Probe(sink.get());
+}
+
+void SinkCapture::OnElementAdded(GstBin* bin, GstBin*, GstElement* element, gpointer self) {
+  auto* capture = static_cast<SinkCapture*>(self);
+  // Only the pipeline attached last counts; an earlier one may still be going down.
+  if (GST_ELEMENT(bin) != capture->pipeline_.load()) return;
+  const gst::CharPtr name(gst_element_get_name(element));
+  if (name && std::strcmp(name.get(), "capture") == 0) capture->Probe(element);
+}
+
+void SinkCapture::Probe(GstElement* sink) {
+  gst::PadPtr pad(gst_element_get_static_pad(sink, "sink"));
+  if (!pad) return;
   gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &SinkCapture::OnBuffer, this, nullptr);
-  return true;
+  attached_ = true;
 }
 
 GstPadProbeReturn SinkCapture::OnBuffer(GstPad*, GstPadProbeInfo* info, gpointer self) {

@@ -8,11 +8,14 @@
 #include <QEvent>
 #include <QObject>
 #include <QThread>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include "controller/ports.h"
 
 namespace lyrovox::testing {
 
@@ -42,16 +45,23 @@ void Spin(int ms);
 // Collects the interleaved 16-bit samples that reach the element named "capture".
 class SinkCapture {
  public:
-  // Attaches to the "capture" element inside pipeline; false when there is none.
-  bool Attach(GstElement* pipeline);
+  // Attaches to the "capture" element of pipeline, now or as soon as the pipeline builds it (the
+  // sound path is built while the file prerolls).
+  void Attach(GstElement* pipeline);
+  // The pipeline last given to Attach has a "capture" element.
+  bool attached() const { return attached_; }
   std::vector<int16_t> Samples() const;
   size_t size() const;
   void Clear();
 
  private:
   static GstPadProbeReturn OnBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+  static void OnElementAdded(GstBin* bin, GstBin* sub, GstElement* element, gpointer self);
+  void Probe(GstElement* sink);
   mutable std::mutex mutex_;
   std::vector<int16_t> samples_;
+  std::atomic<GstElement*> pipeline_{nullptr};  // compared only
+  std::atomic<bool> attached_{false};
 };
 
 // One channel of interleaved stereo, from frame `from` on.
@@ -73,5 +83,18 @@ class EventRecorder : public QObject {
  protected:
   bool event(QEvent* e) override;
 };
+
+// The outcome of a start asked for with Play: kGraphEventStarted (also when the player ran at
+// once) or kGraphEventStartFailed, taken from the player's events; 0 when none came in time. The
+// receiver forgets its notices of it, so that it records only what comes after.
+int32_t AwaitStart(IMediaPlayer& player, EventRecorder& receiver, int timeoutMs = 10000);
+// Open, Pause and Play as the controller calls them, then the start's outcome: true once the
+// player runs.
+template <class Player>
+bool OpenAndRun(Player& player, EventRecorder& receiver) {
+  if (player.Open(&receiver) != 0) return false;
+  player.Pause();
+  return player.Play() && AwaitStart(player, receiver) == kGraphEventStarted;
+}
 
 }  // namespace lyrovox::testing

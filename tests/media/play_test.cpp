@@ -77,18 +77,26 @@ TEST_F(PlayTest, AKaraokeSongPlaysToItsEndOverTheBackgroundAndTheLoopReturnsToId
   EXPECT_GT(session.surfaces().framesPresented(), 60);
   EXPECT_EQ(session.surfaces().framesDropped(), 0);
 
+  // --measure goes on while the background comes back, then closes the window: the players stop.
+  ASSERT_TRUE(WaitUntil([&] { return !session.window().isVisible(); }, 5000));
+  EXPECT_FALSE(frame.timersRunning());
+  EXPECT_TRUE(err.str().empty()) << err.str();
+
   const PlayMeasure::Summary summary = session.measure().Summarize();
   EXPECT_EQ(summary.syllables, 4);
   EXPECT_GE(summary.lagMedianMs, 0);  // never shown before its time
   EXPECT_GT(summary.frames, 60);
+  // Counted from before the song was opened: the start's gaps are in the longest one.
+  EXPECT_GE(summary.presentGapWorstMs, summary.startGapMs);
+  EXPECT_GE(summary.presentGapWorstMs, summary.endGapMs);
+  EXPECT_GT(summary.startGapMs, 0);
+  EXPECT_GT(summary.pictures, 25);  // the background's pictures, 25 a second
+  EXPECT_GT(summary.pictureGapWorstMs, 0);
   const std::string printed = out.str();
   EXPECT_NE(printed.find("playerKind: 1\nlyricMode: 1\nended: 1\n"), std::string::npos) << printed;
   EXPECT_NE(printed.find("\nsyllables: 4\n"), std::string::npos) << printed;
-
-  // --measure closes the window once the song is over: the players stop.
-  ASSERT_TRUE(WaitUntil([&] { return !session.window().isVisible(); }, 5000));
-  EXPECT_FALSE(frame.timersRunning());
-  EXPECT_TRUE(err.str().empty()) << err.str();
+  EXPECT_NE(printed.find("\nopenMs: "), std::string::npos) << printed;
+  EXPECT_NE(printed.find("\npictureGapWorstMs: "), std::string::npos) << printed;
 }
 
 TEST_F(PlayTest, AVideoSongReplacesTheBackgroundAndGivesItBackAtItsEnd) {

@@ -69,9 +69,12 @@ class SoundEffectsTest : public ::testing::Test {
       player = &video;
       graph = &video.graph();
     }
-    if (!capture.Attach(graph->pipeline())) return nullptr;
+    capture.Attach(graph->pipeline());
     player->Pause();
-    return player->Play() ? player : nullptr;
+    if (!player->Play() || testing::AwaitStart(*player, receiver) != kGraphEventStarted) {
+      return nullptr;
+    }
+    return capture.attached() ? player : nullptr;
   }
 
   bool WaitForEnd(IMediaPlayer& player, int timeoutMs) {

@@ -102,6 +102,36 @@ TEST(VideoFrameHolder, RejectsSamplesItCannotShow) {
   EXPECT_EQ(holder.serial(), 0u);
 }
 
+// Pushes (source, colour) in order; the colour of the picture after each push (0: none).
+TEST(VideoFrameHolder, TheSourceShownBeforeGoesOnUntilTheNewOneHasAPicture) {
+  ASSERT_TRUE(gst::EnsureInitialized());
+  VideoFrameHolder holder;
+  const uint64_t a = holder.BeginSource();
+  auto shown = [&](uint64_t source, QRgb colour) {
+    holder.Push(SolidSample(4, 4, colour).get(), source);
+    const QImage frame = holder.Frame();
+    return frame.isNull() ? QRgb{0} : frame.pixel(0, 0) | 0xFF000000u;
+  };
+  EXPECT_EQ(shown(a, kRed), kRed);
+  EXPECT_TRUE(holder.Showing(a));
+  // b is being built: a's picture goes on moving until b has one, then a's frames are dropped.
+  const uint64_t b = holder.BeginSource();
+  EXPECT_EQ(shown(a, kWhite), kWhite);
+  EXPECT_EQ(shown(b, kKey), kKey);
+  EXPECT_TRUE(holder.Showing(b));
+  EXPECT_EQ(shown(a, kRed), kKey);
+  // c gives way to d before it showed anything: b, still on the screen, hands over to d.
+  const uint64_t c = holder.BeginSource();
+  const uint64_t d = holder.BeginSource();
+  EXPECT_EQ(shown(b, kWhite), kWhite);
+  EXPECT_EQ(shown(c, kRed), kWhite);
+  EXPECT_EQ(shown(d, kRed), kRed);
+  EXPECT_FALSE(holder.Showing(b));
+  // Without a source: the newest one's.
+  holder.Push(SolidSample(4, 4, kWhite).get());
+  EXPECT_TRUE(holder.Showing(d));
+}
+
 TEST(CVideoArea, ThePictureShowsExactlyWhereTheLyricsFrameHasTheKeyColour) {
   ASSERT_TRUE(gst::EnsureInitialized());
   auto frames = std::make_shared<VideoFrameHolder>();
@@ -174,6 +204,41 @@ TEST(CVideoArea, APresentedFramesVideoPartIsDrawnOverThePicture) {
   EXPECT_EQ(shown.pixel(7, 7), kWhite);
   EXPECT_EQ(shown.pixel(20, 20), kRed);
   EXPECT_EQ(shown.pixel(39, 29), kRed);
+}
+
+TEST(CVideoArea, APresentKeysOutWhatChangedAndAPartialPaintKeepsThePicturePaintedBefore) {
+  ASSERT_TRUE(gst::EnsureInitialized());
+  constexpr QRgb kGreen = 0xFF00FF00;
+  auto frames = std::make_shared<VideoFrameHolder>();
+  frames->Push(SolidSample(40, 30, kRed).get());
+  CVideoArea area;
+  area.resize(40, 30);
+  area.SetFrameSource(frames);
+  QImage frame(100, 80, QImage::Format_RGB32);
+  frame.fill(kKey);
+  QPainter(&frame).fillRect(5, 5, 10, 10, QColor(kWhite));
+  const QRect part(0, 0, 40, 30);
+  area.SetLyricsFrame(frame, part, FrameDamage::Whole(frame.rect()));
+  EXPECT_EQ(Render(area).pixel(7, 7), kWhite);
+
+  // The box moves right: the damage names its old and new places and covers only the new.
+  frame.fill(kKey);
+  QPainter(&frame).fillRect(20, 5, 10, 10, QColor(kWhite));
+  area.SetLyricsFrame(frame, part, {QRegion(5, 5, 25, 10), QRegion(20, 5, 10, 10)});
+  QImage shown = Render(area);
+  EXPECT_EQ(shown.pixel(7, 7), kRed);
+  EXPECT_EQ(shown.pixel(22, 7), kWhite);
+  EXPECT_EQ(shown.pixel(35, 25), kRed);
+
+  // A newer picture waits for a paint of the whole area: a part alone would tear it.
+  frames->Push(SolidSample(40, 30, kGreen).get());
+  QImage partial(40, 30, QImage::Format_RGB32);
+  partial.fill(0);
+  area.render(&partial, QPoint(), QRegion(0, 0, 10, 10));
+  EXPECT_EQ(partial.pixel(2, 2), kRed);
+  shown = Render(area);
+  EXPECT_EQ(shown.pixel(2, 2), kGreen);
+  EXPECT_EQ(shown.pixel(22, 7), kWhite);
 }
 
 TEST(CVideoArea, WithoutAPictureTheKeyColourShowsBlack) {

@@ -25,12 +25,14 @@ struct Syllable {
 
 class KeepFrame final : public IFrameSink {
  public:
-  bool ShowFrame(const QImage& frame) override {
+  bool ShowFrame(const QImage& frame, const FrameDamage& damage) override {
     last = frame.copy();
+    lastDamage = damage;
     ++frames;
     return works;
   }
   QImage last;
+  FrameDamage lastDamage;
   int frames = 0;
   bool works = true;
 };

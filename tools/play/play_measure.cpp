@@ -26,20 +26,48 @@ void PlayMeasure::Begin() {
 void PlayMeasure::OnPresent(const LyricStore& store, int32_t sungCount, int32_t positionMs) {
   if (!running_) return;
   ++frames_;
-  const int64_t now = wall_.elapsed();
-  if (lastPresentMs_ >= 0) presentGapWorstMs_ = std::max(presentGapWorstMs_, now - lastPresentMs_);
+  const int64_t now = Now();
+  const int64_t gap = now - lastPresentMs_;
   lastPresentMs_ = now;
+  presentGapWorstMs_ = std::max(presentGapWorstMs_, gap);
+  fprintf(stderr, "present gap %lld at %lld (end %lld)\n", (long long)gap, (long long)now,
+          (long long)endedAtMs_);
+  if (now <= kStartSpanMs) startGapMs_ = std::max(startGapMs_, gap);
+  if (songOver_) endGapMs_ = std::max(endGapMs_, gap);
+  if (songOver_) return;  // the lyrics are the song's
   const int32_t count = std::min<int32_t>(std::min(sungCount, store.count), kMaxSyllables);
   for (; nextSyllable_ < count; ++nextSyllable_) {
     lags_.push_back(positionMs - store.syllables[nextSyllable_].timeMs);
   }
 }
 
-void PlayMeasure::End() {
+void PlayMeasure::OnPicture() {
   if (!running_) return;
-  running_ = false;
+  ++pictures_;
+  const int64_t now = Now();
+  pictureGapWorstMs_ = std::max(pictureGapWorstMs_, now - lastPictureMs_);
+  fprintf(stderr, "picture gap %lld at %lld (end %lld)\n", (long long)(now - lastPictureMs_),
+          (long long)now, (long long)endedAtMs_);
+  lastPictureMs_ = now;
+}
+
+void PlayMeasure::SongEnded() {
+  if (!running_ || songOver_) return;
+  songOver_ = true;
+  endedAtMs_ = Now();
   seconds_ = static_cast<double>(wall_.nsecsElapsed()) / 1e9;
   cpuSeconds_ = ProcessCpuSeconds() - cpuAtBegin_;
+}
+
+void PlayMeasure::End() {
+  if (!running_) return;
+  SongEnded();
+  running_ = false;
+  // The time since the last frame and picture counts as a gap too.
+  const int64_t now = Now();
+  presentGapWorstMs_ = std::max(presentGapWorstMs_, now - lastPresentMs_);
+  endGapMs_ = std::max(endGapMs_, now - lastPresentMs_);
+  pictureGapWorstMs_ = std::max(pictureGapWorstMs_, now - lastPictureMs_);
 }
 
 PlayMeasure::Summary PlayMeasure::Summarize() const {
@@ -49,6 +77,11 @@ PlayMeasure::Summary PlayMeasure::Summarize() const {
   s.cpuPercent = seconds_ > 0 ? 100.0 * cpuSeconds_ / seconds_ : 0;
   s.frames = frames_;
   s.presentGapWorstMs = presentGapWorstMs_;
+  s.openMs = openMs_;
+  s.startGapMs = startGapMs_;
+  s.endGapMs = endGapMs_;
+  s.pictures = pictures_;
+  s.pictureGapWorstMs = pictureGapWorstMs_;
   s.syllables = static_cast<int>(lags_.size());
   if (!lags_.empty()) {
     std::vector<int32_t> sorted = lags_;
@@ -72,6 +105,11 @@ void PlayMeasure::Print(std::ostream& out) const {
   out << line;
   out << "frames: " << s.frames << '\n';
   out << "presentGapWorstMs: " << s.presentGapWorstMs << '\n';
+  out << "openMs: " << s.openMs << '\n';
+  out << "startGapMs: " << s.startGapMs << '\n';
+  out << "endGapMs: " << s.endGapMs << '\n';
+  out << "pictures: " << s.pictures << '\n';
+  out << "pictureGapWorstMs: " << s.pictureGapWorstMs << '\n';
   out << "syllables: " << s.syllables << '\n';
   out << "lagMedianMs: " << s.lagMedianMs << '\n';
   out << "lagWorstMs: " << s.lagWorstMs << '\n';

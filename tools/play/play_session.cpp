@@ -1,18 +1,25 @@
 #include "play/play_session.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <numeric>
 #include <ostream>
 
 #include "common/tool_args.h"
 #include "media/file_player.h"
+#include "media/graph_events.h"
+#include "media/media_graph.h"
+#include "media/video_area.h"
+#include "media/video_dlg.h"
 #include "screen/lyric_screen.h"
 #include "screen/screen_surfaces.h"
 
@@ -38,6 +45,25 @@ QSize DefaultWindowSize(const QScreen* screen) {
 
 int32_t ClampMs(uint32_t ms) {
   return static_cast<int32_t>(std::min<uint32_t>(ms, INT32_MAX));
+}
+
+// Pictures of the background shown before the song is opened, and how long to wait for them.
+constexpr int kSettledPictures = 10;
+constexpr int kBackgroundWaitMs = 5000;
+// How long a song may take to start playing.
+constexpr int kSongStartWaitMs = 15000;
+
+// Runs the event loop until done() or timeoutMs.
+void RunEventsUntil(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer clock;
+  clock.start();
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (done() || clock.elapsed() >= timeoutMs) loop.quit();
+  });
+  poll.start(5);
+  if (!done()) loop.exec();
 }
 
 }  // namespace
@@ -107,23 +133,43 @@ bool PlaySession::Start() {
   QObject::connect(
       &program_, &Program::QuitRequested, &program_, [this] { Close(); }, Qt::QueuedConnection);
   program_.SetPresentedHook([this] { OnPresented(); });
+  if (auto* area = dynamic_cast<CVideoArea*>(program_.videoDialog().videoArea())) {
+    area->SetPicturePaintedHook([this] {
+      ++picturesShown_;
+      measure_.OnPicture();
+    });
+  }
   if (!frame.timersRunning()) {
     err_ << "lyrovox-play: the background video does not play ("
          << (frame.defaultBackgroundVideo().isEmpty()
                  ? std::string("no video.mpg beside the program")
                  : frame.defaultBackgroundVideo().toStdString())
          << "); lyrics cannot be shown\n";
+  } else {
+    // The song is opened over a background that is already moving, as a singer would choose it.
+    RunEventsUntil([this] { return picturesShown_ >= kSettledPictures; }, kBackgroundWaitMs);
   }
+  // Measured from before the song is opened: its start is part of what the singer sees.
+  measure_.Begin();
+  QElapsedTimer opening;
+  opening.start();
   frame.PlaySong(options_.song);
+  measure_.SetOpenMs(opening.elapsed());
   songKind_ = frame.playerKind();
-  const bool playing =
-      frame.isPlaying() && (songKind_ != kPlayerKindVideo || frame.timersRunning());
+  // The players start without holding up the loop; the song plays once its player runs.
+  RunEventsUntil(
+      [this, &frame] {
+        IMediaPlayer* player = SongPlayer();
+        return !frame.isPlaying() || (player != nullptr && player->State() == kStateRunning);
+      },
+      kSongStartWaitMs);
+  IMediaPlayer* player = SongPlayer();
+  const bool playing = frame.isPlaying() && player != nullptr && player->State() == kStateRunning;
   if (!playing) {
     err_ << "lyrovox-play: " << options_.song.toStdString() << " does not play\n";
     return false;
   }
   songStarted_ = true;
-  measure_.Begin();
   return true;
 }
 
@@ -135,8 +181,9 @@ void PlaySession::Close() {
 void PlaySession::Shutdown() {
   if (closed_) return;
   closed_ = true;
+  const bool printed = !measure_.measuring();
   measure_.End();
-  if (options_.measure && !songEnded_) PrintMeasurements();
+  if (options_.measure && songStarted_ && !printed) PrintMeasurements();
   if (songStarted_ && nextShot_ < shotOrder_.size()) {
     err_ << "lyrovox-play: the song ended before " << options_.atMs[shotOrder_[nextShot_]] / 1000.0
          << " s\n";
@@ -155,9 +202,8 @@ IMediaPlayer* PlaySession::SongPlayer() {
 }
 
 void PlaySession::OnPresented() {
-  if (!songStarted_ || songEnded_) return;
-  const bool measuring = options_.measure;
-  const bool shooting = nextShot_ < shotOrder_.size();
+  const bool measuring = options_.measure && measure_.measuring();
+  const bool shooting = songStarted_ && !songEnded_ && nextShot_ < shotOrder_.size();
   if (!measuring && !shooting) return;
   IMediaPlayer* player = SongPlayer();
   const int32_t position = player != nullptr ? ClampMs(player->GetPositionMs()) : 0;
@@ -198,9 +244,15 @@ void PlaySession::TakeShot(size_t index, int32_t positionMs) {
 void PlaySession::OnSongEnded() {
   if (!songStarted_ || songEnded_) return;
   songEnded_ = true;
-  measure_.End();
-  if (options_.measure) PrintMeasurements();
-  if (options_.measure || options_.quitAtEnd) {
+  measure_.SongEnded();
+  if (options_.measure) {
+    // The measurement goes on while the background comes back.
+    QTimer::singleShot(PlayMeasure::kTailMs, &program_, [this] {
+      measure_.End();
+      PrintMeasurements();
+      Close();
+    });
+  } else if (options_.quitAtEnd) {
     QMetaObject::invokeMethod(
         &program_, [this] { Close(); }, Qt::QueuedConnection);
   }

@@ -77,6 +77,7 @@ class PlaySession {
   PlayMeasure measure_;
   std::vector<size_t> shotOrder_;  // indexes of the --at times, earliest first
   size_t nextShot_ = 0;
+  int picturesShown_ = 0;
   int songKind_ = kPlayerKindNone;
   bool songStarted_ = false;
   bool songEnded_ = false;

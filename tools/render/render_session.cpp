@@ -25,7 +25,7 @@ constexpr int kTickMs = 30;
 // Keeps the last frame presented.
 class LastFrameSink final : public IFrameSink {
  public:
-  bool ShowFrame(const QImage& frame) override {
+  bool ShowFrame(const QImage& frame, const FrameDamage&) override {
     last = &frame;
     return true;
   }
