@@ -3,7 +3,6 @@
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <ostream>
 
 #include "lyrics/lyric_store.h"
@@ -30,8 +29,6 @@ void PlayMeasure::OnPresent(const LyricStore& store, int32_t sungCount, int32_t 
   const int64_t gap = now - lastPresentMs_;
   lastPresentMs_ = now;
   presentGapWorstMs_ = std::max(presentGapWorstMs_, gap);
-  fprintf(stderr, "present gap %lld at %lld (end %lld)\n", (long long)gap, (long long)now,
-          (long long)endedAtMs_);
   if (now <= kStartSpanMs) startGapMs_ = std::max(startGapMs_, gap);
   if (songOver_) endGapMs_ = std::max(endGapMs_, gap);
   if (songOver_) return;  // the lyrics are the song's
@@ -46,8 +43,6 @@ void PlayMeasure::OnPicture() {
   ++pictures_;
   const int64_t now = Now();
   pictureGapWorstMs_ = std::max(pictureGapWorstMs_, now - lastPictureMs_);
-  fprintf(stderr, "picture gap %lld at %lld (end %lld)\n", (long long)(now - lastPictureMs_),
-          (long long)now, (long long)endedAtMs_);
   lastPictureMs_ = now;
 }
 
