@@ -6,6 +6,7 @@
 #include <gst/video/video.h>
 #include <QImage>
 #include <QPainter>
+#include <memory>
 
 #include "media/file_player.h"
 #include "media/gst_handles.h"
@@ -40,6 +41,21 @@ gst::SamplePtr SolidSample(int width, int height, QRgb colour, int parN = 1, int
 
 QImage Render(CVideoArea& area) {
   return area.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// A frame holder showing one solid picture.
+std::shared_ptr<VideoFrameHolder> HolderOf(int width, int height, QRgb colour) {
+  auto frames = std::make_shared<VideoFrameHolder>();
+  frames->Push(SolidSample(width, height, colour).get());
+  return frames;
+}
+
+// A lyrics frame of the key colour with a white box.
+QImage KeyFrameWithBox(QSize size, QRect box) {
+  QImage frame(size, QImage::Format_RGB32);
+  frame.fill(kKey);
+  QPainter(&frame).fillRect(box, QColor(kWhite));
+  return frame;
 }
 
 TEST(PictureRect, KeepsTheRatioCentredOrFillsTheArea) {
@@ -134,16 +150,12 @@ TEST(VideoFrameHolder, TheSourceShownBeforeGoesOnUntilTheNewOneHasAPicture) {
 
 TEST(CVideoArea, ThePictureShowsExactlyWhereTheLyricsFrameHasTheKeyColour) {
   ASSERT_TRUE(gst::EnsureInitialized());
-  auto frames = std::make_shared<VideoFrameHolder>();
-  frames->Push(SolidSample(64, 48, kRed).get());
+  auto frames = HolderOf(64, 48, kRed);
   CVideoArea area;
   area.resize(80, 60);
   area.SetFrameSource(frames);
 
-  QImage lyrics(80, 60, QImage::Format_RGB32);
-  lyrics.fill(kKey);
-  QPainter(&lyrics).fillRect(10, 10, 20, 5, QColor(kWhite));
-  area.SetLyricsFrame(lyrics);
+  area.SetLyricsFrame(KeyFrameWithBox(QSize(80, 60), QRect(10, 10, 20, 5)));
 
   const QImage shown = Render(area);
   EXPECT_EQ(shown.pixel(0, 0), kRed);
@@ -156,8 +168,7 @@ TEST(CVideoArea, ThePictureShowsExactlyWhereTheLyricsFrameHasTheKeyColour) {
 
 TEST(CVideoArea, ThePictureKeepsItsProportionsUnlessStretched) {
   ASSERT_TRUE(gst::EnsureInitialized());
-  auto frames = std::make_shared<VideoFrameHolder>();
-  frames->Push(SolidSample(160, 90, kRed).get());  // 16:9 in a 4:3 area
+  auto frames = HolderOf(160, 90, kRed);  // 16:9 in a 4:3 area
   CVideoArea area;
   area.resize(160, 120);
   area.SetFrameSource(frames);
@@ -188,8 +199,7 @@ TEST(CVideoArea, ThePictureKeepsItsProportionsUnlessStretched) {
 
 TEST(CVideoArea, APresentedFramesVideoPartIsDrawnOverThePicture) {
   ASSERT_TRUE(gst::EnsureInitialized());
-  auto frames = std::make_shared<VideoFrameHolder>();
-  frames->Push(SolidSample(32, 24, kRed).get());  // scaled up to the area
+  auto frames = HolderOf(32, 24, kRed);  // scaled up to the area
   CVideoArea area;
   area.resize(40, 30);
   area.SetFrameSource(frames);
@@ -209,14 +219,11 @@ TEST(CVideoArea, APresentedFramesVideoPartIsDrawnOverThePicture) {
 TEST(CVideoArea, APresentKeysOutWhatChangedAndAPartialPaintKeepsThePicturePaintedBefore) {
   ASSERT_TRUE(gst::EnsureInitialized());
   constexpr QRgb kGreen = 0xFF00FF00;
-  auto frames = std::make_shared<VideoFrameHolder>();
-  frames->Push(SolidSample(40, 30, kRed).get());
+  auto frames = HolderOf(40, 30, kRed);
   CVideoArea area;
   area.resize(40, 30);
   area.SetFrameSource(frames);
-  QImage frame(100, 80, QImage::Format_RGB32);
-  frame.fill(kKey);
-  QPainter(&frame).fillRect(5, 5, 10, 10, QColor(kWhite));
+  QImage frame = KeyFrameWithBox(QSize(100, 80), QRect(5, 5, 10, 10));
   const QRect part(0, 0, 40, 30);
   area.SetLyricsFrame(frame, part, FrameDamage::Whole(frame.rect()));
   EXPECT_EQ(Render(area).pixel(7, 7), kWhite);
