@@ -191,7 +191,7 @@ QString MprisService::PlaybackStatus() const {
   // Playing once the song's player runs: a song starts on the players' own threads, and its
   // length is known from then on.
   const IMediaPlayer* player = frame_.CurrentPlayer();
-  const bool running = frame_.isPlaying() && player != nullptr && player->State() == 3;
+  const bool running = frame_.isPlaying() && player != nullptr && player->State() == kStateRunning;
   return running ? QStringLiteral("Playing") : QStringLiteral("Stopped");
 }
 

@@ -26,8 +26,18 @@ int32_t ToMs(uint32_t ms) {
   return static_cast<int32_t>(std::min<uint32_t>(ms, INT32_MAX));
 }
 
-// The players' running state.
-constexpr int kPlayerRunning = 3;
+// Drains the events of a player whose start is on its way, up to the start's outcome:
+// kGraphEventStarted or kGraphEventStartFailed (starting is then false), else 0.
+int32_t TakeStartOutcome(IMediaPlayer& player, bool& starting) {
+  int32_t code = 0;
+  while (starting && player.GetEvent(code)) {
+    if (code == kGraphEventStarted || code == kGraphEventStartFailed) {
+      starting = false;
+      return code;
+    }
+  }
+  return 0;
+}
 
 // The next-song banner shows while the song is between 30 and 20 seconds from its end.
 constexpr int64_t kBannerFromMs = 30000;
@@ -128,7 +138,7 @@ bool CMainFrame::PlayAudioSong(const QString& path) {
       audioPlayer_->Pause();
       if (audioPlayer_->Play()) {
         // The player runs now, or says so when it does (OnGraphEvent).
-        audioStarting_ = audioPlayer_->State() != kPlayerRunning;
+        audioStarting_ = audioPlayer_->State() != kStateRunning;
         if (!audioStarting_) AudioSongRunning();
         return true;
       }
@@ -216,7 +226,7 @@ void CMainFrame::CloseAudioSong() {
     parts_.screen->ResetLyrics();
     parts_.screen->SetPlayState(kPlayStateIdle);
   }
-  if (audioPlayer_ && audioPlayer_->State() != 0) {
+  if (audioPlayer_ && audioPlayer_->State() != kStateNoGraph) {
     audioPlayer_->Stop();
     audioPlayer_->Close();
   }
@@ -289,7 +299,7 @@ bool CMainFrame::StartVideoPlayback() {
     video->Destroy();
     return false;
   }
-  videoStarting_ = video->State() != kPlayerRunning;
+  videoStarting_ = video->State() != kStateRunning;
   if (videoStarting_) {
     // Frames go on being presented while the picture starts; the rest follows when it runs
     // (OnVideoGraphEvent).
@@ -332,7 +342,7 @@ void CMainFrame::StopVideoPlayback() {
   numberEntryTimer_.stop();
   lyricTimer_.stop();
   IVideoPlayer* video = parts_.videoPlayer;
-  if (video != nullptr && video->State() != 0) {
+  if (video != nullptr && video->State() != kStateNoGraph) {
     if (parts_.surfaces != nullptr) {
       parts_.surfaces->SetVideoShown(false);
       parts_.surfaces->Present();
@@ -421,7 +431,7 @@ void CMainFrame::RunLyricTick() {
       panel->SetPosition(position);
       panel->SetDuration(ToMs(player->GetDurationMs()));
     }
-    if (screen != nullptr && player->State() != 0) {
+    if (screen != nullptr && player->State() != kStateNoGraph) {
       const bool video = playerKind_ == kPlayerKindVideo;
       if (lyricMode_ == kLyricModeText) {
         feed_.Step(*lyricStore_, position, video, *screen);
@@ -465,23 +475,24 @@ bool CMainFrame::event(QEvent* e) {
 
 int CMainFrame::OnGraphEvent() {
   if (!audioPlayer_) return 0;
-  int32_t code = 0;
   // A song on its way: it runs now, or it is skipped as one that did not start.
-  while (audioStarting_ && audioPlayer_->GetEvent(code)) {
-    if (code == kGraphEventStarted) {
-      audioStarting_ = false;
+  switch (TakeStartOutcome(*audioPlayer_, audioStarting_)) {
+    case kGraphEventStarted:
       AudioSongRunning();
-    } else if (code == kGraphEventStartFailed) {
-      audioStarting_ = false;
+      break;
+    case kGraphEventStartFailed:
       audioPlayer_->Destroy();
       SongFailedToStart();
       return 0;
-    }
+    default:
+      break;
   }
   // Events of a player that is not running are ignored.
-  if (audioPlayer_->State() != kPlayerRunning) return 0;
+  if (audioPlayer_->State() != kStateRunning) return 0;
+  int32_t code = 0;
   while (audioPlayer_->GetEvent(code)) {
-    if (code == 1 || code == 2 || code == 3) {
+    if (code == kGraphEventComplete || code == kGraphEventUserAbort ||
+        code == kGraphEventErrorAbort) {
       PlayNextSong();
       emit SongEnded();
       return 1;
@@ -493,24 +504,24 @@ int CMainFrame::OnGraphEvent() {
 void CMainFrame::OnVideoGraphEvent() {
   IVideoPlayer* video = parts_.videoPlayer;
   if (video == nullptr) return;
-  int32_t code = 0;
-  while (videoStarting_ && video->GetEvent(code)) {
-    if (code == kGraphEventStarted) {
-      videoStarting_ = false;
+  switch (TakeStartOutcome(*video, videoStarting_)) {
+    case kGraphEventStarted:
       VideoRunning();
-    } else if (code == kGraphEventStartFailed) {
-      videoStarting_ = false;
+      break;
+    case kGraphEventStartFailed:
       VideoFailedToStart();
       return;
-    }
+    default:
+      break;
   }
-  if (video->State() != kPlayerRunning) return;
+  if (video->State() != kStateRunning) return;
+  int32_t code = 0;
   while (video->GetEvent(code)) {
-    if (code == 1) {
+    if (code == kGraphEventComplete) {
       OnVideoEnded();
       return;
     }
-    if (code == 2 || code == 3) {
+    if (code == kGraphEventUserAbort || code == kGraphEventErrorAbort) {
       StopVideoPlayback();
       return;
     }
@@ -750,7 +761,7 @@ bool CMainFrame::OnCommand(int id) {
 void CMainFrame::OnDestroy() {
   StopVideoPlayback();
   isPlaying_ = false;
-  if (audioPlayer_ && audioPlayer_->State() != 0) audioPlayer_->Stop();
+  if (audioPlayer_ && audioPlayer_->State() != kStateNoGraph) audioPlayer_->Stop();
   if (audioPlayer_) audioPlayer_->Destroy();
   if (parts_.surfaces != nullptr) parts_.surfaces->Release();
 }

@@ -28,11 +28,20 @@ inline constexpr int kLyricModeCdg = 2;
 inline constexpr int kAudioGraphEvent = 0x466;
 inline constexpr int kVideoGraphEvent = 0x464;
 
-// Graph event codes besides the end of the stream (1), a user abort (2) and an error (3): a start
-// that was on its way (Play answered before the player ran) ended. The player runs now, or it
-// could not start and its graph is closed.
+// Graph event codes: the end of the stream, a user abort, an error; and the end of a start that
+// was on its way (Play answered before the player ran): the player runs now, or it could not
+// start and its graph is closed.
+inline constexpr int32_t kGraphEventComplete = 1;
+inline constexpr int32_t kGraphEventUserAbort = 2;
+inline constexpr int32_t kGraphEventErrorAbort = 3;
 inline constexpr int32_t kGraphEventStarted = 0x100;
 inline constexpr int32_t kGraphEventStartFailed = 0x101;
+
+// Player states (IMediaPlayer::State).
+inline constexpr int kStateNoGraph = 0;
+inline constexpr int kStateReady = 1;
+inline constexpr int kStatePaused = 2;
+inline constexpr int kStateRunning = 3;
 
 // Play states of the lyrics screen.
 inline constexpr int kPlayStateIdle = 0;
@@ -259,7 +268,7 @@ class IReservedList {
 // The largest key change either way, in semitones.
 inline constexpr int kMaxKeySemitones = 6;
 
-// Operations both players share. States: 0 no graph, 1 ready or stopped, 2 paused, 3 running.
+// Operations both players share. States (kState*): no graph, ready or stopped, paused, running.
 // Open, Pause and Play do not wait for the media framework: Open builds the graph and starts its
 // preroll, Play asks for it to run. When Play leaves the player below state 3, the start is on its
 // way and its outcome comes as a graph event (kGraphEventStarted or kGraphEventStartFailed).

@@ -22,12 +22,9 @@
 
 namespace lyrovox {
 
-// Graph event codes (with kGraphEventStarted and kGraphEventStartFailed of ports.h).
-inline constexpr int32_t kGraphEventComplete = 1;
-inline constexpr int32_t kGraphEventUserAbort = 2;
-inline constexpr int32_t kGraphEventErrorAbort = 3;
-// Seen by the graph's owner only: the pipeline finished an asynchronous state change (a preroll,
-// the end of a flushing seek), and the pipeline itself reached the playing state.
+// Graph event codes besides those of ports.h, seen by the graph's owner only: the pipeline
+// finished an asynchronous state change (a preroll, the end of a flushing seek), and the pipeline
+// itself reached the playing state.
 inline constexpr int32_t kGraphEventAsyncDone = 0x200;
 inline constexpr int32_t kGraphEventPlaying = 0x201;
 

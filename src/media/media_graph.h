@@ -34,12 +34,6 @@
 
 namespace lyrovox {
 
-// Player states.
-inline constexpr int kStateNoGraph = 0;
-inline constexpr int kStateReady = 1;
-inline constexpr int kStatePaused = 2;
-inline constexpr int kStateRunning = 3;
-
 class MediaGraph {
  public:
   // The paths a file's streams may take; streams without one go to a sink of their own.
