@@ -218,16 +218,8 @@ class ISongList {
 
 // The values the setup sheet edits, filled from the settings before it opens and taken back
 // after OK. Colours are 0x00BBGGRR.
-struct SetupValues {
-  // Display
-  int codePage = 0;  // language index 0..17
-  QString fontName;
-  int fontSize = 70;
-  uint32_t maleColor = 0xEE0000;
-  uint32_t femaleColor = 0x1E1EFF;
-  uint32_t duetColor = 0xFF32FF;
-  bool shadow = true;
-  // Audio/Video
+// The "Audio/Video" page's group of the setup values.
+struct AudioVideoValues {
   int background = 0;  // 0 video, 1 camera, 2 solid colour
   uint32_t solidColor = 0xFF0000;
   QString backgroundVideo;
@@ -236,6 +228,20 @@ struct SetupValues {
   bool fullScreen = false;
   int audioChannel = 0;
   int audioTrack = 0;
+
+  bool operator==(const AudioVideoValues&) const = default;
+};
+
+struct SetupValues : AudioVideoValues {
+  // Display
+  int codePage = 0;  // language index 0..17
+  QString fontName;
+  int fontSize = 70;
+  uint32_t maleColor = 0xEE0000;
+  uint32_t femaleColor = 0x1E1EFF;
+  uint32_t duetColor = 0xFF32FF;
+  bool shadow = true;
+  // Audio/Video: the AudioVideoValues it derives from
   // Songs Locations and MIDI DVD
   QString songsFolders[3];
   QString dvdFolder;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "controller/ports.h"
 #include "ui/setup/setup_page.h"
 
 class QCheckBox;
@@ -18,23 +19,14 @@ namespace lyrovox {
 class CMyButton;
 class IFileDialogs;
 
-class CAudioSetupPage final : public SetupPage {
+// The page's values are its AudioVideoValues (background 0 "Video", 1 "Camera", 2 "Solid Color").
+class CAudioSetupPage final : public SetupPage, public AudioVideoValues {
   Q_OBJECT
 
  public:
   static constexpr int kSolidColorSource = 2;
 
   explicit CAudioSetupPage(IFileDialogs& dialogs, QWidget* parent = nullptr);
-
-  // The page's values.
-  int background = 0;  // 0 "Video", 1 "Camera", 2 "Solid Color"
-  uint32_t solidColor = 0xFF0000;
-  QString backgroundVideo;
-  bool aspect = false;
-  bool useOriginalVideo = true;
-  bool fullScreen = false;
-  int audioChannel = 0;
-  int audioTrack = 0;
 
   // The controls.
   QLineEdit* videoEdit() const { return videoEdit_; }
