@@ -54,22 +54,31 @@ struct Run {
   double songSeconds = 0;
 };
 
-// Plays the song once to its end with the variant's effects; false when it does not play.
+// Plays the song once to its end with the variant's effects; false when it does not play. The
+// effects go in as a singer's keys put them in: once the song has started.
 bool PlayOnce(CAudioPlayer& player, QObject& receiver, const Variant& variant, Run& run) {
-  if (!player.CreateGraph() || player.Open(&receiver) != lyrovox::kOk) return false;
-  // Set while the graph is cued: the effects join the path before the first sound.
-  if (variant.key != 0 && !player.SetKey(variant.key)) return false;
-  if (variant.vocals && !player.SetVocalReduction(true)) return false;
   const double cpu = ProcessCpuSeconds();
   QElapsedTimer wall;
   wall.start();
-  if (!player.Play()) return false;
-  // Seldom looked at, so that the looking costs next to nothing.
+  if (!player.CreateGraph() || player.Open(&receiver) != lyrovox::kOk || !player.Play()) {
+    return false;
+  }
+  // Seldom looked at once started, so that the looking costs next to nothing.
   int32_t code = 0;
+  bool started = false;
   for (;;) {
     QCoreApplication::processEvents();
-    if (player.GetEvent(code) && code != 0) break;
-    QThread::msleep(50);
+    if (!player.GetEvent(code) || code == 0) {
+      QThread::msleep(started ? 50 : 1);
+      continue;
+    }
+    if (code != lyrovox::kGraphEventStarted) break;
+    started = true;
+    if ((variant.key != 0 && !player.SetKey(variant.key)) ||
+        (variant.vocals && !player.SetVocalReduction(true))) {
+      code = 0;
+      break;
+    }
   }
   run.cpuSeconds = ProcessCpuSeconds() - cpu;
   run.wallSeconds = static_cast<double>(wall.elapsed()) / 1000.0;

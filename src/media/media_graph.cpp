@@ -385,6 +385,7 @@ int32_t MediaGraph::Start(QObject* receiver) {
   gst_bus_set_flushing(bus.get(), FALSE);
   events_.Attach(bus.get(), pipeline_.get(), receiver);
   started_ = true;
+  effects_.Hold();
   const GstStateChangeReturn r = gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
   if (r == GST_STATE_CHANGE_FAILURE) {
     Close();
@@ -403,6 +404,7 @@ int32_t MediaGraph::Start(QObject* receiver) {
       Close();
       return kFail;
     }
+    effects_.Release();
   }
   return kOk;
 }
@@ -463,6 +465,7 @@ void MediaGraph::OnPrerolled() {
     StartFailed();
     return;
   }
+  effects_.Release();
   if (!playWanted_) {
     // Opened and cued: nothing more was asked for.
     starting_ = false;
@@ -524,6 +527,7 @@ bool MediaGraph::Stop() {
     // A start given up: no outcome comes for it.
     starting_ = false;
     startBound_.stop();
+    effects_.Release();
   }
   current_->Mute();
   // A picture on the screen goes on moving, silent, until the next graph has one; anything

@@ -51,6 +51,7 @@ void SoundEffects::Attach(GstBin* bin, const Places& places) {
 void SoundEffects::Detach() {
   std::lock_guard lock(mutex_);
   bin_ = nullptr;
+  held_ = false;
   generation_ = NextGeneration();
   for (Slot& slot : slots_)
     slot = Slot{};
@@ -73,6 +74,7 @@ bool SoundEffects::SetKey(int semitones) {
     std::lock_guard lock(mutex_);
     if (bin_ == nullptr || !Available("pitch")) return false;
     key_ = std::clamp(semitones, -kMaxKeySemitones, kMaxKeySemitones);
+    if (held_) return true;
     // A shifter already in the path only changes its factor.
     const Slot& slot = slots_[kKeySlot];
     if (key_ != 0 && !slot.inserted.empty() && !slot.pending) {
@@ -89,9 +91,29 @@ bool SoundEffects::SetVocalReduction(bool on) {
     std::lock_guard lock(mutex_);
     if (bin_ == nullptr || !Available("audiokaraoke")) return false;
     vocals_ = on;
+    if (held_) return true;
   }
   Request(kVocalsSlot);
   return true;
+}
+
+void SoundEffects::Hold() {
+  std::lock_guard lock(mutex_);
+  held_ = true;
+}
+
+void SoundEffects::Release() {
+  bool key = false;
+  bool vocals = false;
+  {
+    std::lock_guard lock(mutex_);
+    if (!held_) return;
+    held_ = false;
+    key = key_ != 0;
+    vocals = vocals_;
+  }
+  if (vocals) Request(kVocalsSlot);
+  if (key) Request(kKeySlot);
 }
 
 void SoundEffects::Request(SlotId id) {

@@ -38,6 +38,12 @@ class SoundEffects {
   // The pipeline is going away: changes still on their way are dropped, the effects are off.
   void Detach();
 
+  // While held, changes are only noted; Release splices in what was asked for. The graph holds
+  // them while its pipeline prerolls: an element spliced in before the stream's format has come
+  // through can miss it, and the song then fails to start.
+  void Hold();
+  void Release();
+
   // The key in semitones, kept within -6..6; 0 is the song's own key. False without a sound path.
   bool SetKey(int semitones);
   // False without a sound path.
@@ -73,6 +79,7 @@ class SoundEffects {
   Slot slots_[2];
   int key_ = 0;
   bool vocals_ = false;
+  bool held_ = false;
 };
 
 }  // namespace lyrovox
