@@ -43,10 +43,9 @@ inline constexpr int kStateReady = 1;
 inline constexpr int kStatePaused = 2;
 inline constexpr int kStateRunning = 3;
 
-// Play states of the lyrics screen.
-inline constexpr int kPlayStateIdle = 0;
-inline constexpr int kPlayStateLoaded = 1;
-inline constexpr int kPlayStateSinging = 2;
+// The key colour of the lyrics frame (0x00BBGGRR): the picture shows through where the screen
+// paints it.
+inline constexpr uint32_t kKeyColor = 0x100C0E;
 
 // The lyrics screen as the controller sees it: the lyric feed's operations, the song's state from
 // song opening, and what the main loop and the video start need.

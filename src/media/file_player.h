@@ -19,9 +19,6 @@ inline constexpr int kSourceVideo = 0;
 inline constexpr int kSourceCamera = 1;
 inline constexpr int kSourceSolidColour = 2;
 
-// The key colour of the lyrics frame (0x00BBGGRR): the picture shows through where it is painted.
-inline constexpr uint32_t kKeyColor = 0x100C0E;
-
 // What every picture player has: the graph, its controls and the frame holder.
 class CBaseVideoPlayer : public PlayerControls<IVideoPlayer> {
  public:

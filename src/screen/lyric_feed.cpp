@@ -72,7 +72,7 @@ void LyricFeed::Step(LyricStore& store, int32_t positionMs, bool videoClock,
   if (nextLinePending_) {
     const int32_t nextStart = store.NextLineStartTime(syllableCursor_);
     if (position + kNextLineLeadMs > nextStart) {
-      if (screen.GetPlayState() != 2) screen.SetPlayState(2);
+      if (screen.GetPlayState() != kPlayStateSinging) screen.SetPlayState(kPlayStateSinging);
       line[0] = 0;
       store.TakeLine(syllableCursor_, line, kLineUnits);
       screen.SetNextLine(TextView(line));

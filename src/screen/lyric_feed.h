@@ -11,6 +11,11 @@
 
 namespace lyrovox {
 
+// Play states of the lyrics screen.
+inline constexpr int kPlayStateIdle = 0;
+inline constexpr int kPlayStateLoaded = 1;
+inline constexpr int kPlayStateSinging = 2;
+
 // What the feed asks of the lyrics screen.
 class ILyricFeedScreen {
  public:

@@ -44,6 +44,4 @@ inline QRgb RgbOf(uint32_t colorRef) {
               static_cast<int>((colorRef >> 16) & 0xFF));
 }
 
-inline constexpr uint32_t kKeyColor = 0x100C0E;
-
 }  // namespace lyrovox
