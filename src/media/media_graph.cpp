@@ -419,6 +419,9 @@ bool MediaGraph::OnGraphEvent(int32_t code) {
   switch (code) {
     case kGraphEventAsyncDone:
       if (starting_ && !prerolled_) OnPrerolled();
+      // The stream's format has come through: effects asked for meanwhile can go in (also when
+      // the start was given up; a failed start has closed the graph, and nothing is held).
+      effects_.Release();
       return false;
     case kGraphEventPlaying:
       if (starting_ && playWanted_) {
@@ -465,7 +468,6 @@ void MediaGraph::OnPrerolled() {
     StartFailed();
     return;
   }
-  effects_.Release();
   if (!playWanted_) {
     // Opened and cued: nothing more was asked for.
     starting_ = false;
@@ -527,7 +529,6 @@ bool MediaGraph::Stop() {
     // A start given up: no outcome comes for it.
     starting_ = false;
     startBound_.stop();
-    effects_.Release();
   }
   current_->Mute();
   // A picture on the screen goes on moving, silent, until the next graph has one; anything
