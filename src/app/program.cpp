@@ -27,7 +27,6 @@
 #include "media/audio_player.h"
 #include "media/background_video.h"
 #include "media/file_player.h"
-#include "media/soundfont.h"
 #include "media/video_area.h"
 #include "media/video_dlg.h"
 #include "media/video_frame_holder.h"
@@ -174,8 +173,6 @@ bool Program::Start() {
       options_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
                                        : options_.programFolder));
   frame_->StartBackgroundVideo();
-  // MIDI songs start sooner with the synthesiser's instruments loaded beforehand, off this thread.
-  PreloadGeneralMidiSoundfont();
   if (!ctrlHeld_ && values.fullScreen != 0) videoWindow_->SetFullScreen(true);
 
   // Songs are extracted into a private folder, and only its own left-overs are cleaned.
