@@ -135,7 +135,7 @@ void MidiRenderer::Chase(uint64_t sample) {
     over_ = true;
     return;
   }
-  use.Reset();
+  use.Reset(sample);
   const std::vector<MidiEvent>& events = song_->events;
   event_ = 0;
   for (; event_ < events.size() && SampleOf(event_) < sample; ++event_) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <iterator>
 #include <limits>
 #include <system_error>
 
@@ -12,6 +13,7 @@ namespace {
 
 constexpr int kDrumChannel = 9;  // channel 10
 constexpr int kDrumBank = 128;   // FluidSynth's bank of drum kits
+constexpr int16_t kQuiet = 2;    // the dither's own noise
 
 // FluidSynth reports to standard error by default (a missing instrument in every other song);
 // the program has no log.
@@ -66,10 +68,35 @@ uint64_t MidiSynth::Claim(const MidiSequence& song) {
   std::lock_guard lock(mutex_);
   holder_ = ++lastHolder_;
   if (synth_) {
-    fluid_synth_system_reset(synth_.get());
+    ResetLocked(0);
     PinInstruments(song);
   }
   return holder_;
+}
+
+void MidiSynth::ResetLocked(uint64_t sample) {
+  // A system reset leaves the voices sounding: they are cut first.
+  fluid_synth_all_sounds_off(synth_.get(), -1);
+  fluid_synth_system_reset(synth_.get());
+  // The reverb and chorus keep what was sent to them: it is played out, unheard, so that
+  // nothing of the song before sounds in this one.
+  constexpr int kDrainFrames = 1024;
+  constexpr uint64_t kDrainLimit = 4 * kSampleRate;
+  int16_t discard[2 * kDrainFrames];
+  for (uint64_t drained = 0; drained < kDrainLimit; drained += kDrainFrames) {
+    fluid_synth_write_s16(synth_.get(), kDrainFrames, discard, 0, 2, discard, 1, 2);
+    frames_ += kDrainFrames;
+    if (std::all_of(std::begin(discard), std::end(discard),
+                    [](int16_t v) { return v >= -kQuiet && v <= kQuiet; })) {
+      break;
+    }
+  }
+  constexpr uint64_t kBlock = 64;  // FluidSynth's block of frames
+  const auto lead = static_cast<int>((sample - frames_) % kBlock);
+  if (lead > 0) {
+    fluid_synth_write_s16(synth_.get(), lead, discard, 0, 2, discard, 1, 2);
+    frames_ += static_cast<uint64_t>(lead);
+  }
 }
 
 void MidiSynth::Release(uint64_t holder) {
@@ -77,6 +104,7 @@ void MidiSynth::Release(uint64_t holder) {
   if (holder != holder_ || holder == 0) return;
   holder_ = 0;
   if (!synth_) return;
+  fluid_synth_all_sounds_off(synth_.get(), -1);
   fluid_synth_system_reset(synth_.get());
   // What the song loaded goes; the start state's piano and drums stay.
   for (const auto& [bank, program] : pinned_) {
@@ -175,7 +203,8 @@ void MidiSynth::Use::Send(const MidiEvent& e, const MidiSequence& song) {
       const char* data = song.sysex.data() + e.sysexOffset;
       const auto* bytes = reinterpret_cast<const uint8_t*>(data);
       if (IsResetSysEx(bytes, e.sysexLength)) {
-        Reset();
+        fluid_synth_all_sounds_off(synth, -1);
+        fluid_synth_system_reset(synth);
       } else if (!IsGeneralMidiMode(bytes, e.sysexLength) && e.sysexLength > 0 &&
                  e.sysexLength <= static_cast<uint32_t>(std::numeric_limits<int>::max())) {
         fluid_synth_sysex(synth, data, static_cast<int>(e.sysexLength), nullptr, nullptr, nullptr,
@@ -194,8 +223,8 @@ int MidiSynth::Use::ActiveVoices() {
   return fluid_synth_get_active_voice_count(owner_->synth_.get());
 }
 
-void MidiSynth::Use::Reset() {
-  fluid_synth_system_reset(owner_->synth_.get());
+void MidiSynth::Use::Reset(uint64_t sample) {
+  owner_->ResetLocked(sample);
 }
 
 }  // namespace lyrovox

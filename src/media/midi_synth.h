@@ -63,8 +63,12 @@ class MidiSynth {
     // Renders frames of interleaved 16-bit stereo.
     void Render(int16_t* stereo, size_t frames);
     int ActiveVoices();
-    // Back to the start state, silent at once.
-    void Reset();
+    // Back to the start state, silent at once (also the reverb and chorus), with the
+    // synthesiser's blocks lined up so that
+    // the song's frame `sample` begins one: FluidSynth renders in blocks of 64 frames and starts
+    // what it is sent at the next one, so every rendering of a song puts its notes on the same
+    // frames whatever was rendered before it.
+    void Reset(uint64_t sample = 0);
 
    private:
     friend class MidiSynth;
@@ -77,11 +81,13 @@ class MidiSynth {
 
  private:
   void PinInstruments(const MidiSequence& song);
+  void ResetLocked(uint64_t sample);
 
   std::mutex mutex_;
   fluid::SettingsPtr settings_;
   fluid::SynthPtr synth_;  // declared after the settings it was made with: it goes first
   int soundfontId_ = -1;
+  uint64_t frames_ = 0;  // rendered since the synthesiser was made
   uint64_t holder_ = 0;  // 0: nobody
   uint64_t lastHolder_ = 0;
   std::vector<std::pair<int, int>> pinned_;  // (bank, program) loaded for the holder's song
