@@ -110,26 +110,31 @@ void MidiRenderer::Seek(uint64_t sample) {
     next_ = sample;
     return;
   }
-  if (sample > rendered_ && sample - rendered_ <= kRenderAheadFrames) {
-    next_ = rendered_;
-    if (over_) return;
-    MidiSynth::Use use = synth_->Take(holder_);
-    if (!use) {
-      over_ = true;
+  if (sample > rendered_) {
+    if (over_) {
+      // Nothing sounds beyond the end: Render gives nothing from there.
+      next_ = sample;
       return;
     }
-    std::vector<int16_t> scratch(2 * 1024);
-    while (rendered_ < sample) {
-      const auto n = static_cast<size_t>(std::min<uint64_t>(1024, sample - rendered_));
-      Synthesise(use, scratch.data(), n);
+    if (sample - rendered_ <= kRenderAheadFrames) {
+      if (MidiSynth::Use use = synth_->Take(holder_)) {
+        std::vector<int16_t> scratch(2 * 1024);
+        while (rendered_ < sample) {
+          const auto n = static_cast<size_t>(std::min<uint64_t>(1024, sample - rendered_));
+          Synthesise(use, scratch.data(), n);
+        }
+        next_ = rendered_;
+        return;
+      }
     }
-    next_ = rendered_;
-    return;
   }
   Chase(sample);
 }
 
 void MidiRenderer::Chase(uint64_t sample) {
+  // Nothing before the new place is handed out again.
+  rendered_ = next_ = since_ = sample;
+  over_ = false;
   MidiSynth::Use use = synth_->Take(holder_);
   if (!use) {
     over_ = true;
@@ -141,8 +146,6 @@ void MidiRenderer::Chase(uint64_t sample) {
   for (; event_ < events.size() && SampleOf(event_) < sample; ++event_) {
     if (!IsNote(events[event_])) use.Send(events[event_], *song_);
   }
-  rendered_ = next_ = since_ = sample;
-  over_ = false;
 }
 
 }  // namespace lyrovox

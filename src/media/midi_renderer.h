@@ -41,7 +41,7 @@ class MidiRenderer {
   size_t Render(int16_t* stereo, size_t frames);
   // The sample of the next frame Render gives.
   uint64_t position() const { return next_; }
-  // The next frame Render gives is the song's frame at `sample`.
+  // The next frame Render gives is the song's frame at `sample` (none once the song is over).
   void Seek(uint64_t sample);
   // The sample of the song's last event.
   uint64_t endSample() const { return endSample_; }
