@@ -1,0 +1,67 @@
+// A MIDI song's sound alone, played in real time to its end, for bench/measure_cpu to weigh:
+// the program's own sequencer (the source the audio player builds for MIDI files), or with --old
+// the GStreamer MIDI path songs used to take (midiparse ! fluiddec, the same soundfont). Both
+// feed the same conversion, tempo and volume chain the audio player puts after a song's decoder,
+// into a clock-keeping fakesink.
+//
+//   bench_midi_sound SONG [--old]
+
+#include <gst/gst.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "media/gst_handles.h"
+#include "media/midi_source.h"
+#include "media/soundfont.h"
+
+namespace {
+
+constexpr const char* kChain =
+    "audioconvert name=first ! audioresample ! audio/x-raw,format=S16LE,channels=2 ! scaletempo "
+    "! audioconvert ! audio/x-raw,format=S16LE,channels=2 ! volume ! fakesink sync=true";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || (argc == 3 && std::strcmp(argv[2], "--old") != 0) || argc > 3) {
+    std::fprintf(stderr, "usage: bench_midi_sound SONG [--old]\n");
+    return 2;
+  }
+  const std::string song = argv[1];
+  const bool old = argc == 3;
+  if (!lyrovox::gst::EnsureInitialized()) return 1;
+
+  GError* raw = nullptr;
+  lyrovox::gst::ElementPtr pipeline;
+  if (old) {
+    const std::string description = "filesrc location=\"" + song +
+                                    "\" ! midiparse ! fluiddec soundfont=\"" +
+                                    lyrovox::GeneralMidiSoundfont() + "\" ! " + kChain;
+    pipeline = lyrovox::gst::AdoptElement(gst_parse_launch(description.c_str(), &raw));
+  } else {
+    pipeline = lyrovox::gst::AdoptElement(gst_parse_launch(kChain, &raw));
+    lyrovox::gst::ElementPtr source = lyrovox::MakeMidiSource(song);
+    lyrovox::gst::ElementPtr first(
+        pipeline ? gst_bin_get_by_name(GST_BIN(pipeline.get()), "first") : nullptr);
+    if (source && first) {
+      gst_bin_add(GST_BIN(pipeline.get()), source.get());
+      gst_element_link(source.get(), first.get());
+    }
+  }
+  lyrovox::gst::ErrorPtr error(raw);
+  if (!pipeline || error) {
+    std::fprintf(stderr, "bench_midi_sound: cannot build the pipeline\n");
+    return 1;
+  }
+  gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
+  lyrovox::gst::BusPtr bus(gst_element_get_bus(pipeline.get()));
+  GstMessage* message = gst_bus_timed_pop_filtered(
+      bus.get(), GST_CLOCK_TIME_NONE,
+      static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+  const bool ended = message != nullptr && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+  if (message != nullptr) gst_message_unref(message);
+  gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+  return ended ? 0 : 1;
+}
