@@ -146,8 +146,8 @@ bool Program::Start() {
   frame_->Attach(windows);
   AttachWindows();
   connect(frame_.get(), &CMainFrame::QuitRequested, this, &Program::QuitRequested);
-  // Songs come and go all evening, and a MIDI song's soundfont alone is 150 MB: what the last
-  // one freed goes back to the system rather than staying in the heap's free lists.
+  // Songs come and go all evening, and a MIDI song's instruments alone are tens of MB: what the
+  // last one freed goes back to the system rather than staying in the heap's free lists.
   connect(frame_.get(), &CMainFrame::SongStarted, this, [] { malloc_trim(0); });
   quitSignals_ = std::make_unique<QuitSignals>();
   connect(quitSignals_.get(), &QuitSignals::Received, this, [this] { frame_->Quit(); });

@@ -12,6 +12,10 @@ namespace {
 
 __extension__ typedef unsigned __int128 Wide;
 
+// A long song has some tens of thousands of events; a file of millions is damaged or hostile,
+// and is played as far as this many (about 100 MB while it is read).
+constexpr size_t kMaxEvents = 2'000'000;
+
 // One event as the walk reports it, before the tempo map is known.
 struct TickedEvent {
   uint32_t tick;
@@ -52,7 +56,7 @@ struct MusicVisitor {
   void Tempo(uint32_t tick, uint32_t tempo) { tempos.push_back({tempo, tick, 0, 0}); }
   void Text(uint32_t tick, uint32_t, std::string_view) { textTicks.push_back(tick); }
   void Channel(uint32_t tick, uint8_t status, uint8_t data1, uint8_t data2) {
-    if (data1 >= 0x80 || data2 >= 0x80) return;
+    if (data1 >= 0x80 || data2 >= 0x80 || events.size() >= kMaxEvents) return;
     MidiEvent e;
     e.status = status;
     e.data1 = data1;
@@ -74,7 +78,7 @@ struct MusicVisitor {
   void SysEx(uint32_t tick, uint8_t status, std::string_view data) {
     // 0xF7 carries raw bytes (continuations, real-time messages) that a synthesiser cannot take
     // on their own.
-    if (status != 0xF0) return;
+    if (status != 0xF0 || events.size() >= kMaxEvents) return;
     if (!data.empty() && static_cast<uint8_t>(data.back()) == 0xF7) data.remove_suffix(1);
     if (sequence.sysex.size() + data.size() > std::numeric_limits<uint32_t>::max()) return;
     MidiEvent e;
