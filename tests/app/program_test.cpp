@@ -17,6 +17,7 @@
 #include "app/splash_dlg.h"
 #include "common/smf_builder.h"
 #include "controller/main_frame.h"
+#include "media/video_dlg.h"
 #include "media_fixtures.h"
 #include "screen/lyric_screen.h"
 #include "support/temp_dir.h"
@@ -83,6 +84,7 @@ TEST_F(ProgramTest, StartUpLeavesEveryStepDoneAndTheSplashUpForItsMinimumTime) {
   EXPECT_EQ(frame.windows().songList->Count(), 1);
   EXPECT_EQ(frame.windows().songList->Title(0), "000001 - a");
   EXPECT_EQ(program.tempFolder(), privateTemp + "/");
+  EXPECT_EQ(frame.tempFolder(), program.tempFolder());  // made once, given to the controller
   EXPECT_FALSE(QFile::exists(privateTemp + "/500002.kar"));
   EXPECT_TRUE(QFile::exists(privateTemp + "/keep.mp3"));
   EXPECT_TRUE(QFile::exists(Q(dir.path() + "/tmp/someone-elses.kar")));
@@ -106,7 +108,10 @@ TEST_F(ProgramTest, WithoutALyricsScreenTheProgramRunsWithoutTheLaterSteps) {
   EXPECT_EQ(program.splash(), nullptr);
   EXPECT_FALSE(program.frame().timersRunning());
   EXPECT_TRUE(program.videoWindow().isVisible());
-  EXPECT_TRUE(program.tempFolder().isEmpty());
+  // Songs still play, and zip songs are still extracted into the private folder.
+  EXPECT_EQ(program.tempFolder(),
+            Q(dir.path() + "/tmp/lyrovox-") + QString::number(geteuid()) + "/");
+  EXPECT_EQ(program.frame().tempFolder(), program.tempFolder());
 }
 
 TEST_F(ProgramTest, CtrlHeldAtStartUpPutsTheWindowsBackAndStaysOutOfFullScreen) {
@@ -145,6 +150,31 @@ TEST_F(ProgramTest, TheKeysWorkFromEveryWindowButDigitsStayInTextBoxes) {
   QTest::keyClick(&search, Qt::Key_Up, Qt::ControlModifier | Qt::KeypadModifier);
   EXPECT_EQ(frame.volume(), 100);
   EXPECT_EQ(search.cursorPosition(), 3);
+}
+
+TEST_F(ProgramTest, CtrlF11OverASolidColourShowsTheVideoAtOnce) {
+  // Solid red under an audio song: Ctrl+F11 swaps video and camera, and anything but the video
+  // becomes the camera, so the background is the video from the next frame on.
+  dir.Write("config/TuneWell/LyroVox.conf", "[Setup]\nBackground=2\nBackGroundVideoColor=255\n");
+  const std::string a = dir.Write("songs/a.kar", Song("A", 30));
+  ProgramOptions options = Options();
+  options.splash = false;
+  Program program(options);
+  ASSERT_TRUE(program.Start());
+  CMainFrame& frame = program.frame();
+  frame.PlaySong(Q(a));
+  ASSERT_EQ(frame.playerKind(), kPlayerKindAudio);
+  QWidget& area = *program.videoDialog().videoArea();
+  const auto corner = [&area] { return area.grab().toImage().pixel(2, 2); };
+  const QRgb red = qRgb(255, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return corner() == red; }, 5000));
+
+  QTest::keyClick(&program.videoWindow(), Qt::Key_F11, Qt::ControlModifier);
+  EXPECT_EQ(program.settings().values().background, 0);
+  EXPECT_EQ(program.screen()->BackgroundColor(), kKeyColor);
+  // The key colour lets the background video through where the red was.
+  EXPECT_TRUE(WaitUntil([&] { return corner() != red; }, 5000));
+  EXPECT_EQ(Profile("Background"), "2");  // in memory only
 }
 
 TEST_F(ProgramTest, ASingerTypesANumberQueuesAnotherAndBothAreSung) {
