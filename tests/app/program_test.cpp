@@ -77,6 +77,11 @@ TEST_F(ProgramTest, StartUpLeavesEveryStepDoneAndTheSplashUpForItsMinimumTime) {
   clock.start();
   ASSERT_TRUE(program.Start());
   CMainFrame& frame = program.frame();
+  // Files handed over while the splash is up queue in the order they came.
+  const std::string b = dir.Write("songs/b.kar", Song("B", 2));
+  const std::string c = dir.Write("songs/c.kar", Song("C", 2));
+  program.OpenWhenStarted({Q(a)});
+  program.OpenWhenStarted({Q(b), Q(c)});
   EXPECT_EQ(QRect(program.videoWindow().pos(), program.videoWindow().size()),
             QRect(40, 60, 500, 400));
   EXPECT_TRUE(program.videoWindow().isVisible());
@@ -95,6 +100,10 @@ TEST_F(ProgramTest, StartUpLeavesEveryStepDoneAndTheSplashUpForItsMinimumTime) {
   EXPECT_FALSE(program.started());
   ASSERT_TRUE(WaitUntil([&] { return program.started(); }, 5000));
   EXPECT_GE(clock.elapsed(), Program::kSplashMinimumMs);
+  EXPECT_EQ(frame.currentSongPath(), Q(a));
+  ASSERT_EQ(frame.windows().reservedList->Count(), 2);
+  EXPECT_EQ(frame.windows().reservedList->Path(0), Q(b));
+  EXPECT_EQ(frame.windows().reservedList->Path(1), Q(c));
   EXPECT_GE(program.splashShownMs(), Program::kSplashMinimumMs);
   EXPECT_EQ(program.splash(), nullptr);
 }

@@ -156,6 +156,13 @@ TEST_F(SongNumberTest, EnterAppendsWhileASongPlaysAndCtrlF10PutsFirst) {
   Enter();
   EXPECT_EQ(reserved.rows.size(), 3u);
   EXPECT_EQ(screen.typedNumber, "000000");
+
+  // The summary names the first six reserved songs; the count is the whole list's.
+  for (int number = 10; number < 15; ++number)
+    frame->ReserveNumberedSong(Song("more" + std::to_string(number) + ".kar"), number, false);
+  EXPECT_EQ(screen.reservedCount, 8);
+  EXPECT_EQ(screen.reservedNumbers, "  000004  000002  000003  000010  000011  000012");
+  EXPECT_EQ(screen.nextSongTitle, " s3");
 }
 
 TEST_F(SongNumberTest, TheCountdownTakesTheNumberOnceItHasRunOut) {

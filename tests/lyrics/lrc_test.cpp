@@ -67,6 +67,9 @@ TEST(LrcGrammar, RepeatedTimeTagsGiveTheLineAtEachTimeInTimeOrder) {
                                 {"Verse ", 20000, 1},
                                 {"Bridge ", 30000, 1},
                                 {"Chorus ", 45000, 1}}));
+  // A relative tag right after a time counts from that time, as from a stored entry.
+  EXPECT_EQ(Entries(Parse("[00:01.00]a\n[00:10.00][0.50]b\n")),
+            (std::vector<Entry>{{"a ", 1000, 0}, {"b ", 10000, 1}, {"b ", 10500, 1}}));
   // A file without repeated tags keeps its order.
   EXPECT_EQ(Entries(Parse("[00:05.00]b\n[00:01.00]a\n")),
             (std::vector<Entry>{{"b ", 5000, 0}, {"a ", 1000, 1}}));
