@@ -200,6 +200,8 @@ int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
 
   for (QChar c : o.typedNumber)
     screen.TypeDigit(c);
+  // The number stays up: the frame's countdown would otherwise take it after 6 s, as Enter.
+  if (!o.typedNumber.isEmpty()) frame.setNumberEntryCountdown(0);
   if (!o.typedTitle.isEmpty()) screen.SetTypedSongTitle(o.typedTitle);
   if (!o.reserved.isEmpty()) GiveReservedRows(o.reserved, screen);
 
