@@ -271,18 +271,15 @@ TEST(KaraokeFileTempo, ManyTempoChangesDoNotDrift) {
 }
 
 TEST(KaraokeFileTempo, HalfMillisecondsRoundUp) {
-  // One tick a quarter note at 1500 us: every odd tick ends on half a millisecond.
-  File f(1, 1);
-  f.AddTrack().Tempo(0, 1500).Lyric(9, "x");
-  HResult r;
-  MemoryAnsiKaraokeFile file(Span(f.Encode()), &r);
-  ASSERT_EQ(r, kOk);
-  TempoCursor cursor(file.tempoMap, file.division);
+  // One tick a quarter note at 1500 us, up to tick 9: every odd tick ends on half a millisecond.
+  const std::vector<TempoMapEntry> map = BuildTempoMap({{1500, 0, 0, 0}}, 9, 1);
+  TempoCursor cursor(map, 1);
   const std::pair<uint32_t, int32_t> times[] = {{1, 2}, {2, 3}, {3, 5}, {5, 8}, {9, 14}};
   for (const auto& [tick, ms] : times) {
-    EXPECT_EQ(file.TickToMs(tick), ms) << tick;
+    EXPECT_EQ(TempoMapMs(map, 1, tick), ms) << tick;
     EXPECT_EQ(cursor.Ms(tick), ms) << tick;
   }
+  EXPECT_EQ(map.back().ms, 14);
 }
 
 TEST(KaraokeFileTempo, TheCursorGoesBackForAnEarlierTick) {
