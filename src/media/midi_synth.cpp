@@ -50,7 +50,7 @@ MidiSynth::MidiSynth(const std::string& soundfont) {
   settings_.reset(new_fluid_settings());
   if (!settings_) return;
   fluid_settings_setnum(settings_.get(), "synth.sample-rate", kSampleRate);
-  // Only what the songs play is read from the soundfont, not all of its 140 MB.
+  // Only what the songs play is read from the soundfont, not all of its 141 MiB.
   fluid_settings_setint(settings_.get(), "synth.dynamic-sample-loading", 1);
   // Rendering runs on one streaming thread at a time, under this object's lock.
   fluid_settings_setint(settings_.get(), "synth.threadsafe-api", 0);
