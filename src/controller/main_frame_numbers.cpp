@@ -249,9 +249,7 @@ bool CMainFrame::OpenKaraokeFile(QObject* owner) {
   if (windows_.fileDialogs == nullptr) return false;
   FileDialogRequest request;
   request.title = QStringLiteral("Select Karaoke file");
-  request.filters = {QStringLiteral(
-      "Karaoke Files (*.kar *.mid *.mp3 *.kym *.wma *.mpg *.avi *.dat *.mkv *.mp4 *.vob *.wmv "
-      "*.m3u *.zip)")};
+  request.filters = {QStringLiteral("Karaoke Files (%1)").arg(SongAndListPatterns())};
   request.multiple = true;
   request.owner = owner;
   const QStringList files = windows_.fileDialogs->OpenFiles(request);
@@ -264,7 +262,7 @@ bool CMainFrame::OpenKaraokeFile(QObject* owner) {
     if (QFileInfo(path).fileName().toUpper().contains(u".M3U")) {
       ReadPlayListFile(path);
     } else {
-      list->AddSong(NameWithoutShortExtension(QFileInfo(path).fileName()), path, list->Count());
+      list->AddSong(FileTitle(path), path, list->Count());
     }
   }
   PlaySongListItem(0);
