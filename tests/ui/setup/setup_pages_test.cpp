@@ -262,7 +262,7 @@ TEST_F(SetupSheetTest, SelectAsksForAnExistingBackgroundVideo) {
   EXPECT_EQ(r.title, "Select Background Video");
   EXPECT_EQ(r.filters, QStringList({"DVD video (*.vob)", "MPEG Files (*.mpg)", "AVI Files (*.avi)",
                                     "All Files (*.*)"}));
-  EXPECT_EQ(r.initialName, "*.mpg;*.vob;*.wmv;*.avi;*.mkv;*.flv");
+  EXPECT_EQ(r.initialName, "*.mpg *.avi *.dat *.mkv *.mp4 *.vob *.wmv *.flv *.webm *.mov *.m4v");
   EXPECT_FALSE(r.multiple);
   EXPECT_EQ(r.owner, &sheet.audio());
   EXPECT_EQ(PressOk().backgroundVideo, video);
