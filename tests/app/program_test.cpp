@@ -117,8 +117,9 @@ TEST_F(ProgramTest, CtrlHeldAtStartUpPutsTheWindowsBackAndStaysOutOfFullScreen) 
   options.splash = false;
   Program program(options);
   ASSERT_TRUE(program.Start());
+  // Its first-start place, below the reserved list, at its default size.
   EXPECT_EQ(QRect(program.videoWindow().pos(), program.videoWindow().size()),
-            QRect(0, 182, 408, 346));
+            QRect(0, 371, 408, 346));
   EXPECT_FALSE(program.videoWindow().isFullScreen());
   EXPECT_EQ(program.settings().values().fullScreen, 0);
   EXPECT_EQ(Profile("FullScreen"), "1");  // this run only

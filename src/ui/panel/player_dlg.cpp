@@ -19,6 +19,7 @@
 #include "controller/main_frame.h"
 #include "controller/number_entry_keys.h"
 #include "controller/settings_store.h"
+#include "controller/window_places.h"
 #include "ui/panel/skin_buttons.h"
 #include "ui/panel/skin_drawing.h"
 
@@ -52,9 +53,6 @@ constexpr int kTitleUnits = 255;
 // The panel's fonts, asked for by cell height: the time in "Times New Roman", the title in "Arial".
 constexpr int kTimeFontHeight = 24;
 constexpr int kTitleFontHeight = 22;
-
-// Reserved list: kept this far below the panel's top.
-constexpr int kReservedListDrop = 180;
 
 const QColor kTimeColour(178, 209, 255);
 const QColor kSeekingTimeColour(232, 94, 242);
