@@ -1,10 +1,12 @@
-// File dialogs through the program's dialog helper, as real Qt file dialogs on the offscreen
-// platform: names match whatever their case, and each dialog opens showing every file its
-// initial pattern names, with its filters still there to choose.
+// File and colour dialogs through the program's dialog helper, as real Qt dialogs on the
+// offscreen platform: names match whatever their case, each file dialog opens showing every file
+// its initial pattern names, with its filters still there to choose, and the colour dialog opens
+// at the colour it changes.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -188,6 +190,26 @@ TEST_F(FileDialogsTest, TheBackgroundVideoDialogOpensShowingEveryVideo) {
   EXPECT_EQ(shown.filesByFilter[1], Songs({"vob"}));
   EXPECT_EQ(shown.filesByFilter[4].size(), 20);  // every file
   EXPECT_TRUE(page.videoEdit()->text().isEmpty());
+}
+
+TEST(ColourDialog, OpensAtTheColourItIsGivenAndGivesBackTheOneChosen) {
+  QtFileDialogs dialogs;
+  QColor opened;
+  QTimer poll;
+  poll.setInterval(20);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    poll.stop();
+    opened = dialog->currentColor();
+    dialog->setCurrentColor(QColor(0x10, 0x20, 0x30));
+    dialog->accept();
+  });
+  poll.start();
+  // Colours are 0x00BBGGRR: red 0x33, green 0x22, blue 0x11.
+  const std::optional<uint32_t> chosen = dialogs.ChooseColor(0x112233, nullptr);
+  EXPECT_EQ(opened, QColor(0x33, 0x22, 0x11));
+  EXPECT_EQ(chosen, std::optional<uint32_t>(0x302010));
 }
 
 }  // namespace

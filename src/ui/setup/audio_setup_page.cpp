@@ -90,8 +90,8 @@ void CAudioSetupPage::ShowSwatchForSource() {
 }
 
 void CAudioSetupPage::ChooseColor() {
-  // The chooser starts without a preset colour.
-  const std::optional<uint32_t> chosen = dialogs_.ChooseColor(0, this);
+  // The chooser opens at the colour it changes.
+  const std::optional<uint32_t> chosen = dialogs_.ChooseColor(solidColor, this);
   if (!chosen) return;
   solidColor = *chosen;
   swatch_->SetColor(ColorFromRef(solidColor));
