@@ -53,7 +53,7 @@ class LyrovoxProcessTest : public ::testing::Test {
 TEST_F(LyrovoxProcessTest, TheCommandLineAnswersWithoutStarting) {
   const auto [versionStatus, version] = Run({"--version"});
   EXPECT_EQ(versionStatus, 0);
-  EXPECT_EQ(version, "lyrovox 0.1.0\n");
+  EXPECT_EQ(version, "lyrovox " LYROVOX_VERSION "\n");  // the build's version
   const auto [helpStatus, help] = Run({"--help"});
   EXPECT_EQ(helpStatus, 0);
   EXPECT_TRUE(help.startsWith("usage: lyrovox [FILE...]")) << help.toStdString();

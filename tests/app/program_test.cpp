@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QSettings>
 #include <QSignalSpy>
@@ -95,6 +96,28 @@ TEST_F(ProgramTest, StartUpLeavesEveryStepDoneAndTheSplashUpForItsMinimumTime) {
   EXPECT_GE(clock.elapsed(), Program::kSplashMinimumMs);
   EXPECT_GE(program.splashShownMs(), Program::kSplashMinimumMs);
   EXPECT_EQ(program.splash(), nullptr);
+}
+
+TEST(SplashTest, TheSplashAndTheAboutBoxSayTheBuildsVersionAndTheAboutBoxTheCredits) {
+  EXPECT_EQ(CSplashDlg::VersionLine(), "Version " LYROVOX_VERSION);
+  CSplashDlg splash;
+  EXPECT_EQ(splash.size(), QSize(578, 294));
+  CSplashDlg about(true);
+  EXPECT_EQ(about.size(), QSize(578, 500));
+  const QString credits = CSplashDlg::AboutParagraphs().join(' ');
+  for (const char* said :
+       {"Licence: GNU General Public License", "Fluid (R3) General MIDI SoundFont", "MIT licence",
+        "Liberation fonts", "DejaVu", "Noto Sans CJK", "Loma", "SIL Open Font License 1.1"}) {
+    EXPECT_TRUE(credits.contains(said)) << said;
+  }
+  // The credits are drawn under the artwork, the splash's own size: light text on black.
+  const QImage shown = about.grab().toImage();
+  int light = 0;
+  for (int y = 300; y < shown.height(); ++y) {
+    for (int x = 0; x < shown.width(); ++x)
+      light += qGray(shown.pixel(x, y)) > 150 ? 1 : 0;
+  }
+  EXPECT_GT(light, 2000);
 }
 
 TEST_F(ProgramTest, WithoutALyricsScreenTheProgramRunsWithoutTheLaterSteps) {

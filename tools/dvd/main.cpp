@@ -15,8 +15,9 @@
 
 namespace {
 
-int Usage(const char* program) {
-  std::fprintf(stderr, "usage: %s DATAFILE NUMBER --out DIR [--plain] [--code-page CP]\n", program);
+// The usage goes to standard output when asked for, else with the error to standard error.
+int Usage(const char* program, std::FILE* to = stderr) {
+  std::fprintf(to, "usage: %s DATAFILE NUMBER --out DIR [--plain] [--code-page CP]\n", program);
   return 2;
 }
 
@@ -43,7 +44,7 @@ int main(int argc, char** argv) {
     } else if (a == "--code-page" && i + 1 < argc) {
       if (!ParseInt(argv[++i], codePage)) return Usage(argv[0]);
     } else if (a == "--help" || a == "-h") {
-      Usage(argv[0]);
+      Usage(argv[0], stdout);
       return 0;
     } else if (a.rfind("--", 0) == 0) {
       return Usage(argv[0]);
