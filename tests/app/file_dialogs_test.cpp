@@ -87,31 +87,40 @@ QStringList ListedFiles(QFileDialog& dialog, const QString& folder) {
   return files;
 }
 
-// Runs `open`, which opens a dialog through the helper; looks at the dialog in `folder`, then
-// cancels it.
-Shown Look(const QString& folder, const std::function<void()>& open) {
-  Shown shown;
+// Runs `open`, which opens a modal dialog of type Dialog through the helper, and `answer` on that
+// dialog once it is up.
+template <class Dialog>
+void WhileOpen(const std::function<void()>& open, const std::function<void(Dialog&)>& answer) {
   QTimer poll;
   poll.setInterval(20);
   QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
     if (dialog == nullptr) return;
     poll.stop();
-    dialog->setDirectory(folder);
-    QStringList names;
-    for (const QString& filter : dialog->nameFilters())
-      names << filter.section(QStringLiteral(" ("), 0, 0);
-    shown.filters = names;
-    shown.first = dialog->selectedNameFilter().section(QStringLiteral(" ("), 0, 0);
-    shown.files = ListedFiles(*dialog, folder);
-    for (const QString& filter : dialog->nameFilters()) {
-      dialog->selectNameFilter(filter);
-      shown.filesByFilter.push_back(ListedFiles(*dialog, folder));
-    }
-    dialog->reject();
+    answer(*dialog);
   });
   poll.start();
   open();
+}
+
+// Runs `open`, which opens a file dialog through the helper; looks at the dialog in `folder`,
+// then cancels it.
+Shown Look(const QString& folder, const std::function<void()>& open) {
+  Shown shown;
+  WhileOpen<QFileDialog>(open, [&](QFileDialog& dialog) {
+    dialog.setDirectory(folder);
+    QStringList names;
+    for (const QString& filter : dialog.nameFilters())
+      names << filter.section(QStringLiteral(" ("), 0, 0);
+    shown.filters = names;
+    shown.first = dialog.selectedNameFilter().section(QStringLiteral(" ("), 0, 0);
+    shown.files = ListedFiles(dialog, folder);
+    for (const QString& filter : dialog.nameFilters()) {
+      dialog.selectNameFilter(filter);
+      shown.filesByFilter.push_back(ListedFiles(dialog, folder));
+    }
+    dialog.reject();
+  });
   return shown;
 }
 
@@ -195,19 +204,14 @@ TEST_F(FileDialogsTest, TheBackgroundVideoDialogOpensShowingEveryVideo) {
 TEST(ColourDialog, OpensAtTheColourItIsGivenAndGivesBackTheOneChosen) {
   QtFileDialogs dialogs;
   QColor opened;
-  QTimer poll;
-  poll.setInterval(20);
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr) return;
-    poll.stop();
-    opened = dialog->currentColor();
-    dialog->setCurrentColor(QColor(0x10, 0x20, 0x30));
-    dialog->accept();
-  });
-  poll.start();
+  std::optional<uint32_t> chosen;
   // Colours are 0x00BBGGRR: red 0x33, green 0x22, blue 0x11.
-  const std::optional<uint32_t> chosen = dialogs.ChooseColor(0x112233, nullptr);
+  WhileOpen<QColorDialog>([&] { chosen = dialogs.ChooseColor(0x112233, nullptr); },
+                          [&](QColorDialog& dialog) {
+                            opened = dialog.currentColor();
+                            dialog.setCurrentColor(QColor(0x10, 0x20, 0x30));
+                            dialog.accept();
+                          });
   EXPECT_EQ(opened, QColor(0x33, 0x22, 0x11));
   EXPECT_EQ(chosen, std::optional<uint32_t>(0x302010));
 }

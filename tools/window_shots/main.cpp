@@ -45,6 +45,18 @@ namespace {
 
 using lyrovox::Program;
 
+// Saves a shot as OUT_DIR/NAME and prints its path; false (and a complaint) when it cannot.
+bool WriteShot(const QPixmap& pixmap, const QString& outDir, const QString& name) {
+  const QString path = QDir(outDir).filePath(name);
+  if (pixmap.isNull() || !pixmap.save(path, "PNG")) {
+    std::fprintf(stderr, "lyrovox-window-shots: cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  std::fflush(stdout);
+  return true;
+}
+
 // One step of the run: after waitMs, do the work.
 struct Step {
   int waitMs;
@@ -119,14 +131,7 @@ class ShotRun {
   }
 
   void Write(const QPixmap& pixmap, const char* name) {
-    const QString path = QDir(out_).filePath(QString::fromLatin1(name));
-    if (pixmap.isNull() || !pixmap.save(path, "PNG")) {
-      std::fprintf(stderr, "lyrovox-window-shots: cannot write %s\n", qPrintable(path));
-      status_ = 1;
-      return;
-    }
-    std::printf("%s\n", qPrintable(path));
-    std::fflush(stdout);
+    if (!WriteShot(pixmap, out_, QString::fromLatin1(name))) status_ = 1;
   }
 
   Program& program_;
@@ -165,14 +170,7 @@ class FirstStartRun {
 
  private:
   void Write(const QPixmap& pixmap, const QString& name) {
-    const QString path = QDir(out_).filePath(name);
-    if (pixmap.isNull() || !pixmap.save(path, "PNG")) {
-      std::fprintf(stderr, "lyrovox-window-shots: cannot write %s\n", qPrintable(path));
-      status_ = 1;
-      return;
-    }
-    std::printf("%s\n", qPrintable(path));
-    std::fflush(stdout);
+    if (!WriteShot(pixmap, out_, name)) status_ = 1;
   }
 
   Program& program_;
