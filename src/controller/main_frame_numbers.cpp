@@ -259,7 +259,7 @@ bool CMainFrame::OpenKaraokeFile(QObject* owner) {
   if (list == nullptr) return false;
   list->ClearSongList();
   for (const QString& path : files) {
-    if (QFileInfo(path).fileName().toUpper().contains(u".M3U")) {
+    if (IsListFileName(path)) {
       ReadPlayListFile(path);
     } else {
       list->AddSong(FileTitle(path), path, list->Count());
@@ -283,7 +283,7 @@ void CMainFrame::OpenFiles(const QStringList& paths) {
   for (const QString& path : paths) {
     const QFileInfo info(path);
     if (!info.isFile()) continue;
-    if (info.fileName().toUpper().contains(u".M3U")) {
+    if (IsListFileName(path)) {
       // A list file stands for its songs.
       for (const std::u16string& entry : m3u::ReadListFile(NativePath(path)).paths) {
         songs << ToQString(entry);
