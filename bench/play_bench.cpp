@@ -17,7 +17,6 @@
 #include "render/simulated_parts.h"
 #include "screen/lyric_screen.h"
 #include "screen/paged_image.h"
-#include "screen/screen_settings.h"
 #include "screen/screen_surfaces.h"
 
 namespace lyrovox {
@@ -30,11 +29,11 @@ constexpr int kTickMs = 30;
 struct Loop {
   explicit Loop(bool fullScreen)
       : settings(QString()),
+        screen(settings.values()),
         window(fullScreen ? kScreen : kWindow),
         sink(area, screen, nullptr),
         surfaces(screen, &sink),
         video(clock) {
-    ApplyScreenSettings(Settings{}, screen);
     screen.SetFullScreen(fullScreen);
     area.resize(fullScreen ? kScreen : kWindow);
     surfaces.SetFixedScreenSize(kScreen);

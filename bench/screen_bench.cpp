@@ -58,8 +58,6 @@ class NullSink final : public IFrameSink {
 struct Rig {
   explicit Rig(bool fullScreen) : surfaces(screen, &sink) {
     screen.SetScreenSize(kWidth, kHeight);
-    screen.SetFontName(QString());
-    screen.SetDefaultFontSizeValue(70);
     screen.ApplyFontSettings(0);
     if (fullScreen) {
       screen.SetFullScreen(true);
@@ -107,7 +105,8 @@ struct Rig {
     surfaces.Present();
   }
 
-  CLyricScreen screen;
+  const Settings settings;  // the defaults: face unset, size 70
+  CLyricScreen screen{settings};
   NullSink sink;
   CScreenSurfaces surfaces;
   LyricFeed feed;
@@ -198,7 +197,8 @@ BENCHMARK(BM_WholeSong)
 // The one-time work when a line goes up: its images, with the glyphs already known (arg 1) or
 // not (arg 0, the first line of a song).
 void BM_PrepareLine(benchmark::State& state) {
-  CLyricScreen screen;
+  const Settings settings;
+  CLyricScreen screen(settings);
   screen.SetScreenSize(kWidth, kHeight);
   screen.ApplyFontSettings(0);
   const bool warm = state.range(0) != 0;

@@ -1,7 +1,7 @@
 // MIDI DVD data files: slot checks, note records and lyric units, the .lpd and .kar written
 // from them, and the .kar read back by the karaoke reader. The data file's first bytes (its
 // unused header) choose the song: bytes 0-1 the song index, byte 2 the band, byte 3 the
-// de-scrambling step.
+// reading (plain, head-only, or the one the file's songs show it needs).
 
 #include <cstddef>
 #include <cstdint>
@@ -40,9 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                            500001, 600001, 700001, 800001};
   const uint32_t index = size >= 2 ? (data[0] | (data[1] << 8)) % 1100 : 1;
   const int32_t number = kBandFirst[size >= 3 ? data[2] % 8 : 0] + static_cast<int32_t>(index);
-  const lyrovox::DvdDescrambler& step = size >= 4 && (data[3] & 1)
-                                            ? lyrovox::ShippedDvdDescrambler()
-                                            : lyrovox::PlainDvdDescrambler();
+  const int choice = size >= 4 ? data[3] % 3 : 0;
+  const lyrovox::DvdReading reading =
+      choice == 0   ? lyrovox::DvdReading::kPlain
+      : choice == 1 ? lyrovox::DvdReading::kHeadOnly
+                    : lyrovox::DetectDvdReading(dataFile.string(), number, 936);
+  const lyrovox::DvdDescrambler& step = lyrovox::DescramblerFor(reading);
   std::u16string title;
   const int32_t result =
       lyrovox::ExtractDvdSong(number, out.string() + "/", dataFile.string(), 936, title, step);

@@ -142,6 +142,9 @@ bool Program::Start() {
 
   CreateWindows();
   const bool screenMade = CreateScreen();
+  // Songs are extracted into a private folder, and only its own left-overs are cleaned.
+  tempFolder_ = PrivateTempFolder(options_.systemTemp);
+  DeleteLeftOverKarFiles(tempFolder_);
 
   // The controller, then the windows attached to it.
   CMainFrame::Parts parts;
@@ -150,6 +153,7 @@ bool Program::Start() {
   parts.videoPlayer = videoPlayer_.get();
   parts.messages = messages_.get();
   parts.makeAudioPlayer = [] { return std::make_unique<CAudioPlayer>(); };
+  parts.tempFolder = tempFolder_;
   frame_ = std::make_unique<CMainFrame>(std::move(parts), settings_);
   CMainFrame::Windows windows;
   windows.panel = panel_.get();
@@ -181,8 +185,6 @@ bool Program::Start() {
     startupDone_ = true;
     return true;
   }
-  screen_->ApplySettings(values);
-
   ShowSplash();
   ReadDefaultSongList();
   frame_->setDefaultBackgroundVideo(FindDefaultBackgroundVideo(
@@ -192,13 +194,6 @@ bool Program::Start() {
   // MIDI songs start sooner with the synthesiser's instruments loaded beforehand, off this thread.
   PreloadGeneralMidiSoundfont();
   if (!ctrlHeld_ && values.fullScreen != 0) videoWindow_->SetFullScreen(true);
-
-  // Songs are extracted into a private folder, and only its own left-overs are cleaned.
-  tempFolder_ = PrivateTempFolder(options_.systemTemp);
-  if (!tempFolder_.isEmpty()) {
-    frame_->setTempFolder(tempFolder_);
-    DeleteLeftOverKarFiles(tempFolder_);
-  }
 
   accelerators_ =
       std::make_unique<AcceleratorFilter>([this](int command) { frame_->OnCommand(command); });
@@ -275,7 +270,7 @@ void Program::SetAlwaysOnTop(bool on) {
 bool Program::CreateScreen() {
   videoPlayer_ = std::make_unique<CFilePlayer>();
   if (options_.failScreenCreation || QGuiApplication::primaryScreen() == nullptr) return false;
-  screen_ = std::make_unique<CLyricScreen>();
+  screen_ = std::make_unique<CLyricScreen>(settings_.values());
   sink_ = std::make_unique<VideoAreaSink>(*videoArea_, *screen_, videoPlayer_->frames());
   surfaces_ = std::make_unique<CScreenSurfaces>(*screen_, sink_.get());
   return true;

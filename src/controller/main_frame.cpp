@@ -1,6 +1,5 @@
 #include "controller/main_frame.h"
 
-#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QTimerEvent>
@@ -12,7 +11,6 @@
 #include "controller/qt_text.h"
 #include "controller/song_library.h"
 #include "controller/song_paths.h"
-#include "controller/temp_folder.h"
 #include "controller/zip_song.h"
 #include "lyrics/text_buffer.h"
 #include "lyrics/text_encoding.h"
@@ -57,8 +55,7 @@ CMainFrame::CMainFrame(Parts parts, SettingsStore& settings, QObject* parent)
     : QObject(parent),
       parts_(std::move(parts)),
       settings_(settings),
-      lyricStore_(std::make_unique<LyricStore>()),
-      tempFolder_(PrivateTempFolder(QDir::tempPath())) {}
+      lyricStore_(std::make_unique<LyricStore>()) {}
 
 CMainFrame::~CMainFrame() = default;
 
@@ -155,7 +152,7 @@ void CMainFrame::AudioSongRunning() {
 }
 
 int32_t CMainFrame::PlayZipSong(const QString& path) {
-  const ZipSong zip = ExtractZipSong(path, tempFolder_);
+  const ZipSong zip = ExtractZipSong(path, parts_.tempFolder);
   if (!zip.songFile.isEmpty()) {
     if (playerKind_ == kPlayerKindVideo) {
       StopVideoPlayback();

@@ -42,8 +42,6 @@ inline constexpr int kFirstFolderSongNumber = 100000;
 // DVD lookups give a number above this when the song exists.
 inline constexpr int kDvdSongNumberFloor = 200000;
 
-class DvdDescrambler;
-
 // Volume percent as hundredths of a decibel: -(1 - percent/100)^4 x 10000, truncated.
 int32_t VolumeLevel(int percent);
 
@@ -60,8 +58,9 @@ class CMainFrame : public QObject {
     IMessagePort* messages = nullptr;
     // Makes the audio player at the first audio song; it is kept for every later one.
     std::function<std::unique_ptr<IAudioPlayer>()> makeAudioPlayer;
-    // How MIDI DVD lyric blocks are read; null: the step the player ships.
-    const DvdDescrambler* dvdDescrambler = nullptr;
+    // The private folder zip and MIDI DVD songs are extracted into, ending in "/"; empty when
+    // none could be made (such songs then do not play).
+    QString tempFolder;
   };
 
   // The floating windows and dialogs, attached once they exist (they call back into the frame,
@@ -215,8 +214,7 @@ class CMainFrame : public QObject {
   void setPendingTitle(const QString& title) { pendingTitle_ = title; }
   const QString& currentSongPath() const { return currentSongPath_; }
   const QString& currentSongTitle() const { return currentSongTitle_; }
-  const QString& tempFolder() const { return tempFolder_; }
-  void setTempFolder(const QString& folder) { tempFolder_ = folder; }
+  const QString& tempFolder() const { return parts_.tempFolder; }
   const QString& defaultBackgroundVideo() const { return defaultBackgroundVideo_; }
   void setDefaultBackgroundVideo(const QString& path) { defaultBackgroundVideo_ = path; }
   int lastSongNumber() const { return lastSongNumber_; }
@@ -291,7 +289,6 @@ class CMainFrame : public QObject {
   QString pendingTitle_;
   QString currentSongPath_;
   QString currentSongTitle_;
-  QString tempFolder_;
   QString defaultBackgroundVideo_;
 };
 

@@ -132,11 +132,22 @@ void CMainFrame::PreviewTypedNumber() {
     lastSongNumber_ = 0;
     return;
   }
+  const DvdReading reading =
+      DetectDvdReading(NativePath(dvdDataFile_), number, lyricStore_->codePage);
   std::u16string title;
-  const int32_t result = LookUpDvdSongTitle(
-      number, NativePath(tempFolder_), NativePath(dvdDataFile_), lyricStore_->codePage, title,
-      parts_.dvdDescrambler != nullptr ? *parts_.dvdDescrambler : ShippedDvdDescrambler());
-  SetPreview(result > kDvdSongNumberFloor ? ToQString(title) : kNotFound);
+  const int32_t result =
+      tempFolder().isEmpty()
+          ? kDvdNoSong
+          : LookUpDvdSongTitle(number, NativePath(tempFolder()), NativePath(dvdDataFile_),
+                               lyricStore_->codePage, title, DescramblerFor(reading));
+  if (result <= kDvdSongNumberFloor) {
+    SetPreview(kNotFound);
+  } else if (!title.empty()) {
+    SetPreview(ToQString(title));
+  } else {
+    // The song plays, but without a title there is nothing to show of it but the number.
+    SetPreview(reading == DvdReading::kPlain ? QString::number(number) : kNoLyrics);
+  }
 }
 
 void CMainFrame::CommitTypedNumber(bool atFront) {
@@ -164,27 +175,31 @@ void CMainFrame::CommitTypedNumber(bool atFront) {
       parts_.messages->ShowMessageBox(
           QStringLiteral("Can't find the proper files to use custom MIDI DVD."));
     }
-  } else {
+  } else if (!tempFolder().isEmpty()) {
+    const std::string data = NativePath(dvdDataFile_);
     const DvdDescrambler& descrambler =
-        parts_.dvdDescrambler != nullptr ? *parts_.dvdDescrambler : ShippedDvdDescrambler();
-    const std::string folder = NativePath(tempFolder_);
-    const QString kar = tempFolder_ + QString::number(number) + QStringLiteral(".KAR");
+        DescramblerFor(DetectDvdReading(data, number, lyricStore_->codePage));
+    const std::string folder = NativePath(tempFolder());
+    const QString kar = tempFolder() + QString::number(number) + QStringLiteral(".KAR");
     const QString existing = FindFileCaseInsensitive(kar);
     std::u16string title;
+    // A song without a title goes by its number.
+    const auto titleOf = [&title](const QString& path) {
+      return title.empty() ? FileTitle(path) : ToQString(title);
+    };
     if (!existing.isEmpty()) {
       if (enter) {
-        LookUpDvdSongTitle(number, folder, NativePath(dvdDataFile_), lyricStore_->codePage, title,
-                           descrambler);
+        LookUpDvdSongTitle(number, folder, data, lyricStore_->codePage, title, descrambler);
         screen->ShowChosenNumber();
-        ReserveTitledSong(existing, ToQString(title), false);
+        ReserveTitledSong(existing, titleOf(existing), false);
       } else {
         ReserveSong(existing, true);
       }
-    } else if (ExtractDvdSong(number, folder, NativePath(dvdDataFile_), lyricStore_->codePage,
-                              title, descrambler) > kDvdSongNumberFloor) {
+    } else if (ExtractDvdSong(number, folder, data, lyricStore_->codePage, title, descrambler) >
+               kDvdSongNumberFloor) {
       if (enter) screen->ShowChosenNumber();
-      const QString written = tempFolder_ + QString::number(number) + QStringLiteral(".kar");
-      ReserveTitledSong(written, ToQString(title), atFront);
+      const QString written = tempFolder() + QString::number(number) + QStringLiteral(".kar");
+      ReserveTitledSong(written, titleOf(written), atFront);
     }
   }
   screen->ClearTypedNumber();
@@ -237,7 +252,6 @@ void CMainFrame::ReserveRow(const QString& path, const QString& text, bool atFro
 
 void CMainFrame::SetReservedListEnable(bool on) {
   settings_.WriteInt(SettingKey::kReservedListEnable, on ? 1 : 0);
-  if (parts_.screen != nullptr) parts_.screen->ApplySettings(settings_.values());
   if (ISongList* list = windows_.songList) {
     if (on) list->SetPlayPosition(-1);
     list->Redraw();

@@ -61,8 +61,8 @@ void CMainFrame::ApplySetup(QObject* owner) {
   const SetupValues before = values;
   if (!windows_.setupSheet->Run(values, owner)) return;
 
+  // The screen draws with these values from its next frame on.
   TakeSetupValues(values, s);
-  if (parts_.screen != nullptr) parts_.screen->ApplySettings(s);
 
   using K = SettingKey;
   settings_.Write({K::kBackground, K::kAspect, K::kFullScreen, K::kCodePage, K::kAudioChannel,

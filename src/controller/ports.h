@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <optional>
 
-#include "controller/settings.h"
 #include "screen/lyric_feed.h"
 
 class QObject;
@@ -78,10 +77,10 @@ class ILyricScreen : public ILyricFeedScreen {
   // Composes the next frame; once per lyric tick, after the lyric feed.
   virtual void Compose() = 0;
 
-  // The settings the screen draws with: lyric font face and size, singer colours, shadow, the
-  // reserved-list mode and the background.
-  virtual void ApplySettings(const Settings& settings) = 0;
-  // The font size after the screen's correction into its range, for writing back.
+  // The screen draws with the settings store's values as they are at each frame (font face and
+  // size, singer colours, shadow, reserved-list mode, background): a change needs no call, but
+  // the fonts are made again only by ApplyFontSettings.
+  // The font size setting after the screen's correction into its range, for writing back.
   virtual int DefaultFontSizeValue() const = 0;
 
   // Number entry: six digits, "000000" when cleared.
@@ -128,9 +127,6 @@ class IVideoWindow {
   // Full screen on the screen the window is on, or back to its place.
   virtual void SetFullScreen(bool on) = 0;
   virtual bool IsFullScreen() const = 0;
-  // A video graph started (true) or stopped (false): while one runs, the window keeps the
-  // picture and the lyrics target on its picture rectangle.
-  virtual void SetVideoStarted(bool started) = 0;
 };
 
 class IControlPanel {

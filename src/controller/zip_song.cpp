@@ -8,6 +8,8 @@ namespace lyrovox {
 
 ZipSong ExtractZipSong(const QString& archivePath, const QString& folder) {
   ZipSong song;
+  // Without a folder to extract into, the entries would land wherever the program runs.
+  if (folder.isEmpty()) return song;
   const ZipArchivePtr zip(OpenZipArchive(NativePath(archivePath), kSongArchivePassword));
   if (!zip) return song;
   ZipEntryInfo count;

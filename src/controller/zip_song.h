@@ -14,7 +14,7 @@ struct ZipSong {
   QString songFile;        // empty when neither of the first two entries is a song
 };
 
-// `folder` ends with "/".
+// `folder` ends with "/"; an empty one (no folder could be made) extracts nothing.
 ZipSong ExtractZipSong(const QString& archivePath, const QString& folder);
 
 }  // namespace lyrovox

@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "lyrics/gbk_table.h"
+#include "lyrics/lyric_store.h"
 #include "lyrics/mapped_file.h"
+#include "lyrics/text_buffer.h"
 #include "lyrics/text_encoding.h"
 
 namespace lyrovox {
@@ -244,6 +246,54 @@ void PutLyric(std::string& out, const DvdEvent& e, int mode) {
   out.push_back(static_cast<char>(c1));
 }
 
+// The plain lyric block of a song by a reading; a reading that breaks its contract counts as
+// unable to de-scramble.
+std::vector<uint8_t> LyricBlockBy(const DataReader& data, const SongRecord& song, int mode,
+                                  int32_t number, const DvdDescrambler& descrambler) {
+  const std::span<const uint8_t> stored = data.Span(song.offset + 8, uint64_t{song.b} + 4);
+  std::vector<uint8_t> plain;
+  descrambler.Descramble(stored, mode, number, plain);
+  const bool keepsContract = (plain.size() == stored.size() || plain.size() == 4) &&
+                             plain.size() >= 4 &&
+                             std::equal(stored.begin(), stored.begin() + 4, plain.begin());
+  if (!keepsContract) plain.assign(stored.begin(), stored.begin() + 4);
+  return plain;
+}
+
+bool HasUnreadable(std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if ((c < 0x20 && c != u'\t') || (c >= 0x7F && c <= 0x9F) || c >= 0xFFFD) return true;
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return true;
+      ++i;
+    } else if (c >= 0xDC00 && c <= 0xDFFF) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Whether a reading gives a song as it should be: a title and lyrics that read as text once the
+// song is a MIDI karaoke file the karaoke reader takes.
+bool ReadsAsSong(const DataReader& data, const SongRecord& song, int mode, int32_t number,
+                 int32_t codePage, const DvdDescrambler& descrambler, LyricStore& store) {
+  const std::vector<uint8_t> plain = LyricBlockBy(data, song, mode, number, descrambler);
+  if (plain.size() <= 4) return false;
+  if (!IsReadableLyricText(DvdSongTitle(plain, mode, codePage))) return false;
+  const std::string kar = BuildDvdKaraokeFile(ReadNoteRecords(data, song), plain, mode);
+  store.codePage = codePage;
+  store.language = 0;
+  store.LoadKarBytes({reinterpret_cast<const uint8_t*>(kar.data()), kar.size()});
+  bool someText = false;
+  for (int32_t i = 0; i < store.count; ++i) {
+    const std::u16string_view text = TextView(store.syllables[i].text);
+    if (HasUnreadable(text)) return false;
+    someText = someText || !text.empty();
+  }
+  return someText;
+}
+
 int32_t Extract(int32_t number, const std::string& folder, const std::string& dataFile,
                 int32_t codePage, std::u16string& title, const DvdDescrambler& descrambler,
                 bool writeKar) {
@@ -256,14 +306,7 @@ int32_t Extract(int32_t number, const std::string& folder, const std::string& da
   const std::optional<SongRecord> song = FindValidSlot(data, *ref);
   if (!song) return kDvdNoSong;
 
-  const std::span<const uint8_t> stored = data.Span(song->offset + 8, uint64_t{song->b} + 4);
-  std::vector<uint8_t> plain;
-  descrambler.Descramble(stored, ref->mode, number, plain);
-  const bool keepsContract = (plain.size() == stored.size() || plain.size() == 4) &&
-                             plain.size() >= 4 &&
-                             std::equal(stored.begin(), stored.begin() + 4, plain.begin());
-  if (!keepsContract) plain.assign(stored.begin(), stored.begin() + 4);
-
+  const std::vector<uint8_t> plain = LyricBlockBy(data, *song, ref->mode, number, descrambler);
   if (!WriteWholeFile(JoinPath(folder, number, ".lpd"), plain)) return kDvdNoSong;
   title = DvdSongTitle(plain, ref->mode, codePage);
   if (writeKar) {
@@ -286,6 +329,40 @@ const DvdDescrambler& ShippedDvdDescrambler() {
 const DvdDescrambler& PlainDvdDescrambler() {
   static const PassThroughDescrambler step;
   return step;
+}
+
+const DvdDescrambler& DescramblerFor(DvdReading reading) {
+  return reading == DvdReading::kPlain ? PlainDvdDescrambler() : ShippedDvdDescrambler();
+}
+
+DvdReading DetectDvdReading(const std::string& dataFile, int32_t number, int32_t codePage) {
+  const std::optional<DvdSongRef> asked = DvdSongForNumber(number);
+  if (!asked) return DvdReading::kHeadOnly;
+  const MappedFile file(dataFile);
+  if (!file.ok()) return DvdReading::kHeadOnly;
+  const DataReader data(file.bytes());
+  auto store = std::make_unique<LyricStore>();  // about half a megabyte: kept off the stack
+  int sampled = 0;
+  int plain = 0;
+  // Song index 0 is no number's; the first songs of the file in slot order, read in the asked
+  // number's format.
+  for (uint32_t index = 1; index < kDvdBlocks * kDvdSlotsPerBlock && sampled < kDvdSampleSongs;
+       ++index) {
+    const std::optional<SongRecord> song = FindValidSlot(data, DvdSongRef{index, asked->mode});
+    if (!song) continue;
+    ++sampled;
+    const int32_t sampleNumber =
+        number - static_cast<int32_t>(asked->songIndex) + static_cast<int32_t>(index);
+    if (ReadsAsSong(data, *song, asked->mode, sampleNumber, codePage, PlainDvdDescrambler(),
+                    *store)) {
+      ++plain;
+    }
+  }
+  return sampled > 0 && 2 * plain > sampled ? DvdReading::kPlain : DvdReading::kHeadOnly;
+}
+
+bool IsReadableLyricText(std::u16string_view text) {
+  return !text.empty() && !HasUnreadable(text);
 }
 
 std::optional<DvdSongRef> DvdSongForNumber(int32_t number) {

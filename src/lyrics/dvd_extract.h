@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lyrovox {
@@ -32,11 +33,26 @@ class DvdDescrambler {
                           std::vector<uint8_t>& plain) const = 0;
 };
 
-// The step the player ships: no key data is known, so it gives the 4 head bytes only (the song
+// For blocks stored scrambled: no key data is known, so it gives the 4 head bytes only (the song
 // then plays without lyrics).
 const DvdDescrambler& ShippedDvdDescrambler();
 // For blocks stored unscrambled: the stored bytes as they are.
 const DvdDescrambler& PlainDvdDescrambler();
+
+// The two readings of a data file's lyric blocks.
+enum class DvdReading {
+  kHeadOnly,  // ShippedDvdDescrambler: the songs play without lyrics or titles
+  kPlain,     // PlainDvdDescrambler
+};
+const DvdDescrambler& DescramblerFor(DvdReading reading);
+
+// Which reading gives the data file's songs, for the format that the band of `number` reads
+// them with: plain when most of the file's first songs (up to kDvdSampleSongs, in slot order)
+// read plain as a MIDI karaoke file with a readable title and readable lyrics; otherwise no
+// reading gives songs with text, and the head-only one keeps garbage off the screen. The same
+// data file always gives the same answer, whichever of its songs is asked for.
+inline constexpr int kDvdSampleSongs = 8;
+DvdReading DetectDvdReading(const std::string& dataFile, int32_t number, int32_t codePage);
 
 struct DvdSongRef {
   uint32_t songIndex = 0;
@@ -51,14 +67,16 @@ std::optional<DvdSongRef> DvdSongForNumber(int32_t number);
 // Writes "folder/N.lpd" and "folder/N.kar" and gives the song's title (at most 64 units).
 // Returns N, or -1 when N has no band, its slot is not valid or the files cannot be written.
 int32_t ExtractDvdSong(int32_t number, const std::string& folder, const std::string& dataFile,
-                       int32_t codePage, std::u16string& title,
-                       const DvdDescrambler& descrambler = ShippedDvdDescrambler());
+                       int32_t codePage, std::u16string& title, const DvdDescrambler& descrambler);
 // The same, writing only "folder/N.lpd".
 int32_t LookUpDvdSongTitle(int32_t number, const std::string& folder, const std::string& dataFile,
                            int32_t codePage, std::u16string& title,
-                           const DvdDescrambler& descrambler = ShippedDvdDescrambler());
+                           const DvdDescrambler& descrambler);
 
 // The pieces, for tests and tools.
+// Whether a text would show as it should: no control characters, no replacement characters,
+// no unpaired surrogates; empty text is not readable.
+bool IsReadableLyricText(std::u16string_view text);
 // The song's title from a plain lyric block.
 std::u16string DvdSongTitle(std::span<const uint8_t> plain, int mode, int32_t codePage);
 struct DvdNoteRecord {

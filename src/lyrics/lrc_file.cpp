@@ -82,9 +82,29 @@ bool KeyIs(std::basic_string_view<CharT> key, std::string_view name) {
   return true;
 }
 
+// The value cut to kLrcHeadingChars units, backing off to the start of a character that the
+// cut would split: a UTF-8 sequence when the text reads as UTF-8, a surrogate pair.
 template <typename CharT>
-std::basic_string<CharT> Heading(std::basic_string_view<CharT> value) {
-  return std::basic_string<CharT>(value.substr(0, kLrcHeadingChars));
+std::basic_string<CharT> Heading(std::basic_string_view<CharT> value, bool utf8) {
+  size_t n = std::min(value.size(), kLrcHeadingChars);
+  if (n < value.size()) {
+    if constexpr (sizeof(CharT) == 1) {
+      while (utf8 && n > 0 && (static_cast<unsigned char>(value[n]) & 0xC0) == 0x80)
+        --n;
+    } else {
+      if (value[n] >= 0xDC00 && value[n] <= 0xDFFF && value[n - 1] >= 0xD800 &&
+          value[n - 1] <= 0xDBFF) {
+        --n;
+      }
+    }
+  }
+  return std::basic_string<CharT>(value.substr(0, n));
+}
+
+template <typename CharT>
+bool IsIdTag(std::basic_string_view<CharT> tag) {
+  return tag.size() >= 2 && IsLowerAscii(tag[0]) && IsLowerAscii(tag[1]) &&
+         tag.find(static_cast<CharT>(':')) != std::basic_string_view<CharT>::npos;
 }
 
 // The characters that end a run inside a tag (']', '>', CR) and inside a text segment (LF, '[',
@@ -120,7 +140,9 @@ size_t RunEnd(std::basic_string_view<CharT> in, size_t from, const StopSet& stop
 template <typename CharT>
 class LrcParser {
  public:
-  LrcParser(std::basic_string_view<CharT> in, BasicLrcFile<CharT>& out) : in_(in), out_(out) {}
+  // utf8: the text reads as UTF-8, so that headings are cut between its characters.
+  LrcParser(std::basic_string_view<CharT> in, BasicLrcFile<CharT>& out, bool utf8)
+      : in_(in), out_(out), utf8_(utf8) {}
 
   HResult Run() {
     // Each step reads the character at i and moves i past what it used.
@@ -191,16 +213,15 @@ class LrcParser {
     ++i;
     if (tag_.empty()) return false;
     const std::basic_string_view<CharT> t(tag_);
-    const size_t colon = t.find(static_cast<CharT>(':'));
-    if (t.size() >= 2 && IsLowerAscii(t[0]) && IsLowerAscii(t[1]) &&
-        colon != std::basic_string_view<CharT>::npos) {
+    if (IsIdTag(t)) {
       StoreWaitingTimes();
+      const size_t colon = t.find(static_cast<CharT>(':'));
       const auto key = t.substr(0, colon);
       const auto value = t.substr(colon + 1);
       if (KeyIs(key, "ti")) {
-        out_.title = Heading(value);
+        out_.title = Heading(value, utf8_);
       } else if (KeyIs(key, "ar")) {
-        out_.artist = Heading(value);
+        out_.artist = Heading(value, utf8_);
       } else if (KeyIs(key, "offset")) {
         int64_t v = 0;
         if (!FieldScanner<CharT>(value).Int(v)) return false;
@@ -224,6 +245,7 @@ class LrcParser {
       i = end;
       return;
     }
+    if (c != '\n' && SkipAnnotation(i)) return;
     ++i;
     if (c == '[' && text_.empty()) {
       // Another time tag may follow at once: this time waits for the text. Relative tags count
@@ -239,6 +261,24 @@ class LrcParser {
     } else {
       OpenTag();
     }
+  }
+
+  // A bracketed item at `i` inside a text that is neither a time nor an ID tag, closed on its own
+  // line: a reading annotation (漢<かん>字), dropped alone so that the text reads on past it.
+  // Moves i past the item; false leaves it to end the text as a tag.
+  bool SkipAnnotation(size_t& i) {
+    item_.clear();
+    size_t j = i + 1;
+    for (; j < in_.size() && in_[j] != ']' && in_[j] != '>'; ++j) {
+      if (in_[j] == '\n') return false;
+      if (in_[j] != '\r') item_.push_back(in_[j]);
+    }
+    if (j >= in_.size()) return false;
+    const std::basic_string_view<CharT> item(item_);
+    int64_t ms = 0;
+    if (IsIdTag(item) || (!item.empty() && ReadTimeTag(item, last_, ms))) return false;
+    i = j + 1;
+    return true;
   }
 
   // Stores the open text segment, ended by a line feed, "[" or "<", at its time and at every
@@ -300,8 +340,10 @@ class LrcParser {
   BasicLrcFile<CharT>& out_;
   HResult result_ = kLrcParsed;
   State state_ = State::kBetween;
+  const bool utf8_;
   std::basic_string<CharT> tag_;
   std::basic_string<CharT> text_;
+  std::basic_string<CharT> item_;  // an item looked at before it is taken
   int32_t current_ = 0;
   int32_t last_ = -1;
   int32_t offset_ = 0;
@@ -317,8 +359,8 @@ class LrcParser {
 };
 
 template <typename CharT>
-HResult Parse(std::basic_string_view<CharT> in, BasicLrcFile<CharT>& out) {
-  return LrcParser<CharT>(in, out).Run();
+HResult Parse(std::basic_string_view<CharT> in, BasicLrcFile<CharT>& out, bool utf8) {
+  return LrcParser<CharT>(in, out, utf8).Run();
 }
 
 }  // namespace
@@ -329,11 +371,17 @@ HResult ParseLrc(std::string_view text, LrcFile& out) {
     out.utf8 = true;
     text.remove_prefix(kUtf8Mark.size());
   }
-  return Parse(text, out);
+  // The whole text, zero bytes and all, decides; the fields are cut only afterwards.
+  for (size_t from = 0; from < text.size();) {
+    const size_t zero = std::min(text.find('\0', from), text.size());
+    out.textEvidence.Add(text.substr(from, zero - from));
+    from = zero + 1;
+  }
+  return Parse(text, out, out.utf8 || out.textEvidence.IsUtf8());
 }
 
 HResult ParseLrcWide(std::u16string_view text, LrcFileWide& out) {
-  return Parse(text, out);
+  return Parse(text, out, false);
 }
 
 HResult ParseLrcWideBytes(std::span<const uint8_t> bytes, LrcFileWide& out) {
@@ -343,7 +391,7 @@ HResult ParseLrcWideBytes(std::span<const uint8_t> bytes, LrcFileWide& out) {
   }
   std::u16string_view view(units);
   if (!view.empty() && view[0] == 0xFEFF) view.remove_prefix(1);
-  return Parse(view, out);
+  return Parse(view, out, false);
 }
 
 LrcFile ReadLrcFile(const std::string& path, HResult* result) {

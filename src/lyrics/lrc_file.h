@@ -12,10 +12,13 @@
 #include <vector>
 
 #include "lyrics/hresult.h"
+#include "lyrics/text_encoding.h"
 
 namespace lyrovox {
 
-inline constexpr size_t kLrcHeadingChars = 255;  // a title or artist value is cut to this length
+// A title or artist value is cut to this length, never inside a character: a UTF-8 sequence of
+// a text that reads as UTF-8, or a UTF-16 surrogate pair.
+inline constexpr size_t kLrcHeadingChars = 255;
 
 template <typename CharT>
 struct BasicLrcEntry {
@@ -32,6 +35,8 @@ struct BasicLrcFile {
   std::basic_string<CharT> artist;  // the last "ar" tag, at most 255 characters
   std::vector<BasicLrcEntry<CharT>> entries;
   bool utf8 = false;  // 8-bit text that began with the UTF-8 byte-order mark
+  // Whether the 8-bit text reads as UTF-8, judged on the whole text before any field is cut.
+  Utf8Evidence textEvidence;
 };
 
 using LrcEntry = BasicLrcEntry<char>;
@@ -46,7 +51,9 @@ inline constexpr HResult kLrcParsed = 1;
 inline constexpr HResult kLrcStopped = 0;
 
 // The LRC grammar over a whole text: kLrcParsed or kLrcStopped. The 8-bit text may begin with
-// the UTF-8 byte-order mark, which is skipped and noted in `utf8`.
+// the UTF-8 byte-order mark, which is skipped and noted in `utf8`. Inside a timed text, a
+// bracketed item that is neither a time nor an ID tag (a reading annotation: 漢<かん>字) is
+// dropped alone and the text reads on.
 HResult ParseLrc(std::string_view text, LrcFile& out);
 HResult ParseLrcWide(std::u16string_view text, LrcFileWide& out);
 // The UTF-16 reading of a file's bytes: little-endian units (an odd last byte is dropped), a

@@ -31,17 +31,10 @@ void FillLrc(LyricStore& store, const BasicLrcFile<CharT>& file, Put put) {
 }
 
 // A file with the UTF-8 mark is UTF-8; one without is when the language in force is 0 and
-// all its text reads as UTF-8 with at least one multi-byte character.
+// its whole text reads as UTF-8 with at least one multi-byte character.
 int32_t CodePageOf(const LyricStore& store, const LrcFile& file) {
   if (file.utf8) return kUtf8CodePage;
-  Utf8Evidence evidence;
-  if (store.language == 0) {
-    evidence.Add(file.title);
-    evidence.Add(file.artist);
-    for (const LrcEntry& entry : file.entries)
-      evidence.Add(entry.text);
-  }
-  return CodePageForText(store.language, store.codePage, evidence);
+  return CodePageForText(store.language, store.codePage, file.textEvidence);
 }
 
 void Fill8Bit(LyricStore& store, const LrcFile& file) {

@@ -62,7 +62,6 @@ class CVideoDlg final : public QWidget, public IVideoWindow {
   QRect GetVideoRect() const override;
   void SetFullScreen(bool on) override;
   bool IsFullScreen() const override { return fullScreen_; }
-  void SetVideoStarted(bool started) override { videoStarted_ = started; }
 
   // The left double click.
   void ToggleFullScreen() { SetFullScreen(!fullScreen_); }
@@ -72,7 +71,6 @@ class CVideoDlg final : public QWidget, public IVideoWindow {
   void MoveTo(QPoint topLeft);
   const DockState& dock() const { return dock_; }
 
-  bool videoStarted() const { return videoStarted_; }
   // Set on a left click or a full-screen change, cleared on a right click.
   bool activityFlag() const { return activityFlag_; }
   const QDateTime& lastActivityTime() const { return lastActivityTime_; }
@@ -113,7 +111,6 @@ class CVideoDlg final : public QWidget, public IVideoWindow {
   QDateTime lastActivityTime_;
   QRect savedRect_;
   bool fullScreen_ = false;
-  bool videoStarted_ = false;
   DockState dock_;
 
   Drag drag_ = Drag::kNone;

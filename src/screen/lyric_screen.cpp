@@ -8,7 +8,6 @@
 #include <cmath>
 
 #include "lyrics/mul_div.h"
-#include "screen/screen_settings.h"
 #include "screen/screen_text.h"
 
 namespace lyrovox {
@@ -72,7 +71,7 @@ QFont MakeFont(const QString& face, int pixels, int charset) {
 
 }  // namespace
 
-CLyricScreen::CLyricScreen() = default;
+CLyricScreen::CLyricScreen(const Settings& settings) : settings_(settings) {}
 CLyricScreen::~CLyricScreen() = default;
 
 void CLyricScreen::SetLyricMode(int mode) {
@@ -154,13 +153,12 @@ void CLyricScreen::SetTargetRect(int left, int top, int right, int bottom) {
   targetRect_ = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
-void CLyricScreen::SetFontName(const QString& name) {
-  fontName_ = name;
+int CLyricScreen::DefaultFontSizeValue() const {
+  return std::clamp(settings_.defaultFontSizeValue, 50, 100);
 }
 
 void CLyricScreen::ApplyFontSettings(int language) {
-  fontSizeValue_ = std::clamp(fontSizeValue_, 50, 100);
-  fontPixels_ = MulDiv(fontSizeValue_, VerticalDpi(), 72);
+  fontPixels_ = MulDiv(DefaultFontSizeValue(), VerticalDpi(), 72);
   if (layoutRect_.width() > 0) {
     lowerLineOffset_ = fontPixels_ + 70;
     upperLineOffset_ = 2 * fontPixels_ + 80;
@@ -183,7 +181,7 @@ void CLyricScreen::ApplyFontSettings(int language) {
       charset_ = kCharsetAnsi;
       break;
   }
-  RebuildFonts(fontName_, fontPixels_, charset_);
+  RebuildFonts(settings_.defaultFontName, fontPixels_, charset_);
 }
 
 void CLyricScreen::RebuildFonts(const QString& face, int pixels, int charset) {
@@ -191,12 +189,19 @@ void CLyricScreen::RebuildFonts(const QString& face, int pixels, int charset) {
   numberFont_ = MakeFont(face, kNumberFontPixels, charset);
   smallFont_ = MakeFont(face, kSmallFontPixels, charset);
   sprites_.Clear();
-  sungColor_ = maleColor_;
+  sungSinger_ = Singer::kMale;
 }
 
-void CLyricScreen::SetMaleColor(uint32_t color) {
-  maleColor_ = color;
-  sungColor_ = color;
+uint32_t CLyricScreen::SingerColor(Singer singer) const {
+  switch (singer) {
+    case Singer::kFemale:
+      return settings_.lyricColorFemale;
+    case Singer::kDuet:
+      return settings_.lyricColorDuet;
+    case Singer::kMale:
+      break;
+  }
+  return settings_.lyricColorMale;
 }
 
 void CLyricScreen::ShowMessage(const QString& text) {
@@ -214,10 +219,6 @@ void CLyricScreen::SetNextSongTitle(const QString& title) {
 
 QString CLyricScreen::NextSongTitle() const {
   return ToQString(nextSongTitle_);
-}
-
-void CLyricScreen::ApplySettings(const Settings& settings) {
-  ApplyScreenSettings(settings, *this);
 }
 
 void CLyricScreen::SetNumberLength(int digits) {
@@ -296,7 +297,7 @@ QString CLyricScreen::SungText() const {
 }
 
 uint32_t CLyricScreen::BackgroundColor() const {
-  if (playerKind_ == 1 && background_ == 2) return backgroundColor_;
+  if (playerKind_ == 1 && settings_.background == 2) return settings_.backGroundVideoColor;
   return kKeyColor;
 }
 

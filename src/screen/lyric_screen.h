@@ -4,6 +4,8 @@
 // sung, with the song's title slide, the "Select a song" prompt, the on-screen message, the
 // number entry, the reserved-songs summary and the next-song banner. The frame is composed in
 // layout pixels (the screen's size) and shown scaled in a target rectangle, or at full size.
+// It draws with the program's one set of settings (font face and size, singer colours, shadow,
+// reserved-list mode, background), read where they are kept whenever a frame needs them.
 
 #include <QFont>
 #include <QImage>
@@ -14,6 +16,7 @@
 #include <string_view>
 
 #include "controller/ports.h"
+#include "controller/settings.h"
 #include "lyrics/cdg_player.h"
 #include "screen/frame_damage.h"
 #include "screen/lyric_feed.h"
@@ -33,7 +36,8 @@ class CLyricScreen final : public ILyricScreen {
   static constexpr size_t kNumberUnits = 16;
   static constexpr int kMessageFrames = 100;
 
-  CLyricScreen();
+  // settings: the values of the program's settings store, which outlive the screen.
+  explicit CLyricScreen(const Settings& settings);
   ~CLyricScreen() override;
   CLyricScreen(const CLyricScreen&) = delete;
   CLyricScreen& operator=(const CLyricScreen&) = delete;
@@ -62,28 +66,18 @@ class CLyricScreen final : public ILyricScreen {
   void SetScreenSize(int width, int height) override;
   void SetTargetRect(int left, int top, int right, int bottom) override;
   void SetFullScreen(bool on) override { fullScreen_ = on; }
-  void SetFontName(const QString& name);
-  // The "DefaultFontSizeValue" setting; ApplyFontSettings corrects it into 50..100, and the
-  // controller writes the corrected value back.
-  void SetDefaultFontSizeValue(int size) { fontSizeValue_ = size; }
-  int DefaultFontSizeValue() const override { return fontSizeValue_; }
-  // Font, colours, shadow, reserved-list mode and background from the settings.
-  void ApplySettings(const Settings& settings) override;
+  // The "DefaultFontSizeValue" setting corrected into 50..100, as ApplyFontSettings uses it;
+  // the controller writes the corrected value back.
+  int DefaultFontSizeValue() const override;
+  // The fonts made again from the face and size of the settings for a language.
   void ApplyFontSettings(int language) override;
   void RebuildFonts(const QString& face, int pixels, int charset);
-  void SetMaleColor(uint32_t color);
-  void SetFemaleColor(uint32_t color) { femaleColor_ = color; }
-  void SetDuetColor(uint32_t color) { duetColor_ = color; }
-  void SetHasShadow(bool on) { hasShadow_ = on; }
 
-  // --- Settings and controller values the frame depends on ---
-  void SetReservedListEnable(int enabled) { reservedListEnable_ = enabled; }
+  // --- Controller values the frame depends on ---
   // Player kind 0 nothing yet, 1 audio song, 2 video song; with the Background setting (2 solid
   // colour) and BackGroundVideoColor it decides the frame's background.
   void SetPlayerKind(int kind) override { playerKind_ = kind; }
   int PlayerKind() const { return playerKind_; }
-  void SetBackground(int source) { background_ = source; }
-  void SetBackGroundVideoColor(uint32_t color) { backgroundColor_ = color; }
 
   // --- Frames ---
   // Once per lyric tick, after the lyric feed.
@@ -124,8 +118,8 @@ class CLyricScreen final : public ILyricScreen {
   int UpperLineX() const { return upperLineX_; }
   int LowerLineX() const { return lowerLineX_; }
   bool SingingLowerLine() const { return singingLowerLine_; }
-  uint32_t SungColor() const { return sungColor_; }
-  uint32_t MaleColor() const { return maleColor_; }
+  uint32_t SungColor() const { return SingerColor(sungSinger_); }
+  uint32_t MaleColor() const { return settings_.lyricColorMale; }
   int FontPixels() const { return fontPixels_; }
   int Charset() const { return charset_; }
   int LowerLineOffset() const { return lowerLineOffset_; }
@@ -188,9 +182,17 @@ class CLyricScreen final : public ILyricScreen {
   void DrawPlain(Canvas& canvas, const std::u16string& text, int x, int y, QRgb color);
   void Blit(Canvas& canvas, const TextSprite& sprite, double x, double y);
 
+  // Whose colour the sung text is drawn in: a singer mark chooses it for this and the following
+  // lines; the colour itself is the setting's at each frame.
+  enum class Singer { kMale, kFemale, kDuet };
+  uint32_t SingerColor(Singer singer) const;
+  bool HasShadow() const { return settings_.hasShadow != 0; }
+
   const QFont& CurrentFont() const;
   void CenterLines();
   bool MakeOffscreen();
+
+  const Settings& settings_;
 
   // Song and lyric state.
   int playState_ = 0;
@@ -201,14 +203,8 @@ class CLyricScreen final : public ILyricScreen {
   int lowerLineX_ = -1;
   bool singingLowerLine_ = true;
   std::u16string sungText_;
-  uint32_t sungColor_ = 0xEE0000;
+  Singer sungSinger_ = Singer::kMale;
   uint32_t unsungColor_ = 0xEEEEEE;
-  uint32_t maleColor_ = 0xEE0000;
-  uint32_t femaleColor_ = 0x1E1EFF;
-  uint32_t duetColor_ = 0xFF32FF;
-  bool hasShadow_ = true;
-  QString fontName_ = QStringLiteral("Arial");
-  int fontSizeValue_ = 70;
   int fontPixels_ = 0;
   int charset_ = 0;
   int lowerLineOffset_ = 175;
@@ -261,11 +257,8 @@ class CLyricScreen final : public ILyricScreen {
   QString cdgFile_;
   CdgPlayer cdg_;
 
-  // Settings and controller values.
-  int reservedListEnable_ = 1;
+  // Controller values.
   int playerKind_ = 0;
-  int background_ = 0;
-  uint32_t backgroundColor_ = 0xFF0000;
 
   // The font selected in the frame being drawn.
   enum class FontRole { kLyric, kNumber, kSmall } currentFont_ = FontRole::kLyric;

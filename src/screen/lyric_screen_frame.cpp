@@ -255,13 +255,13 @@ void CLyricScreen::DrawLyrics(Canvas& canvas) {
   if (sungText_.size() >= 2 && sungText_[1] == u':') {
     switch (sungText_[0]) {
       case u'F':
-        sungColor_ = femaleColor_;
+        sungSinger_ = Singer::kFemale;
         break;
       case u'M':
-        sungColor_ = maleColor_;
+        sungSinger_ = Singer::kMale;
         break;
       case u'D':
-        sungColor_ = duetColor_;
+        sungSinger_ = Singer::kDuet;
         break;
       default:
         break;
@@ -272,7 +272,7 @@ void CLyricScreen::DrawLyrics(Canvas& canvas) {
   if (rightToLeft) {
     DrawSungRightToLeft(canvas, line, x, y);
   } else {
-    DrawSingleLine(canvas, sungText_, x, y, Align::kLeft, RgbOf(sungColor_), unsung);
+    DrawSingleLine(canvas, sungText_, x, y, Align::kLeft, RgbOf(SingerColor(sungSinger_)), unsung);
   }
   DrawTitleOrPrompt(canvas);
 }
@@ -286,7 +286,8 @@ void CLyricScreen::DrawSungRightToLeft(Canvas& canvas, const QString& line, int 
     const int sung = static_cast<int>(std::min(sungText_.size(), static_cast<size_t>(line.size())));
     ClipFrom(canvas, x + measures_.CursorX(line, lyricFont_, sung));
   }
-  const TextLook look{TextShape::kOutlined, hasShadow_, RgbOf(sungColor_), RgbOf(unsungColor_)};
+  const TextLook look{TextShape::kOutlined, HasShadow(), RgbOf(SingerColor(sungSinger_)),
+                      RgbOf(unsungColor_)};
   Blit(canvas, sprites_.SingleLine(line, lyricFont_, look, canvas.sx, canvas.sy), x, y);
 }
 
@@ -364,9 +365,10 @@ void CLyricScreen::DrawTitleOrPrompt(Canvas& canvas) {
     titleOffset_ -= slideHorizontal_ ? 40 : 34;
     if (titleOffset_ < 0) titleOffset_ = 0;
   } else if (playState_ == kPlayStateIdle) {
-    if (reservedListEnable_ != 0 && numberShown_ == 0) {
+    if (settings_.reservedListEnable != 0 && numberShown_ == 0) {
       std::u16string prompt = u"Select a song";
-      DrawSingleLine(canvas, prompt, cx, cy - 36, Align::kCenter, RgbOf(maleColor_), unsung);
+      DrawSingleLine(canvas, prompt, cx, cy - 36, Align::kCenter, RgbOf(settings_.lyricColorMale),
+                     unsung);
     }
   }
 }
@@ -404,14 +406,14 @@ void CLyricScreen::DrawSingleLine(Canvas& canvas, std::u16string& text, int x, i
     const int width = measures_.Extent(shown, font);
     left = align == Align::kCenter ? x - width / 2 : x - width;
   }
-  const TextLook look{TextShape::kOutlined, hasShadow_, color, outline};
+  const TextLook look{TextShape::kOutlined, HasShadow(), color, outline};
   Blit(canvas, sprites_.SingleLine(shown, font, look, canvas.sx, canvas.sy), left, y);
 }
 
 void CLyricScreen::DrawWrapped(Canvas& canvas, const std::u16string& text, int x, int y,
                                QRgb outline) {
   if (text.empty() || canvas.painter == nullptr) return;
-  const TextLook look{TextShape::kOutlined, hasShadow_, RgbOf(kTitleOrange), outline};
+  const TextLook look{TextShape::kOutlined, HasShadow(), RgbOf(kTitleOrange), outline};
   Blit(canvas,
        sprites_.Wrapped(ToQString(text), CurrentFont(), layoutRect_.width(), look, canvas.sx,
                         canvas.sy),

@@ -192,10 +192,14 @@ TEST(InstanceMessages, FilesComeThroughWholeAndBrokenMessagesAreRefused) {
   hugeCount[8] = '\x7f';
   QByteArray longName = message;
   longName[15] = '\x7f';  // the first name's length
+  // Bytes after the last file that the message's length counts.
+  QByteArray trailing = message + 'x';
+  trailing[7] = static_cast<char>(trailing[7] + 1);
   const QByteArray broken[] = {
       QByteArray(),  message.left(message.size() - 1),
       message + 'x', QByteArray("XYRO") + message.mid(4),
       hugeCount,     longName,
+      trailing,
   };
   for (const QByteArray& bytes : broken) {
     EXPECT_FALSE(SingleInstance::Decode(bytes, decoded)) << bytes.toHex().toStdString();
@@ -218,6 +222,13 @@ TEST(InstanceFolder, ALeftOverSocketIsReplacedAndALinkedFolderIsRefused) {
   ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
   ::close(fd);
   EXPECT_EQ(next.Claim({QStringLiteral("/x.kar")}), SingleInstance::Role::kFirst);
+  // The new socket, like its folder, is for the user alone: nobody else hands files over.
+  for (const QByteArray& made : {path, QFile::encodeName(folder)}) {
+    struct stat st {};
+    ASSERT_EQ(::lstat(made.constData(), &st), 0) << made.constData();
+    EXPECT_EQ(st.st_mode & 077, 0u) << made.constData() << " " << std::oct << st.st_mode;
+    EXPECT_EQ(st.st_uid, ::geteuid());
+  }
   // A program with another settings profile is a program of its own.
   SingleInstance other(folder, QStringLiteral("/tmp/other/LyroVox.conf"));
   EXPECT_EQ(other.Claim({}), SingleInstance::Role::kFirst);

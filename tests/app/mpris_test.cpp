@@ -10,6 +10,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QUrl>
 #include <QWidget>
@@ -223,14 +224,21 @@ TEST_F(MprisTest, NextVolumeRateAndStopActOnTheProgramAndAreAnnounced) {
       5000));
   EXPECT_EQ(client.Announced("CanGoNext"), false);
 
-  ASSERT_TRUE(client.Set("Volume", 0.5));
-  EXPECT_EQ(program->frame().volume(), 50);
+  // A volume outside 0 to 1 is held at the nearer end.
+  const std::pair<double, int> volumes[] = {{1.7, 100}, {-0.3, 0}, {0.5, 50}};
+  for (const auto& [asked, percent] : volumes) {
+    ASSERT_TRUE(client.Set("Volume", asked));
+    EXPECT_EQ(program->frame().volume(), percent) << asked;
+  }
   ASSERT_TRUE(WaitUntil([&] { return client.Announced("Volume") == 0.5; }, 5000));
 
   ASSERT_TRUE(client.Set("Rate", 1.5));
   EXPECT_DOUBLE_EQ(program->frame().rate(), 1.5);
   ASSERT_TRUE(
       WaitUntil([&] { return std::abs(client.Announced("Rate").toDouble() - 1.5) < 1e-9; }, 5000));
+  // A rate between the steps goes to the nearest one: 1.27 is 4.6 steps down from 1.5.
+  ASSERT_TRUE(client.Set("Rate", 1.27));
+  EXPECT_NEAR(program->frame().rate(), 1.25, 1e-9);
 
   ASSERT_EQ(client.Call(bus::kPlayer, QStringLiteral("Stop")).type(), QDBusMessage::ReplyMessage);
   EXPECT_FALSE(program->frame().isPlaying());
@@ -264,10 +272,17 @@ TEST_F(MprisTest, AVideoSongCanBeSoughtAndTheJumpIsAnnounced) {
   ASSERT_TRUE(WaitUntil([&] { return !client.seeked.empty(); }, 5000));
   EXPECT_NEAR(client.seeked.back(), 6000000, 600000);
   EXPECT_GE(client.Get("Position").toLongLong(), 5400000);
-  // Seek moves from where the song is.
+  // Seek moves from where the song is when the call comes, which is no earlier than the position
+  // read just before (less the key frame the first jump may have landed on) and no later than
+  // that position and the time the call took, however busy the machine.
+  const qlonglong before = client.Get("Position").toLongLong();
+  QElapsedTimer call;
+  call.start();
   client.Call(bus::kPlayer, QStringLiteral("Seek"), {-3000000LL});
+  const qlonglong tookUs = call.elapsed() * 1000;
   ASSERT_TRUE(WaitUntil([&] { return client.seeked.size() == 2; }, 5000));
-  EXPECT_NEAR(client.seeked.back(), 3000000, 700000);
+  EXPECT_GE(client.seeked.back(), before - 3000000 - 600000);
+  EXPECT_LE(client.seeked.back(), before + tookUs - 3000000 + 1000);
 }
 
 TEST_F(MprisTest, QuitClosesTheProgram) {

@@ -18,6 +18,7 @@
 #include "app/splash_dlg.h"
 #include "common/smf_builder.h"
 #include "controller/main_frame.h"
+#include "media/video_dlg.h"
 #include "media_fixtures.h"
 #include "screen/lyric_screen.h"
 #include "support/temp_dir.h"
@@ -77,6 +78,11 @@ TEST_F(ProgramTest, StartUpLeavesEveryStepDoneAndTheSplashUpForItsMinimumTime) {
   clock.start();
   ASSERT_TRUE(program.Start());
   CMainFrame& frame = program.frame();
+  // Files handed over while the splash is up queue in the order they came.
+  const std::string b = dir.Write("songs/b.kar", Song("B", 2));
+  const std::string c = dir.Write("songs/c.kar", Song("C", 2));
+  program.OpenWhenStarted({Q(a)});
+  program.OpenWhenStarted({Q(b), Q(c)});
   EXPECT_EQ(QRect(program.videoWindow().pos(), program.videoWindow().size()),
             QRect(40, 60, 500, 400));
   EXPECT_TRUE(program.videoWindow().isVisible());
@@ -84,6 +90,7 @@ TEST_F(ProgramTest, StartUpLeavesEveryStepDoneAndTheSplashUpForItsMinimumTime) {
   EXPECT_EQ(frame.windows().songList->Count(), 1);
   EXPECT_EQ(frame.windows().songList->Title(0), "000001 - a");
   EXPECT_EQ(program.tempFolder(), privateTemp + "/");
+  EXPECT_EQ(frame.tempFolder(), program.tempFolder());  // made once, given to the controller
   EXPECT_FALSE(QFile::exists(privateTemp + "/500002.kar"));
   EXPECT_TRUE(QFile::exists(privateTemp + "/keep.mp3"));
   EXPECT_TRUE(QFile::exists(Q(dir.path() + "/tmp/someone-elses.kar")));
@@ -94,6 +101,10 @@ TEST_F(ProgramTest, StartUpLeavesEveryStepDoneAndTheSplashUpForItsMinimumTime) {
   EXPECT_FALSE(program.started());
   ASSERT_TRUE(WaitUntil([&] { return program.started(); }, 5000));
   EXPECT_GE(clock.elapsed(), Program::kSplashMinimumMs);
+  EXPECT_EQ(frame.currentSongPath(), Q(a));
+  ASSERT_EQ(frame.windows().reservedList->Count(), 2);
+  EXPECT_EQ(frame.windows().reservedList->Path(0), Q(b));
+  EXPECT_EQ(frame.windows().reservedList->Path(1), Q(c));
   EXPECT_GE(program.splashShownMs(), Program::kSplashMinimumMs);
   EXPECT_EQ(program.splash(), nullptr);
 }
@@ -129,7 +140,10 @@ TEST_F(ProgramTest, WithoutALyricsScreenTheProgramRunsWithoutTheLaterSteps) {
   EXPECT_EQ(program.splash(), nullptr);
   EXPECT_FALSE(program.frame().timersRunning());
   EXPECT_TRUE(program.videoWindow().isVisible());
-  EXPECT_TRUE(program.tempFolder().isEmpty());
+  // Songs still play, and zip songs are still extracted into the private folder.
+  EXPECT_EQ(program.tempFolder(),
+            Q(dir.path() + "/tmp/lyrovox-") + QString::number(geteuid()) + "/");
+  EXPECT_EQ(program.frame().tempFolder(), program.tempFolder());
 }
 
 TEST_F(ProgramTest, CtrlHeldAtStartUpPutsTheWindowsBackAndStaysOutOfFullScreen) {
@@ -169,6 +183,31 @@ TEST_F(ProgramTest, TheKeysWorkFromEveryWindowButDigitsStayInTextBoxes) {
   QTest::keyClick(&search, Qt::Key_Up, Qt::ControlModifier | Qt::KeypadModifier);
   EXPECT_EQ(frame.volume(), 100);
   EXPECT_EQ(search.cursorPosition(), 3);
+}
+
+TEST_F(ProgramTest, CtrlF11OverASolidColourShowsTheVideoAtOnce) {
+  // Solid red under an audio song: Ctrl+F11 swaps video and camera, and anything but the video
+  // becomes the camera, so the background is the video from the next frame on.
+  dir.Write("config/TuneWell/LyroVox.conf", "[Setup]\nBackground=2\nBackGroundVideoColor=255\n");
+  const std::string a = dir.Write("songs/a.kar", Song("A", 30));
+  ProgramOptions options = Options();
+  options.splash = false;
+  Program program(options);
+  ASSERT_TRUE(program.Start());
+  CMainFrame& frame = program.frame();
+  frame.PlaySong(Q(a));
+  ASSERT_EQ(frame.playerKind(), kPlayerKindAudio);
+  QWidget& area = *program.videoDialog().videoArea();
+  const auto corner = [&area] { return area.grab().toImage().pixel(2, 2); };
+  const QRgb red = qRgb(255, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return corner() == red; }, 5000));
+
+  QTest::keyClick(&program.videoWindow(), Qt::Key_F11, Qt::ControlModifier);
+  EXPECT_EQ(program.settings().values().background, 0);
+  EXPECT_EQ(program.screen()->BackgroundColor(), kKeyColor);
+  // The key colour lets the background video through where the red was.
+  EXPECT_TRUE(WaitUntil([&] { return corner() != red; }, 5000));
+  EXPECT_EQ(Profile("Background"), "2");  // in memory only
 }
 
 TEST_F(ProgramTest, ASingerTypesANumberQueuesAnotherAndBothAreSung) {

@@ -72,7 +72,6 @@ class ApplySetupTest : public testing::FrameRig {
   // An audio song from a "Korean" folder plays over the background (language 14).
   void PlayKoreanSong(const Settings& settings) {
     MakeFrame(settings);
-    screen.ApplySettings(settings);  // as at start-up
     frame->PlaySong(Song("Korean/a.kar", KarBytes("A")));
     ASSERT_EQ(frame->playerKind(), kPlayerKindAudio);
     ASSERT_EQ(screen.fontLanguage, 14);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "controller/ports.h"
+#include "controller/settings.h"
 
 // Readable failure messages for texts and lists of calls.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -60,7 +61,10 @@ class FakeScreen final : public ILyricScreen {
     typedNumber = "000000";
     typedTitle.clear();
   }
-  void ApplyFontSettings(int language) override { fontLanguage = language; }
+  void ApplyFontSettings(int language) override {
+    fontLanguage = language;
+    fontSize = DefaultFontSizeValue();
+  }
   void LoadCdgFile(const QString& path) override { cdgFile = path; }
   void ShowMessage(const QString& text) override { messages << text; }
 
@@ -102,12 +106,9 @@ class FakeScreen final : public ILyricScreen {
     log.Note("compose");
   }
 
-  void ApplySettings(const Settings& settings) override {
-    ++settingsApplied;
-    fontSize = std::clamp(settings.defaultFontSizeValue, 50, 100);
-    reservedListEnable = settings.reservedListEnable;
+  int DefaultFontSizeValue() const override {
+    return std::clamp(settings != nullptr ? settings->defaultFontSizeValue : 70, 50, 100);
   }
-  int DefaultFontSizeValue() const override { return fontSize; }
   // Number entry as the screen keeps it: six digits, typed in at the right.
   void TypeDigit(QChar digit) override {
     if (digit.isDigit()) typedNumber = typedNumber.mid(1) + digit;
@@ -123,6 +124,8 @@ class FakeScreen final : public ILyricScreen {
   void SetNextSongTitle(const QString& title) override { nextSongTitle = title; }
   QString NextSongTitle() const override { return nextSongTitle; }
 
+  // The settings store's values the screen draws with, as the real one reads them.
+  const Settings* settings = nullptr;
   CallLog log;
   int lyricMode = -1;
   bool lineTimed = false;
@@ -143,9 +146,7 @@ class FakeScreen final : public ILyricScreen {
   QString sungText;
   QString cdgFile;
   QStringList messages;
-  int settingsApplied = 0;
   int fontSize = 70;
-  int reservedListEnable = 1;
   QString typedNumber = "000000";
   QString typedTitle;
   QStringList chosen;
@@ -241,10 +242,8 @@ class FakeVideoWindow final : public IVideoWindow {
   QRect GetVideoRect() const override { return rect; }
   void SetFullScreen(bool on) override { fullScreen = on; }
   bool IsFullScreen() const override { return fullScreen; }
-  void SetVideoStarted(bool on) override { videoStarted = on; }
   QRect rect{0, 0, 960, 540};
   bool fullScreen = false;
-  bool videoStarted = false;
 };
 
 // A row of a song list or the reserved list: its display text and path.

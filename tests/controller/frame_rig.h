@@ -27,13 +27,14 @@ class FrameRig : public ::testing::Test {
     audio = nullptr;
     audioPlayersMade = 0;
     frame.reset();
-    store = std::make_unique<SettingsStore>(ProfilePath());
     store->values() = settings;
+    screen.settings = &store->values();
     CMainFrame::Parts parts;
     parts.screen = lyricScreen != nullptr ? lyricScreen : &screen;
     parts.videoPlayer = &video;
     parts.messages = &messages;
-    parts.dvdDescrambler = descrambler;
+    parts.tempFolder = QString::fromStdString(dir.path()) + "/tmp/";
+    QDir().mkpath(parts.tempFolder);
     if (withSurfaces) parts.surfaces = &surfaces;
     parts.makeAudioPlayer = [this]() -> std::unique_ptr<IAudioPlayer> {
       ++audioPlayersMade;
@@ -54,8 +55,6 @@ class FrameRig : public ::testing::Test {
     if (withSurfaces) windows.videoWindow = &window;
     frame->Attach(windows);
     frame->setDefaultBackgroundVideo("/opt/lyrovox/video.mpg");
-    frame->setTempFolder(QString::fromStdString(dir.path()) + "/tmp/");
-    QDir().mkpath(frame->tempFolder());
     if (withSurfaces) {
       for (CallLog* log : {&screen.log, &surfaces.log, &panel.log, &video.log})
         log->calls = &calls;
@@ -93,8 +92,9 @@ class FrameRig : public ::testing::Test {
   bool audioWorks = true;
   // The audio player made by the frame answers Play with its start on its way.
   bool audioStartsLater = false;
-  const DvdDescrambler* descrambler = nullptr;
-  std::unique_ptr<SettingsStore> store;
+  // One store for the fixture's life, so that a real screen made with its values outlives
+  // every frame made.
+  std::unique_ptr<SettingsStore> store = std::make_unique<SettingsStore>(ProfilePath());
   std::unique_ptr<CMainFrame> frame;
 };
 

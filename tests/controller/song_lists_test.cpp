@@ -109,7 +109,6 @@ TEST_F(SongListTest, SwitchingTheReservedListWritesTheSettingAndUnmarksTheSongLi
   frame->SetReservedListEnable(true);
   EXPECT_EQ(songList.playPosition, -1);
   EXPECT_EQ(Profile("ReservedListEnable"), "1");
-  EXPECT_EQ(screen.reservedListEnable, 1);
   frame->SetReservedListEnable(false);
   EXPECT_EQ(Profile("ReservedListEnable"), "0");
   EXPECT_FALSE(frame->reservedListEnabled());

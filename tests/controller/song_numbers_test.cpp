@@ -156,6 +156,13 @@ TEST_F(SongNumberTest, EnterAppendsWhileASongPlaysAndCtrlF10PutsFirst) {
   Enter();
   EXPECT_EQ(reserved.rows.size(), 3u);
   EXPECT_EQ(screen.typedNumber, "000000");
+
+  // The summary names the first six reserved songs; the count is the whole list's.
+  for (int number = 10; number < 15; ++number)
+    frame->ReserveNumberedSong(Song("more" + std::to_string(number) + ".kar"), number, false);
+  EXPECT_EQ(screen.reservedCount, 8);
+  EXPECT_EQ(screen.reservedNumbers, "  000004  000002  000003  000010  000011  000012");
+  EXPECT_EQ(screen.nextSongTitle, " s3");
 }
 
 TEST_F(SongNumberTest, TheCountdownTakesTheNumberOnceItHasRunOut) {
@@ -231,37 +238,68 @@ TEST_F(SongNumberTest, TheNextReservedSongTakesItsTitleFromItsRow) {
   EXPECT_TRUE(reserved.rows.empty());
 }
 
-TEST_F(SongNumberTest, DvdSongsAreLookedUpExtractedAndReserved) {
-  // 500002 is song 1 of the plain 8-bit band.
-  dvd::Song song;
-  song.songIndex = 1;
-  song.lyricBlock =
+TEST_F(SongNumberTest, DvdSongsAreLookedUpExtractedAndReservedInTheReadingTheFileNeeds) {
+  // 500002 is song 1 of the 8-bit band. The data file's blocks are stored plain or scrambled;
+  // hand-made blocks that read as text neither way are played without lyrics like scrambled
+  // ones.
+  const std::vector<uint8_t> plain =
       dvd::LyricBlock({0x12, 0x34, 0x56, 0x78}, dvd::TitleUnits("Dvd Song"), {dvd::Char(u'a', 31)});
-  song.notes = {{0, 31, 0, 60, 90}};
-  const QString dvdFolder = Folder("dvd");
-  Put(dvdFolder, "hotdog00.dat", dvd::DataFile({song}));
-  descrambler = &PlainDvdDescrambler();
-  Settings settings;
-  settings.custom1DvdLocation = dvdFolder;
-  MakeFrame(settings);
-  frame->UpdateDvdDataFile();
-  ASSERT_TRUE(frame->dvdDataFile().endsWith("hotdog00.dat"));
+  std::vector<uint8_t> unreadable = {0x12, 0x34, 0x56, 0x78};
+  unreadable.resize(64, 0);
+  unreadable.insert(unreadable.end(), {'D', 0x01, 'v', 0x02, '\r', '\n', 0, 0});
+  unreadable.resize(240, 0x1B);
+  const struct {
+    const char* what;
+    std::vector<uint8_t> block;
+    QString preview;
+    QString row;
+    int syllables;
+  } cases[] = {
+      {"plain", plain, "Dvd Song", "500002 - Dvd Song", 1},
+      {"scrambled", dvd::Scrambled(plain), "File found, but no lyrics", "500002 - 500002", 0},
+      {"unreadable either way", unreadable, "File found, but no lyrics", "500002 - 500002", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    dvd::Song song;
+    song.songIndex = 1;
+    song.lyricBlock = c.block;
+    song.notes = {{0, 31, 0, 60, 90}};
+    const QString dvdFolder = Folder("dvd");
+    Put(dvdFolder, "hotdog00.dat", dvd::DataFile({song}));
+    Settings settings;
+    settings.custom1DvdLocation = dvdFolder;
+    MakeFrame(settings);
+    QDir(frame->tempFolder()).removeRecursively();
+    QDir().mkpath(frame->tempFolder());
+    frame->UpdateDvdDataFile();
+    ASSERT_TRUE(frame->dvdDataFile().endsWith("hotdog00.dat"));
+    screen.ClearTypedNumber();
 
-  PlaySomething();
-  Type("150000");  // a number without a DVD song
-  EXPECT_EQ(screen.typedTitle, "NOT FOUND");
-  Type("500002");
-  EXPECT_EQ(screen.typedTitle, "Dvd Song");
-  EXPECT_EQ(frame->lastSongNumber(), 500002);
-  Enter();
-  const QString kar = frame->tempFolder() + "500002.kar";
-  EXPECT_TRUE(QFile::exists(kar));
-  EXPECT_EQ(reserved.Titles(), QStringList({"500002 - Dvd Song"}));
+    PlaySomething();
+    Type("150000");  // a number without a DVD song
+    EXPECT_EQ(screen.typedTitle, "NOT FOUND");
+    Type("500002");
+    EXPECT_EQ(screen.typedTitle, c.preview);
+    EXPECT_EQ(frame->lastSongNumber(), 500002);
+    Enter();
+    const QString kar = frame->tempFolder() + "500002.kar";
+    EXPECT_TRUE(QFile::exists(kar));
+    EXPECT_EQ(reserved.Titles(), QStringList({c.row}));
 
-  // Extracted before: Ctrl+F10 takes the file as it is, at the front, under its bare name.
-  Type("500002");
-  frame->OnCommand(32799);
-  EXPECT_EQ(reserved.Titles(), QStringList({"500002", "500002 - Dvd Song"}));
+    // Extracted before: Ctrl+F10 takes the file as it is, at the front, under its bare name.
+    Type("500002");
+    frame->OnCommand(32799);
+    EXPECT_EQ(reserved.Titles(), QStringList({"500002", c.row}));
+
+    // The song plays under the title of its row.
+    reserved.rows.erase(reserved.rows.begin());
+    frame->PlayNextSong();
+    EXPECT_EQ(frame->currentSongPath(), kar);
+    EXPECT_EQ(screen.songTitle, c.row.mid(8));
+    EXPECT_EQ(frame->lyricStore().count, c.syllables);
+    reserved.rows.clear();
+  }
 }
 
 TEST_F(SongNumberTest, WithoutTheDvdFileAFolderlessNumberIsNotFound) {

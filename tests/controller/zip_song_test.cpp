@@ -47,6 +47,7 @@ class ZipSongTest : public ::testing::Test {
       audio = p.get();
       return p;
     };
+    parts.tempFolder = Q(temp.path() + "/");
     frame.reset();  // it holds the store
     store = std::make_unique<SettingsStore>(QString());
     store->values() = settings;
@@ -54,7 +55,6 @@ class ZipSongTest : public ::testing::Test {
     CMainFrame::Windows windows;
     windows.panel = &panel;
     made->Attach(windows);
-    made->setTempFolder(Q(temp.path() + "/"));
     made->setDefaultBackgroundVideo("/opt/lyrovox/video.mpg");
     return made;
   }

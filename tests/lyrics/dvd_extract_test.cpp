@@ -268,18 +268,109 @@ TEST_F(DvdExtractTest, AStepThatBreaksItsContractCountsAsUnableToDescramble) {
   EXPECT_EQ(ReadAll(dir.File("500002.lpd")).size(), 4u);
 }
 
+TEST_F(DvdExtractTest, TheReadingIsTheOneThatGivesTheDataFilesSongsText) {
+  const auto block = [](std::string_view name, char16_t c) {
+    return dvd::LyricBlock(kHead, dvd::TitleUnits(name), {Char(c, 31), LineEnd(31)});
+  };
+  const auto songs = [](std::vector<std::vector<uint8_t>> blocks) {
+    std::vector<dvd::Song> list;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+      dvd::Song s;
+      s.songIndex = static_cast<uint32_t>(i + 1);
+      s.lyricBlock = std::move(blocks[i]);
+      s.notes = {{0, 31, 0, 60, 90}};
+      list.push_back(std::move(s));
+    }
+    return list;
+  };
+  const std::vector<uint8_t> one = block("One", u'a');
+  const std::vector<uint8_t> two = block("Two", u'b');
+  const std::vector<uint8_t> three = block("Three", u'c');
+  // A title and lyrics with control characters, as no DVD stores them.
+  std::vector<uint8_t> garbled(kHead.begin(), kHead.end());
+  garbled.resize(64, 0);
+  for (int b : {0x01, 0x9D, 0x7F, 0x05, 0x0D, 0x0A, 0x00, 0x00})
+    garbled.push_back(static_cast<uint8_t>(b));
+  garbled.resize(200, 0x02);
+  const struct {
+    const char* what;
+    std::vector<std::vector<uint8_t>> blocks;
+    DvdReading reading;
+  } cases[] = {
+      {"stored plain", {one, two, three}, DvdReading::kPlain},
+      {"stored scrambled",
+       {dvd::Scrambled(one), dvd::Scrambled(two, 7), dvd::Scrambled(three, 99)},
+       DvdReading::kHeadOnly},
+      {"mostly plain", {one, dvd::Scrambled(two), three}, DvdReading::kPlain},
+      {"mostly scrambled",
+       {dvd::Scrambled(one), two, dvd::Scrambled(three)},
+       DvdReading::kHeadOnly},
+      {"neither reading gives text", {garbled, garbled}, DvdReading::kHeadOnly},
+      {"a title but no lyrics",
+       {dvd::LyricBlock(kHead, dvd::TitleUnits("Only"), {})},
+       DvdReading::kHeadOnly},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string data = WriteData(songs(c.blocks));
+    // Decided for the file: the same for each of its songs.
+    for (int32_t number : {500002, 500003, 500004})
+      EXPECT_EQ(DetectDvdReading(data, number, 0), c.reading) << number;
+    ASSERT_EQ(Extract(500002, data, 0, DescramblerFor(c.reading)), 500002);
+    if (c.reading == DvdReading::kPlain) {
+      EXPECT_EQ(title, u"One");
+      EXPECT_EQ(Lyrics(500002).front().text, u"a");
+    } else {
+      EXPECT_TRUE(title.empty());
+      EXPECT_TRUE(Lyrics(500002).empty());
+      EXPECT_EQ(ReadAll(dir.File("500002.lpd")).size(), 4u);
+    }
+  }
+  EXPECT_EQ(DetectDvdReading(dir.File("missing.dat"), 500002, 0), DvdReading::kHeadOnly);
+  EXPECT_EQ(DetectDvdReading(WriteData(songs({one})), 100001, 0), DvdReading::kHeadOnly);
+}
+
+TEST_F(DvdExtractTest, TheReadingIsJudgedInTheFormatOfTheNumbersBand) {
+  // 16-bit titles and lyrics read as text in their own format (800002 on) and in GBK's; the
+  // first-byte formats see the title's zero bytes as its end and still find one letter a unit.
+  dvd::Song song;
+  song.songIndex = 1;
+  song.lyricBlock = dvd::LyricBlock(kHead, dvd::WideTitleUnits(u"\u6B4C\u66F2"),
+                                    {Char(u'\u6B4C', 31), Char(u'\u66F2', 62)});
+  song.notes = {{0, 31, 0, 60, 90}};
+  const std::string data = WriteData({song});
+  EXPECT_EQ(DetectDvdReading(data, 800002, 0), DvdReading::kPlain);
+  song.lyricBlock = dvd::Scrambled(song.lyricBlock);
+  EXPECT_EQ(DetectDvdReading(WriteData({song}), 800002, 0), DvdReading::kHeadOnly);
+}
+
+TEST(DvdReadableText, ControlCharactersAndBrokenUnitsAreNotReadable) {
+  EXPECT_TRUE(IsReadableLyricText(u"Hello, world!"));
+  EXPECT_TRUE(IsReadableLyricText(u"\u6B4C\tX"));
+  EXPECT_TRUE(IsReadableLyricText(u"\U0001F3A4"));  // a surrogate pair
+  for (std::u16string_view bad :
+       {std::u16string_view(), std::u16string_view(u"a\u0001"), std::u16string_view(u"\u0085"),
+        std::u16string_view(u"x\u007F"), std::u16string_view(u"\uFFFD"),
+        std::u16string_view(u"\uFFFF"), std::u16string_view(u"\xD800x"),
+        std::u16string_view(u"\xDC00")}) {
+    EXPECT_FALSE(IsReadableLyricText(bad)) << bad.size();
+  }
+}
+
 TEST_F(DvdExtractTest, LookingUpATitleWritesOnlyTheLyricBlock) {
   const std::string data = WriteSong(1, dvd::TitleUnits("Only"), {Char(u'a', 31)});
   EXPECT_EQ(LookUpDvdSongTitle(500002, dir.path(), data, 0, title, PlainDvdDescrambler()), 500002);
   EXPECT_EQ(title, u"Only");
   EXPECT_TRUE(fs::exists(dir.File("500002.lpd")));
   EXPECT_FALSE(fs::exists(dir.File("500002.kar")));
-  EXPECT_EQ(LookUpDvdSongTitle(100001, dir.path(), data, 0, title), -1);
+  EXPECT_EQ(LookUpDvdSongTitle(100001, dir.path(), data, 0, title, PlainDvdDescrambler()), -1);
 }
 
 TEST_F(DvdExtractTest, AFolderThatCannotBeWrittenIsNotASuccess) {
   const std::string data = WriteSong(1, dvd::TitleUnits("t"), {});
-  EXPECT_EQ(ExtractDvdSong(500002, dir.File("no/such/folder"), data, 0, title), -1);
+  EXPECT_EQ(
+      ExtractDvdSong(500002, dir.File("no/such/folder"), data, 0, title, PlainDvdDescrambler()),
+      -1);
 }
 
 }  // namespace

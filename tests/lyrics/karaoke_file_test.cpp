@@ -270,6 +270,49 @@ TEST(KaraokeFileTempo, ManyTempoChangesDoNotDrift) {
   EXPECT_EQ(file.TickToMs(7 * 251), 1832);
 }
 
+TEST(KaraokeFileTempo, HalfMillisecondsRoundUp) {
+  // One tick a quarter note at 1500 us, up to tick 9: every odd tick ends on half a millisecond.
+  const std::vector<TempoMapEntry> map = BuildTempoMap({{1500, 0, 0, 0}}, 9, 1);
+  TempoCursor cursor(map, 1);
+  const std::pair<uint32_t, int32_t> times[] = {{1, 2}, {2, 3}, {3, 5}, {5, 8}, {9, 14}};
+  for (const auto& [tick, ms] : times) {
+    EXPECT_EQ(TempoMapMs(map, 1, tick), ms) << tick;
+    EXPECT_EQ(cursor.Ms(tick), ms) << tick;
+  }
+  EXPECT_EQ(map.back().ms, 14);
+}
+
+TEST(KaraokeFileTempo, TheCursorGoesBackForAnEarlierTick) {
+  File f(1, 100);
+  f.AddTrack().Tempo(0, 250000).Tempo(100, 2000000).Tempo(200, 500000).Lyric(400, "end");
+  HResult r;
+  MemoryAnsiKaraokeFile file(Span(f.Encode()), &r);
+  ASSERT_EQ(r, kOk);
+  TempoCursor cursor(file.tempoMap, file.division);
+  // Forward, back into an earlier tempo, back to the start, past the end.
+  for (uint32_t tick : {50u, 150u, 350u, 120u, 250u, 99u, 0u, 399u, 30u, 500u, 210u}) {
+    EXPECT_EQ(cursor.Ms(tick), TempoMapMs(file.tempoMap, file.division, tick)) << tick;
+  }
+  EXPECT_EQ(cursor.Ms(150), 250 + 1000);
+  EXPECT_EQ(cursor.Ms(50), 125);
+}
+
+TEST(KaraokeFileTempo, ADamagedFileKeepsTheTempoMapOfWhatWasRead) {
+  // A second of a quarter note at 480 ticks, then a track the reader stops in.
+  File f(1, 480);
+  f.AddTrack().Tempo(0, 1000000).Lyric(480, "a").Lyric(960, "b");
+  const std::string bytes =
+      Header(1, 2, 480) + f.Encode().substr(14) + TrackChunk(S({0x05, 0x40, 0x40}));
+  HResult r;
+  MemoryAnsiKaraokeFile file(Span(bytes), &r);
+  ASSERT_EQ(r, kFormatError);
+  ASSERT_EQ(file.outcome.stopTrack, 1);
+  ASSERT_EQ(file.tempoMap.size(), 2u);
+  EXPECT_EQ(file.TickToMs(480), 1000);
+  EXPECT_EQ(file.TickToMs(960), 2000);
+  EXPECT_EQ(file.TickToMs(5000), 2000);  // the end of what was read
+}
+
 TEST(KaraokeFileTempo, TicksBeforeTheFirstTempoUseTheDefaultTempo) {
   File f(1, 480);
   f.AddTrack().Tempo(960, 1000000).Lyric(1920, "x");

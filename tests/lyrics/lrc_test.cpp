@@ -67,6 +67,9 @@ TEST(LrcGrammar, RepeatedTimeTagsGiveTheLineAtEachTimeInTimeOrder) {
                                 {"Verse ", 20000, 1},
                                 {"Bridge ", 30000, 1},
                                 {"Chorus ", 45000, 1}}));
+  // A relative tag right after a time counts from that time, as from a stored entry.
+  EXPECT_EQ(Entries(Parse("[00:01.00]a\n[00:10.00][0.50]b\n")),
+            (std::vector<Entry>{{"a ", 1000, 0}, {"b ", 10000, 1}, {"b ", 10500, 1}}));
   // A file without repeated tags keeps its order.
   EXPECT_EQ(Entries(Parse("[00:05.00]b\n[00:01.00]a\n")),
             (std::vector<Entry>{{"b ", 5000, 0}, {"a ", 1000, 1}}));
@@ -174,9 +177,6 @@ TEST(LrcGrammar, AMalformedItemEndsOnlyItsOwnLine) {
       {"[00:01.00]a\nx[00:02.00]b\n[00:03.00]c\n", {{"a ", 1000, 0}, {"c ", 3000, 2}}},
       // An untimed text line.
       {"Chorus:\n[00:01.00]a\n", {{"a ", 1000, 0}}},
-      // A reading annotation: the text before it stays, the next line starts a line.
-      {"[00:01.00]Hello <reading>world\n[00:02.00]next\n",
-       {{"Hello ", 1000, 0}, {"next ", 2000, 1}}},
       {"\xFF\xFE[\0", {}},  // UTF-16 given to the 8-bit reader
   };
   for (const Case& c : cases) {
@@ -185,6 +185,38 @@ TEST(LrcGrammar, AMalformedItemEndsOnlyItsOwnLine) {
     EXPECT_EQ(result, kLrcStopped) << c.text;
     EXPECT_EQ(Entries(f), c.entries) << c.text;
   }
+}
+
+TEST(LrcGrammar, AnItemInsideATextThatIsNoTimeIsDroppedAloneAndTheLineReadsOn) {
+  struct Case {
+    const char* text;
+    std::vector<Entry> entries;
+  };
+  const Case cases[] = {
+      // Reading annotations after each character, as Japanese and Chinese files write them.
+      {"[00:14.45] \xE6\xBC\xA2<\xE3\x81\x8B\xE3\x82\x93>\xE5\xAD\x97<\xE3\x81\x98>"
+       "\xE3\x81\xAE \xE6\xAD\x8C<\xE3\x81\x86\xE3\x81\x9F>\n",
+       {{" \xE6\xBC\xA2\xE5\xAD\x97\xE3\x81\xAE \xE6\xAD\x8C ", 14450, 0}}},
+      {"[00:01.00]Hello <reading>world\n[00:02.00]next\n",
+       {{"Hello world ", 1000, 0}, {"next ", 2000, 1}}},
+      {"[00:01.00][chorus]a[x]b<>c\n", {{"abc ", 1000, 0}}},
+      // A time after an annotation still ends the segment; an annotation before the time of a
+      // word is dropped with it.
+      {"[00:01.00]a<r><00:02.00>b<r>\n", {{"a", 1000, 0}, {"b ", 2000, 0}}},
+      // An ID tag inside a text is no annotation: it ends the text as it always did.
+      {"[00:12.00][ti:T]\n[00:13.00]x\n", {{" ", 12000, 0}, {"x ", 13000, 0}}},
+  };
+  for (const Case& c : cases) {
+    HResult result = -1;
+    const LrcFile f = Parse(c.text, &result);
+    EXPECT_EQ(result, kLrcParsed) << c.text;
+    EXPECT_EQ(Entries(f), c.entries) << c.text;
+  }
+  LrcFileWide wide;
+  EXPECT_EQ(ParseLrcWide(u"[00:14.45]\u6F22<\u304B\u3093>\u5B57<\u3058>\u306E\n", wide),
+            kLrcParsed);
+  ASSERT_EQ(wide.entries.size(), 1u);
+  EXPECT_EQ(wide.entries[0].text, u"\u6F22\u5B57\u306E ");
 }
 
 TEST(LrcGrammar, ASegmentOpenAtTheEndIsStoredAsIfALineFeedFollowed) {
@@ -226,6 +258,16 @@ TEST(LrcGrammar, EmptySegmentsAndHeadings) {
   EXPECT_EQ(f.entries[0].text, "  ");  // a single space, then the line's space
   const LrcFile g = Parse("[ti:" + longTitle + "]\n");
   EXPECT_EQ(g.title, std::string(255, 't'));
+  // A cut never splits a character: a UTF-8 sequence straddling the 255th byte, or a UTF-16
+  // surrogate pair straddling the 255th unit, is left out whole.
+  const std::string kanji = "\xE6\xBC\xA2";
+  for (size_t before : {252u, 253u, 254u}) {
+    const LrcFile u = Parse("[ti:" + std::string(before, 'a') + kanji + "xyz]\n");
+    EXPECT_EQ(u.title, std::string(before, 'a') + (before == 252 ? kanji : "")) << before;
+  }
+  LrcFileWide w;
+  ParseLrcWide(u"[ti:" + std::u16string(254, u'a') + u"\U0001F3A4]\n", w);
+  EXPECT_EQ(w.title, std::u16string(254, u'a'));
 }
 
 TEST(LrcGrammar, TheWideParseSkipsOneByteOrderMark) {
@@ -328,6 +370,25 @@ TEST_F(LoadLrcTest, AFileWithTheUtf8MarkReadsAsUtf8WhateverTheCodePage) {
   EXPECT_EQ(Text(1), u"end ");
   EXPECT_TRUE(store.utf8Text);
   EXPECT_EQ(store.codePage, 936);
+}
+
+TEST_F(LoadLrcTest, AFileWithoutTheMarkIsUtf8WhenItsWholeTextIs) {
+  // The title runs past its 255 bytes with a character across the cut: the file is UTF-8 all
+  // the same, and the title keeps its whole characters.
+  const std::string kanji = "\xE6\xBC\xA2";
+  for (size_t before : {253u, 254u}) {
+    SCOPED_TRACE(before);
+    Load("[ti:" + std::string(before, 'a') + kanji + "]\n[00:01.00]" + kanji + "\n");
+    EXPECT_TRUE(store.utf8Text);
+    EXPECT_EQ(Title(), std::u16string(before, u'a'));
+    ASSERT_EQ(store.count, 1);
+    EXPECT_EQ(Text(0), u"\u6F22 ");
+  }
+  // Bytes that are not UTF-8 anywhere in the file, even in a line the parse skips, make it a
+  // Windows-1252 file.
+  Load("[00:01.00]" + kanji + "\n[xx]\xE9\n");
+  EXPECT_FALSE(store.utf8Text);
+  EXPECT_EQ(Text(0), u"\u00E6\u00BC\u00A2 ");
 }
 
 TEST_F(LoadLrcTest, SplitsALongLineOnceTheNextTimeIsKnown) {

@@ -73,7 +73,7 @@ class FramePixelsTest : public ::testing::Test {
 };
 
 TEST_F(FramePixelsTest, WhereNothingIsDrawnTheFrameHasTheKeyColour) {
-  screen.SetReservedListEnable(0);
+  rig.settings.reservedListEnable = 0;
   const QImage& frame = Present();
   ASSERT_EQ(frame.size(), QSize(1920, 1080));
   EXPECT_EQ(CountOther(frame, frame.rect(), kKey), 0);
@@ -87,7 +87,7 @@ TEST_F(FramePixelsTest, IdleShowsThePromptInTheMaleColourUnlessANumberIsTyped) {
   screen.TypeDigit(QLatin1Char('7'));
   EXPECT_EQ(Count(Present(), prompt, kMaleBlue), 0);
   screen.ClearTypedNumber();
-  screen.SetReservedListEnable(0);
+  rig.settings.reservedListEnable = 0;
   EXPECT_EQ(Count(Present(), prompt, kMaleBlue), 0);
 }
 
@@ -215,8 +215,8 @@ TEST_F(FramePixelsTest, LeavingFullScreenShowsNothingOfTheFullSizeFrame) {
   EXPECT_EQ(CountOther(rig.sink.last, rig.sink.last.rect(), kKey), 0);
 
   // And the fill is renewed when its colour changes.
-  screen.SetBackground(2);
-  screen.SetBackGroundVideoColor(0x0000FF);
+  rig.settings.background = 2;
+  rig.settings.backGroundVideoColor = 0x0000FF;
   rig.Tick(1260);
   EXPECT_EQ(Count(rig.sink.last, rig.sink.last.rect(), qRgb(255, 0, 0)), 1920 * 1080);
 }
@@ -231,35 +231,38 @@ TEST_F(FramePixelsTest, AWindowedFrameWipedWhereItsTextWasIsTheFrameDrawnWhole) 
       {2800, 1, u"Lit"},  {3100, 0, u"tle "}, {3400, 0, u"star"}, {4200, 2, u"How"},
       {4600, 0, u" I"},   {5000, 0, u" won"}, {5300, 0, u"der"}};
   // Steps at times in milliseconds, on both screens.
-  const std::vector<std::pair<int, std::function<void(CLyricScreen&)>>> steps = {
+  const std::vector<std::pair<int, std::function<void(ScreenRig&)>>> steps = {
       {0,
-       [](CLyricScreen& s) {
+       [](ScreenRig& r) {
+         CLyricScreen& s = r.screen;
          s.SetSongTitle(QStringLiteral("Twinkle"));
          s.SetSongArtist(QStringLiteral("Traditional"));
          s.SetPlayState(1);
        }},
-      {900, [](CLyricScreen& s) { s.ShowMessage(QStringLiteral("Volume: 80")); }},
+      {900, [](ScreenRig& r) { r.screen.ShowMessage(QStringLiteral("Volume: 80")); }},
       {1500,
-       [](CLyricScreen& s) {
+       [](ScreenRig& r) {
+         CLyricScreen& s = r.screen;
          for (QChar c : QStringLiteral("12"))
            s.TypeDigit(c);
        }},
-      {2500, [](CLyricScreen& s) { s.ClearTypedNumber(); }},
+      {2500, [](ScreenRig& r) { r.screen.ClearTypedNumber(); }},
       {3000,
-       [](CLyricScreen& s) {
+       [](ScreenRig& r) {
+         CLyricScreen& s = r.screen;
          s.SetReservedCount(1);
          s.SetReservedNumbers(QStringLiteral("  000012"));
          s.SetNextSongTitle(QStringLiteral("Next One"));
          s.SetNextSongBanner(true);
        }},
-      {3900, [](CLyricScreen& s) { s.SetNextSongBanner(false); }},
+      {3900, [](ScreenRig& r) { r.screen.SetNextSongBanner(false); }},
       {4400,
-       [](CLyricScreen& s) {
-         s.SetBackground(2);
-         s.SetBackGroundVideoColor(0x336699);
+       [](ScreenRig& r) {
+         r.settings.background = 2;
+         r.settings.backGroundVideoColor = 0x336699;
        }},
-      {4700, [](CLyricScreen& s) { s.SetBackground(0); }},
-      {5100, [](CLyricScreen& s) { s.SetTargetRect(40, 30, 840, 630); }},
+      {4700, [](ScreenRig& r) { r.settings.background = 0; }},
+      {5100, [](ScreenRig& r) { r.screen.SetTargetRect(40, 30, 840, 630); }},
   };
   for (ScreenRig* r : {&rig, &whole}) {
     r->screen.SetTargetRect(100, 50, 900, 650);
@@ -269,8 +272,8 @@ TEST_F(FramePixelsTest, AWindowedFrameWipedWhereItsTextWasIsTheFrameDrawnWhole) 
   QImage before;
   for (int t = 0; t <= 6000; t += 30) {
     for (; next < steps.size() && steps[next].first <= t; ++next) {
-      steps[next].second(rig.screen);
-      steps[next].second(whole.screen);
+      steps[next].second(rig);
+      steps[next].second(whole);
     }
     rig.Tick(t);
     whole.screen.ForgetRendered();
@@ -305,9 +308,9 @@ TEST_F(FramePixelsTest, AWindowedFrameWipedWhereItsTextWasIsTheFrameDrawnWhole) 
 }
 
 TEST_F(FramePixelsTest, AnAudioSongWithASolidBackgroundShowsTheColourAndAVideoSongTheKey) {
-  screen.SetReservedListEnable(0);
-  screen.SetBackground(2);
-  screen.SetBackGroundVideoColor(0xFF0000);
+  rig.settings.reservedListEnable = 0;
+  rig.settings.background = 2;
+  rig.settings.backGroundVideoColor = 0xFF0000;
   Present();
   EXPECT_EQ(Count(Present(), QRect(0, 0, 1920, 1080), qRgb(0, 0, 255)), 1920 * 1080);
   // The fill is made when the frame is composed.
@@ -317,7 +320,7 @@ TEST_F(FramePixelsTest, AnAudioSongWithASolidBackgroundShowsTheColourAndAVideoSo
 }
 
 TEST_F(FramePixelsTest, TheMessageShowsInGreenFor100Frames) {
-  screen.SetReservedListEnable(0);
+  rig.settings.reservedListEnable = 0;
   screen.ShowMessage(QStringLiteral("Audio Track 2"));
   const QRect area(0, 40, 700, 80);
   EXPECT_GT(Count(Present(), area, kMessageGreen), 500);
@@ -412,7 +415,8 @@ TEST_F(FramePixelsTest, CdgModeLeavesOutEverythingButTheMessageAndTheNumberEntry
 }
 
 TEST_F(FramePixelsTest, AScreenWithoutASizeDrawsNothingAndDoesNotFail) {
-  CLyricScreen empty;
+  const Settings settings;
+  CLyricScreen empty(settings);
   empty.SetNextLine(u"x");
   empty.StartSungText(u"x");
   empty.SetLineTimed(true);
@@ -435,7 +439,8 @@ TEST_F(FramePixelsTest, AScreenWithoutASizeDrawsNothingAndDoesNotFail) {
 }
 
 TEST(ScreenSurfacesTest, PresentHandsEachFrameToTheSinkOrDropsIt) {
-  CLyricScreen screen;
+  const Settings settings;
+  CLyricScreen screen(settings);
   testing::KeepFrame sink;
   CScreenSurfaces surfaces(screen);
   EXPECT_EQ(surfaces.Create(QSize(0, 0)), kFail);

@@ -39,17 +39,17 @@ TEST_F(LyricScreenTest, TheFontSizeBecomesPixelsAtTheDisplaysDpiAndPlacesTheLine
   EXPECT_TRUE(screen.LyricFont().bold());
   // "Arial" and an unset face resolve to the metric-compatible Liberation Sans.
   EXPECT_EQ(QFontInfo(screen.LyricFont()).family(), "Liberation Sans");
-  screen.SetFontName(QStringLiteral("Times New Roman"));
+  rig.settings.defaultFontName = QStringLiteral("Times New Roman");
   screen.ApplyFontSettings(0);
   EXPECT_EQ(QFontInfo(screen.LyricFont()).family(), "Liberation Serif");
 }
 
 TEST_F(LyricScreenTest, TheFontSizeIsHeldBetween50And100AndTheCorrectionIsKept) {
-  screen.SetDefaultFontSizeValue(30);
+  rig.settings.defaultFontSizeValue = 30;
   screen.ApplyFontSettings(0);
   EXPECT_EQ(screen.DefaultFontSizeValue(), 50);
   EXPECT_EQ(screen.FontPixels(), 67);
-  screen.SetDefaultFontSizeValue(120);
+  rig.settings.defaultFontSizeValue = 120;
   screen.ApplyFontSettings(0);
   EXPECT_EQ(screen.DefaultFontSizeValue(), 100);
   EXPECT_EQ(screen.FontPixels(), 133);
@@ -74,14 +74,15 @@ TEST_F(LyricScreenTest, TheLanguageChoosesTheCharacterSetAndKoreanIsSixPixelsSma
 }
 
 TEST_F(LyricScreenTest, WithoutALayoutTheLineOffsetsKeepTheirValues) {
-  CLyricScreen fresh;
+  const Settings settings;
+  CLyricScreen fresh(settings);
   fresh.ApplyFontSettings(0);
   EXPECT_EQ(fresh.LowerLineOffset(), 175);
   EXPECT_EQ(fresh.UpperLineOffset(), 265);
 }
 
 TEST_F(LyricScreenTest, RebuildingTheFontsReturnsTheSungColourToTheMaleColour) {
-  screen.SetMaleColor(0x123456);
+  rig.settings.lyricColorMale = 0x123456;
   screen.StartSungText(u"F:Hi!");
   Frames(screen, 1);
   EXPECT_EQ(screen.SungColor(), 0x1E1EFFu);
@@ -137,7 +138,7 @@ TEST_F(LyricScreenTest, AMarkSetsTheSungColourForThisAndTheFollowingLines) {
 }
 
 TEST_F(LyricScreenTest, AnUnknownMarkKeepsItsTextAndTheColour) {
-  screen.SetFemaleColor(0x000011);
+  rig.settings.lyricColorFemale = 0x000011;
   screen.StartSungText(u"F:a");
   Frames(screen, 1);
   screen.StartSungText(u"X:yz");
@@ -397,15 +398,15 @@ TEST_F(LyricScreenTest, AMessageLivesFor100Frames) {
 
 TEST_F(LyricScreenTest, TheBackgroundIsTheKeyColourUnlessAnAudioSongHasASolidColour) {
   EXPECT_EQ(screen.BackgroundColor(), 0x100C0Eu);
-  screen.SetBackground(2);
-  screen.SetBackGroundVideoColor(0x00FF00);
+  rig.settings.background = 2;
+  rig.settings.backGroundVideoColor = 0x00FF00;
   EXPECT_EQ(screen.BackgroundColor(), 0x00FF00u);
   screen.SetPlayerKind(2);
   EXPECT_EQ(screen.BackgroundColor(), 0x100C0Eu);
   screen.SetPlayerKind(0);
   EXPECT_EQ(screen.BackgroundColor(), 0x100C0Eu);
   screen.SetPlayerKind(1);
-  screen.SetBackground(1);
+  rig.settings.background = 1;
   EXPECT_EQ(screen.BackgroundColor(), 0x100C0Eu);
 }
 

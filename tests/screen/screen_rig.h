@@ -1,7 +1,8 @@
 #pragma once
 
-// A lyrics screen at a 1920 x 1080 layout with the default settings, a lyric store filled by the
-// test, the feed, and the surfaces with a sink that keeps the last frame.
+// A lyrics screen at a 1920 x 1080 layout drawing with settings the test may change (the
+// defaults at first), a lyric store filled by the test, the feed, and the surfaces with a sink
+// that keeps the last frame.
 
 #include <QImage>
 #include <memory>
@@ -40,7 +41,6 @@ class KeepFrame final : public IFrameSink {
 struct ScreenRig {
   explicit ScreenRig(int width = 1920, int height = 1080) : surfaces(screen, &sink) {
     screen.SetScreenSize(width, height);
-    screen.SetFontName(QString());
     screen.ApplyFontSettings(0);
     surfaces.Create(QSize(width, height));
     screen.SetPlayerKind(1);
@@ -71,7 +71,8 @@ struct ScreenRig {
       Tick(t);
   }
 
-  CLyricScreen screen;
+  Settings settings;
+  CLyricScreen screen{settings};
   KeepFrame sink;
   CScreenSurfaces surfaces;
   LyricFeed feed;

@@ -16,7 +16,8 @@ namespace lyrovox {
 namespace {
 
 QFont LyricFont() {
-  CLyricScreen screen;
+  const Settings settings;
+  CLyricScreen screen(settings);
   screen.SetScreenSize(1920, 1080);
   screen.ApplyFontSettings(0);
   return screen.LyricFont();

@@ -132,16 +132,29 @@ TEST_F(BinaryToolsTest, DvdToolExtractsOneSongAndPrintsItsTitle) {
   const std::string out = dir.File("out");
   fs::create_directories(out);
 
-  const ToolRun plain = RunTool(LYROVOX_DVD_TOOL, {Q(data), "800002", "--out", Q(out), "--plain"});
-  EXPECT_EQ(plain.exitCode, 0);
-  EXPECT_EQ(plain.out, "\xE6\xAD\x8C\n");
-  EXPECT_TRUE(fs::exists(out + "/800002.lpd"));
-  EXPECT_TRUE(fs::exists(out + "/800002.kar"));
+  // The blocks of this data file are plain, and read so as the player reads them.
+  for (const char* reading : {"", "--plain"}) {
+    QStringList args = {Q(data), "800002", "--out", Q(out)};
+    if (*reading != 0) args << reading;
+    const ToolRun plain = RunTool(LYROVOX_DVD_TOOL, args);
+    EXPECT_EQ(plain.exitCode, 0) << reading;
+    EXPECT_EQ(plain.out, "\xE6\xAD\x8C\n") << reading;
+    EXPECT_EQ(fs::file_size(out + "/800002.lpd"), song.lyricBlock.size()) << reading;
+    EXPECT_TRUE(fs::exists(out + "/800002.kar"));
+  }
 
-  // Without key data the shipped step keeps the head bytes only: no title, no lyrics.
-  const ToolRun shipped = RunTool(LYROVOX_DVD_TOOL, {Q(data), "800002", "--out", Q(out)});
-  EXPECT_EQ(shipped.exitCode, 0);
-  EXPECT_EQ(shipped.out, "\n");
+  // The head-only reading keeps the head bytes only: no title, no lyrics. It is the one a data
+  // file with scrambled blocks gets.
+  const ToolRun headOnly =
+      RunTool(LYROVOX_DVD_TOOL, {Q(data), "800002", "--out", Q(out), "--head-only"});
+  EXPECT_EQ(headOnly.exitCode, 0);
+  EXPECT_EQ(headOnly.out, "\n");
+  EXPECT_EQ(fs::file_size(out + "/800002.lpd"), 4u);
+  song.lyricBlock = dvd::Scrambled(song.lyricBlock);
+  const std::string scrambled = dir.Write("NEWTON00.DAT", dvd::DataFile({song}));
+  const ToolRun detected = RunTool(LYROVOX_DVD_TOOL, {Q(scrambled), "800002", "--out", Q(out)});
+  EXPECT_EQ(detected.exitCode, 0);
+  EXPECT_EQ(detected.out, "\n");
   EXPECT_EQ(fs::file_size(out + "/800002.lpd"), 4u);
 
   const ToolRun missing = RunTool(LYROVOX_DVD_TOOL, {Q(data), "800003", "--out", Q(out)});

@@ -61,6 +61,19 @@ std::vector<uint8_t> LyricBlock(const std::array<uint8_t, 4>& head, std::string_
   return block;
 }
 
+std::vector<uint8_t> Scrambled(const std::vector<uint8_t>& plain, uint32_t key) {
+  std::vector<uint8_t> stored = plain;
+  uint32_t state = key != 0 ? key : 1;
+  for (size_t i = 4; i < stored.size(); ++i) {
+    // xorshift32
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    stored[i] ^= static_cast<uint8_t>(state >> 24);
+  }
+  return stored;
+}
+
 Unit LineEnd(uint16_t time) {
   return {'\r', '\n', time};
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-// Writes synthetic MIDI karaoke DVD data files in the documented layout, with unscrambled
-// lyric blocks, for tests, tools and fuzzing seeds.
+// Writes synthetic MIDI karaoke DVD data files in the documented layout, for tests, tools and
+// fuzzing seeds. Lyric blocks are stored as given: plain, or scrambled with Scrambled.
 
 #include <array>
 #include <cstdint>
@@ -34,6 +34,9 @@ std::string WideTitleUnits(std::u16string_view title, bool atUnitFirst = false);
 // offset 192, 2 bytes, the header lines (units of 3 bytes up to a CR LF unit) and the units.
 std::vector<uint8_t> LyricBlock(const std::array<uint8_t, 4>& head, std::string_view titleUnits,
                                 const std::vector<Unit>& units);
+// A lyric block as a DVD stores it scrambled with a key Lyrovox lacks: the 4 head bytes kept,
+// every later byte mixed with a key stream drawn from `key`.
+std::vector<uint8_t> Scrambled(const std::vector<uint8_t>& plain, uint32_t key = 0x2545F491);
 // A line end unit and a character unit.
 Unit LineEnd(uint16_t time);
 Unit Char(char16_t c, uint16_t time);

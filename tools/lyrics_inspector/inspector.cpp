@@ -1,5 +1,6 @@
 #include "lyrics_inspector/inspector.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "controller/main_frame.h"
 #include "controller/qt_text.h"
 #include "controller/song_paths.h"
+#include "controller/temp_folder.h"
 #include "lyrics/text_buffer.h"
 #include "lyrics/text_encoding.h"
 #include "lyrics_inspector/inert_players.h"
@@ -64,6 +66,8 @@ LyricReport InspectSong(const QString& path, int languageSetting) {
   parts.screen = &screen;
   parts.videoPlayer = &video;
   parts.makeAudioPlayer = [] { return std::make_unique<InertAudioPlayer>(); };
+  // Zip songs are extracted where the player extracts them.
+  parts.tempFolder = PrivateTempFolder(QDir::tempPath());
   CMainFrame frame(std::move(parts), settings);
   frame.PlaySong(path);
 

@@ -39,9 +39,7 @@ class LyricScreenRecord final : public ILyricScreen {
   void UpdateCdg(int32_t) override {}
   void Compose() override {}
 
-  void ApplySettings(const Settings& settings) override {
-    fontSize = std::clamp(settings.defaultFontSizeValue, 50, 100);
-  }
+  // The inspector runs on the default settings, whose size needs no correction.
   int DefaultFontSizeValue() const override { return fontSize; }
   void TypeDigit(QChar) override {}
   void EraseDigit() override {}

@@ -12,7 +12,6 @@
 #include "controller/main_frame.h"
 #include "render/simulated_parts.h"
 #include "screen/lyric_screen.h"
-#include "screen/screen_settings.h"
 #include "screen/screen_surfaces.h"
 #include "screen/screen_text.h"
 
@@ -170,8 +169,7 @@ int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
 
   SettingsStore settings{QString()};  // the defaults; the user's profile is not read
   settings.values().codePage = o.language;
-  CLyricScreen screen;
-  ApplyScreenSettings(settings.values(), screen);
+  CLyricScreen screen(settings.values());
   screen.SetFullScreen(o.fullScreen);
 
   LastFrameSink sink;
@@ -202,6 +200,8 @@ int RunRender(const RenderOptions& o, std::ostream& out, std::ostream& err) {
 
   for (QChar c : o.typedNumber)
     screen.TypeDigit(c);
+  // The number stays up: the frame's countdown would otherwise take it after 6 s, as Enter.
+  if (!o.typedNumber.isEmpty()) frame.setNumberEntryCountdown(0);
   if (!o.typedTitle.isEmpty()) screen.SetTypedSongTitle(o.typedTitle);
   if (!o.reserved.isEmpty()) GiveReservedRows(o.reserved, screen);
 

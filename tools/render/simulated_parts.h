@@ -57,7 +57,6 @@ class FixedVideoArea final : public IVideoWindow {
   QRect GetVideoRect() const override { return QRect(QPoint(0, 0), size_); }
   void SetFullScreen(bool) override {}
   bool IsFullScreen() const override { return false; }
-  void SetVideoStarted(bool) override {}
 
  private:
   QSize size_;

@@ -165,8 +165,8 @@ CPlayerDlg::CPlayerDlg(SettingsStore& settings, QWidget* parent)
   timeFont_ = FontForCellHeight(QStringLiteral("Times New Roman"), kTimeFontHeight);
   LoadSkin();
   PlaceButtons();
-  const Settings& values = settings_.values();
-  playListShow_ = values.playListShow != 0 ? kPlayListShown : kPlayListHidden;
+  Settings& values = settings_.values();
+  values.playListShow = values.playListShow != 0 ? kPlayListShown : kPlayListHidden;
   setFixedSize(kPanelWidth, kPanelHeight);
   move(values.playerLeft, values.playerTop);
   ApplyRoundedRegion(*this, kPanelCorner);
@@ -274,10 +274,15 @@ void CPlayerDlg::ShowStatusText(const QString& text) {
   statusText_ = text;
 }
 
+int CPlayerDlg::playListShow() const {
+  return settings_.values().playListShow;
+}
+
 void CPlayerDlg::SetPlayListShow(int show) {
   const int code = show != 0 ? kPlayListShown : kPlayListHidden;
-  if (code == playListShow_) return;
-  playListShow_ = code;
+  int& shown = settings_.values().playListShow;
+  if (code == shown) return;
+  shown = code;
   update(kPlayListToggleRect.rect());
 }
 
@@ -364,7 +369,7 @@ void CPlayerDlg::Quit() {
 void CPlayerDlg::ShowPlayList(int show) {
   SetPlayListShow(show);
   if (peers_.playList == nullptr) return;
-  if (playListShow_ == kPlayListShown) {
+  if (playListShow() == kPlayListShown) {
     peers_.playList->show();
     peers_.playList->raise();
   } else {
@@ -460,7 +465,7 @@ void CPlayerDlg::paintEvent(QPaintEvent*) {
   {
     QPainter p(this);
     p.drawPixmap(0, 0, panel_);
-    if (playListShow_ == kPlayListShown) {
+    if (playListShow() == kPlayListShown) {
       p.drawPixmap(kPlayListToggleRect.left, kPlayListToggleRect.top, toggleLit_);
     }
     p.drawPixmap(kMenuIconRect.left, kMenuIconRect.top, menuIcon_);
@@ -526,7 +531,7 @@ void CPlayerDlg::mousePressEvent(QMouseEvent* event) {
       break;
     }
     case PanelHit::kPlayListToggle:
-      ShowPlayList(playListShow_ == kPlayListShown ? kPlayListHidden : kPlayListShown);
+      ShowPlayList(playListShow() == kPlayListShown ? kPlayListHidden : kPlayListShown);
       break;
     case PanelHit::kSeekTrack:
       if (seekable_) {
@@ -645,7 +650,6 @@ void CPlayerDlg::WriteSettings() {
   Settings& values = settings_.values();
   values.playerLeft = x();
   values.playerTop = y();
-  values.playListShow = playListShow_;
   settings_.Write({SettingKey::kPlayerLeft, SettingKey::kPlayerTop, SettingKey::kPlayListShow});
 }
 

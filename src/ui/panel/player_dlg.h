@@ -126,7 +126,8 @@ class CPlayerDlg final : public QWidget, public IControlPanel {
 
   // The play list's show code (5 shown, 0 hidden), also cleared by the play list when it hides
   // itself; written to "PlayList_Show" when the panel goes.
-  int playListShow() const { return playListShow_; }
+  // The setting "PlayList_Show", kept up to date in the settings store and written at the end.
+  int playListShow() const;
   void SetPlayListShow(int show);
 
   // Buttons and menu items: one place for every command id. False for an unknown id.
@@ -239,7 +240,6 @@ class CPlayerDlg final : public QWidget, public IControlPanel {
   int32_t duration_ = 0;
   int channel_ = 0;
   int track_ = 0;
-  int playListShow_ = kPlayListShown;
   bool alwaysOnTop_ = false;
 
   // What the last tick put up.

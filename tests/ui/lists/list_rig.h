@@ -48,6 +48,7 @@ class ListRig : public ::testing::Test {
     parts.videoPlayer = &video;
     parts.messages = &messages;
     parts.makeAudioPlayer = [] { return std::make_unique<FakeAudioPlayer>(); };
+    parts.tempFolder = Folder() + "/tmp/";
     frame = std::make_unique<CMainFrame>(std::move(parts), *store);
     playList = std::make_unique<PlayListDlg>(*store);
     reserved = std::make_unique<ReservedListDlg>(*store);
@@ -58,7 +59,6 @@ class ListRig : public ::testing::Test {
     windows.fileDialogs = &dialogs;
     frame->Attach(windows);
     frame->setDefaultBackgroundVideo("/opt/lyrovox/video.mpg");
-    frame->setTempFolder(Folder() + "/tmp/");
     playList->Attach(*frame, dialogs, messages);
     reserved->Attach(*frame, messages);
     QObject::connect(frame.get(), &CMainFrame::SongStarted,

@@ -53,26 +53,33 @@ TEST_F(ReservedListTest, SwitchingOffAnEmptyQueueAsksNothing) {
   EXPECT_TRUE(messages.asked.isEmpty());
 }
 
-TEST_F(ReservedListTest, SwitchingOffAFullQueueAsksFirst) {
-  Queue({"000001 - a", "000002 - b"});
-  frame->RefreshNextSongBanner();
-  EXPECT_EQ(screen.nextSongTitle, " a");
+TEST_F(ReservedListTest, SwitchingOffAQueueAsksFirst) {
+  // One queued song is a queue as much as two.
+  for (int songs : {1, 2}) {
+    SCOPED_TRACE(songs);
+    Make(true);
+    messages.asked.clear();
+    Queue({"000001 - a", "000002 - b"});
+    if (songs == 1) reserved->DeleteSong(1);
+    frame->RefreshNextSongBanner();
+    EXPECT_EQ(screen.nextSongTitle, " a");
 
-  messages.answer = false;
-  DoubleClickHeader(QPoint(208, 8));
-  EXPECT_EQ(messages.asked, QStringList({kQuestion}));
-  EXPECT_TRUE(reserved->modeOn());
-  EXPECT_EQ(reserved->Count(), 2);
-  EXPECT_EQ(reserved->height(), 190);
+    messages.answer = false;
+    DoubleClickHeader(QPoint(208, 8));
+    EXPECT_EQ(messages.asked, QStringList({kQuestion}));
+    EXPECT_TRUE(reserved->modeOn());
+    EXPECT_EQ(reserved->Count(), songs);
+    EXPECT_EQ(reserved->height(), 190);
 
-  messages.answer = true;
-  DoubleClickHeader(QPoint(208, 8));
-  EXPECT_EQ(messages.asked.size(), 2);
-  EXPECT_FALSE(reserved->modeOn());
-  EXPECT_EQ(reserved->Count(), 0);
-  EXPECT_EQ(reserved->height(), 18);
-  EXPECT_EQ(screen.nextSongTitle, "");
-  EXPECT_EQ(Profile("ReservedListEnable"), "0");
+    messages.answer = true;
+    DoubleClickHeader(QPoint(208, 8));
+    EXPECT_EQ(messages.asked.size(), 2);
+    EXPECT_FALSE(reserved->modeOn());
+    EXPECT_EQ(reserved->Count(), 0);
+    EXPECT_EQ(reserved->height(), 18);
+    EXPECT_EQ(screen.nextSongTitle, "");
+    EXPECT_EQ(Profile("ReservedListEnable"), "0");
+  }
 }
 
 TEST_F(ReservedListTest, OnlyTheHeadersMiddleSwitches) {

@@ -466,6 +466,8 @@ TEST_F(PanelTest, TheToggleShowsAndHidesThePlayListAndFollowsItsOwnHiding) {
   playListWindow.hide();
   QCoreApplication::processEvents();
   EXPECT_EQ(dlg->playListShow(), kPlayListHidden);
+  // The setting is the toggle: the store has it at once, the profile at the end.
+  EXPECT_EQ(store->values().playListShow, kPlayListHidden);
 }
 
 TEST_F(PanelTest, DraggingCarriesTheReservedListAndTheDockedWindows) {

@@ -47,7 +47,6 @@ class SetupApplyTest : public testing::FrameRig {
  protected:
   SetupApplyTest() {
     lyrics.SetScreenSize(1920, 1080);
-    lyrics.ApplySettings(Settings{});
     lyrics.ApplyFontSettings(0);
     lyricScreen = &lyrics;
     MakeFrame(Settings{});
@@ -76,7 +75,7 @@ class SetupApplyTest : public testing::FrameRig {
   }
   bool BackgroundRestarted() const { return video.calls.contains("graph"); }
 
-  CLyricScreen lyrics;
+  CLyricScreen lyrics{store->values()};
   testing::ScriptedDialogs scripted;
   SetupSheetPort sheetPort{scripted, messages};
 };
@@ -241,7 +240,6 @@ TEST_F(SetupApplyTest, OkWithoutAChangeWritesTheSameAndCancelWritesNothing) {
   values.audioChannel = 2;
   for (int k = 0; k < kSettingCount; ++k)
     store->Write({static_cast<SettingKey>(k)});
-  lyrics.ApplySettings(values);  // as at start-up
   PlayKoreanSong();
   const QMap<QString, QString> before = ProfileKeys(ProfilePath());
   ASSERT_EQ(before.size(), kSettingCount);
