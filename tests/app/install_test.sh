@@ -50,6 +50,7 @@ for section in first-start adding-songs numbers queue keys setup formats files t
   grep -q "href=\"#$section\"" "$guide" || { echo "guide: $section not in its contents"; exit 1; }
 done
 ! grep -q '@[A-Z_]*@' "$guide" "$prefix"/share/man/man1/*.1 || { echo "unfilled @VARIABLE@"; exit 1; }
+grep -q "GNU GENERAL PUBLIC LICENSE" "$prefix/share/doc/lyrovox/COPYING"
 echo "guide: ok"
 
 # One version.
