@@ -1,6 +1,6 @@
 // Song list files in both encodings: the first byte chooses the mark put before the rest (none,
-// UTF-16LE, UTF-8). Every entry is a whole line turned into an absolute path, and the paths, once
-// written by the program, read back unchanged.
+// UTF-16LE, UTF-8). Every entry is a whole line turned into an absolute path whose song name is the
+// start of its last name, and the paths, once written by the program, read back unchanged.
 
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +34,11 @@ std::vector<std::u16string> Paths(const std::string& bytes) {
     std::u16string path = ResolveEntry(entry, u"/lists/");
     if (path.empty()) continue;
     if (path.front() != u'/' || path.find(u'\0') != std::u16string::npos) __builtin_trap();
+    // The song's name: part of the path's last name, from its start.
+    const std::u16string name = NameOfPath(path);
+    const std::u16string last = path.substr(path.rfind(u'/') + 1);
+    if (last.compare(0, name.size(), name) != 0) __builtin_trap();
+    if (name.empty() && !last.empty()) __builtin_trap();
     paths.push_back(std::move(path));
   }
   return paths;

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QRegularExpression>
 #include <QWidget>
+#include <algorithm>
 
 namespace lyrovox {
 
@@ -25,21 +26,61 @@ QString CaseInsensitivePattern(const QString& pattern) {
   return out;
 }
 
-QStringList Filters(const FileDialogRequest& request) {
-  QStringList filters;
-  for (const QString& filter : request.filters)
-    filters << CaseInsensitiveFilter(filter);
-  return filters;
+const QRegularExpression& PatternSeparators() {
+  static const QRegularExpression separators(QStringLiteral("[ ;]"));
+  return separators;
+}
+
+// The patterns of a filter, lower-cased, each once and sorted: filters that name the same files
+// compare equal.
+QStringList PatternSet(const QString& patterns) {
+  QStringList set = patterns.toLower().split(PatternSeparators(), Qt::SkipEmptyParts);
+  set.sort();
+  set.removeDuplicates();
+  return set;
+}
+
+QString PatternsInside(const QString& filter) {
+  const qsizetype open = filter.lastIndexOf(u'(');
+  const qsizetype close = filter.lastIndexOf(u')');
+  if (open < 0 || close < open) return {};
+  return filter.mid(open + 1, close - open - 1);
+}
+
+bool IsPattern(const QString& initialName) {
+  return initialName.contains(u'*') || initialName.contains(u'?');
 }
 
 // Qt's own dialog: its filters take the bracket patterns the same way on every desktop, and the
-// patterns themselves are not shown.
+// patterns themselves are not shown. An initial name that is a pattern ("*.mpg;*.vob") is what
+// the dialog shows first: the filter naming the same files, else a filter of its own put first.
 void Configure(QFileDialog& dialog, const FileDialogRequest& request) {
   dialog.setWindowTitle(request.title);
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setOption(QFileDialog::HideNameFilterDetails, true);
-  dialog.setNameFilters(Filters(request));
-  if (!request.initialName.isEmpty() && !request.initialName.contains(u'*')) {
+  QStringList filters = request.filters;
+  qsizetype first = 0;
+  if (IsPattern(request.initialName)) {
+    const QStringList wanted = PatternSet(request.initialName);
+    first = std::find_if(filters.begin(), filters.end(),
+                         [&wanted](const QString& filter) {
+                           return PatternSet(PatternsInside(filter)) == wanted;
+                         }) -
+            filters.begin();
+    if (first == filters.size()) {
+      QStringList patterns = request.initialName.split(PatternSeparators(), Qt::SkipEmptyParts);
+      patterns.removeDuplicates();
+      filters.prepend(kInitialPatternFilterName + QStringLiteral(" (") + patterns.join(u' ') +
+                      QLatin1Char(')'));
+      first = 0;
+    }
+  }
+  QStringList shown;
+  for (const QString& filter : filters)
+    shown << CaseInsensitiveFilter(filter);
+  dialog.setNameFilters(shown);
+  if (first < shown.size()) dialog.selectNameFilter(shown[first]);
+  if (!request.initialName.isEmpty() && !IsPattern(request.initialName)) {
     dialog.selectFile(request.initialName);
   }
 }
@@ -51,11 +92,9 @@ QString CaseInsensitiveFilter(const QString& filter) {
   const qsizetype close = filter.lastIndexOf(u')');
   if (open < 0 || close < open) return filter;
   QStringList patterns;
-  const QString inside = filter.mid(open + 1, close - open - 1);
   for (const QString& pattern :
-       inside.split(QRegularExpression(QStringLiteral("[ ;]")), Qt::SkipEmptyParts)) {
+       PatternsInside(filter).split(PatternSeparators(), Qt::SkipEmptyParts))
     patterns << CaseInsensitivePattern(pattern);
-  }
   return filter.left(open + 1) + patterns.join(u' ') + filter.mid(close);
 }
 

@@ -1,11 +1,15 @@
 #pragma once
 
 // The common dialogs over Qt's file and colour dialogs. File name filters match whatever the
-// case of the names ("*.kar" also shows "SONG.KAR"), as users of karaoke files expect.
+// case of the names ("*.kar" also shows "SONG.KAR"), as users of karaoke files expect. A dialog
+// whose initial name is a pattern ("*.mpg;*.vob") opens showing the files it names.
 
 #include "controller/ports.h"
 
 namespace lyrovox {
+
+// The filter a dialog opens with when its initial pattern is none of its filters'.
+inline const QString kInitialPatternFilterName = QStringLiteral("All supported files");
 
 class QtFileDialogs final : public IFileDialogs {
  public:

@@ -57,6 +57,18 @@ class MprisRootAdaptor final : public QDBusAbstractAdaptor {
   MprisService& s_;
 };
 
+// The program's own interface beside MPRIS's, for what MPRIS has no place for: its version.
+class ProgramAdaptor final : public QDBusAbstractAdaptor {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.lyrovox.Lyrovox")
+  Q_PROPERTY(QString Version READ Version)
+
+ public:
+  explicit ProgramAdaptor(MprisService& service) : QDBusAbstractAdaptor(&service) {}
+
+  QString Version() const { return QStringLiteral(LYROVOX_VERSION); }
+};
+
 // org.mpris.MediaPlayer2.Player: the playing song.
 class MprisPlayerAdaptor final : public QDBusAbstractAdaptor {
   Q_OBJECT
@@ -150,6 +162,7 @@ MprisService::MprisService(CMainFrame& frame, Hooks hooks, QObject* parent)
     : QObject(parent), frame_(frame), hooks_(std::move(hooks)) {
   new MprisRootAdaptor(*this);
   new MprisPlayerAdaptor(*this);
+  new ProgramAdaptor(*this);
   connect(&frame_, &CMainFrame::SongStarted, this, [this] {
     ++songNumber_;
     Refresh();
@@ -205,8 +218,9 @@ QVariantMap MprisService::Metadata() const {
   IMediaPlayer* player = frame_.CurrentPlayer();
   if (!frame_.isPlaying() || player == nullptr) return metadata;
   metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(TrackId())));
-  metadata.insert(QStringLiteral("xesam:title"), frame_.currentSongTitle());
-  const QString artist = ToQString(TextView(frame_.lyricStore().artist));
+  // A title taken from a numbered row keeps the blank after its dash; the bus shows it trimmed.
+  metadata.insert(QStringLiteral("xesam:title"), frame_.currentSongTitle().trimmed());
+  const QString artist = ToQString(TextView(frame_.lyricStore().artist)).trimmed();
   if (!artist.isEmpty()) metadata.insert(QStringLiteral("xesam:artist"), QStringList{artist});
   const qlonglong lengthUs = qlonglong{player->GetDurationMs()} * 1000;
   if (lengthUs > 0) metadata.insert(QStringLiteral("mpris:length"), lengthUs);

@@ -32,6 +32,8 @@ class MprisService final : public QObject {
   static constexpr const char* kObjectPath = "/org/mpris/MediaPlayer2";
   static constexpr const char* kRootInterface = "org.mpris.MediaPlayer2";
   static constexpr const char* kPlayerInterface = "org.mpris.MediaPlayer2.Player";
+  // The program's own interface on the same object: its Version.
+  static constexpr const char* kProgramInterface = "org.lyrovox.Lyrovox";
   // How often the state is compared for change signals.
   static constexpr int kWatchMs = 200;
   // The speeds the controller steps through.

@@ -34,6 +34,7 @@
 #include "screen/screen_surfaces.h"
 #include "ui/lists/play_list_dlg.h"
 #include "ui/lists/reserved_list_dlg.h"
+#include "ui/panel/panel_geometry.h"
 #include "ui/panel/player_dlg.h"
 #include "ui/setup/setup_sheet.h"
 
@@ -41,10 +42,24 @@ namespace lyrovox {
 
 namespace {
 
-QSize PrimaryDisplaySize() {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen != nullptr ? screen->size() : QSize(1024, 768);
+// The desktop's screens, the primary one first.
+std::vector<ScreenArea> DesktopScreens() {
+  std::vector<ScreenArea> screens;
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary != nullptr) screens.push_back({primary->geometry(), primary->availableGeometry()});
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    if (screen != primary) screens.push_back({screen->geometry(), screen->availableGeometry()});
+  }
+  if (screens.empty()) screens.push_back({QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 768)});
+  return screens;
 }
+
+// The windows open at the sizes their places are worked out for.
+static_assert(kPanelWidth == kPanelWindowSize.width() && kPanelHeight == kPanelWindowSize.height());
+static_assert(ReservedListDlg::kWidth == kReservedListWindowSize.width() &&
+              ReservedListDlg::kHeightOn == kReservedListWindowSize.height());
+static_assert(PlayListDlg::kWidth == kPlayListWindowSize.width() &&
+              PlayListDlg::kHeight == kPlayListWindowSize.height());
 
 }  // namespace
 
@@ -116,7 +131,7 @@ bool Program::Start() {
   // at its default place.
   ctrlHeld_ = options_.ctrlHeld.value_or(
       (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier) != 0);
-  settings_.ReadAtStartUp(PrimaryDisplaySize(), ctrlHeld_);
+  settings_.ReadAtStartUp(DesktopScreens(), ctrlHeld_);
   Settings& values = settings_.values();
   if (options_.videoWindowSize) {
     values.videoWidth = options_.videoWindowSize->width();
@@ -198,7 +213,7 @@ void Program::CreateWindows() {
   panel_ = std::make_unique<CPlayerDlg>(settings_);
   if (!options_.videoWindowOnly) panel_->show();
   reservedList_ = std::make_unique<ReservedListDlg>(settings_);
-  reservedList_->move(values.playerLeft, values.playerTop + 180);
+  reservedList_->move(values.playerLeft, values.playerTop + kReservedListDrop);
   if (!options_.videoWindowOnly) reservedList_->show();
   songList_ = std::make_unique<PlayListDlg>(settings_);
   if (!options_.videoWindowOnly && values.playListShow != 0) songList_->show();

@@ -1,12 +1,14 @@
 #pragma once
 
-// The splash window shown while the program starts, and again as the About box: the artwork
-// with the version and the maker's line under it.
+// The splash window shown while the program starts, and again, taller, as the About box: the
+// artwork with the version and the maker's line under it; the About box adds the licence and the
+// credits of what the program is built on (the soundfont, the fonts).
 
 #include <QDialog>
 #include <QFont>
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 
 namespace lyrovox {
 
@@ -16,6 +18,7 @@ class CSplashDlg final : public QDialog {
  public:
   static constexpr int kWidth = 578;
   static constexpr int kHeight = 294;
+  static constexpr int kAboutHeight = 500;
 
   // aboutMode: the About box, which a click closes.
   explicit CSplashDlg(bool aboutMode = false, QWidget* parent = nullptr);
@@ -26,6 +29,8 @@ class CSplashDlg final : public QDialog {
 
   static QString VersionLine();
   static QString MakerLine();
+  // The About box's paragraphs under the artwork: the licence, then the credits.
+  static QStringList AboutParagraphs();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -263,9 +263,7 @@ bool CMainFrame::OpenKaraokeFile(QObject* owner) {
   if (windows_.fileDialogs == nullptr) return false;
   FileDialogRequest request;
   request.title = QStringLiteral("Select Karaoke file");
-  request.filters = {QStringLiteral(
-      "Karaoke Files (*.kar *.mid *.mp3 *.kym *.wma *.mpg *.avi *.dat *.mkv *.mp4 *.vob *.wmv "
-      "*.m3u *.zip)")};
+  request.filters = {QStringLiteral("Karaoke Files (%1)").arg(SongAndListPatterns())};
   request.multiple = true;
   request.owner = owner;
   const QStringList files = windows_.fileDialogs->OpenFiles(request);
@@ -275,10 +273,10 @@ bool CMainFrame::OpenKaraokeFile(QObject* owner) {
   if (list == nullptr) return false;
   list->ClearSongList();
   for (const QString& path : files) {
-    if (QFileInfo(path).fileName().toUpper().contains(u".M3U")) {
+    if (IsListFileName(path)) {
       ReadPlayListFile(path);
     } else {
-      list->AddSong(NameWithoutShortExtension(QFileInfo(path).fileName()), path, list->Count());
+      list->AddSong(FileTitle(path), path, list->Count());
     }
   }
   PlaySongListItem(0);
@@ -299,7 +297,7 @@ void CMainFrame::OpenFiles(const QStringList& paths) {
   for (const QString& path : paths) {
     const QFileInfo info(path);
     if (!info.isFile()) continue;
-    if (info.fileName().toUpper().contains(u".M3U")) {
+    if (IsListFileName(path)) {
       // A list file stands for its songs.
       for (const std::u16string& entry : m3u::ReadListFile(NativePath(path)).paths) {
         songs << ToQString(entry);

@@ -15,15 +15,8 @@ QString KeyPath(const SettingSpec& spec) {
   return kSection + QLatin1String(spec.name);
 }
 
-// Window edges stay where a part of the window can be grabbed.
-constexpr int kKeepWidth = 200;
-constexpr int kKeepHeight = 100;
 constexpr int kMinVideoWidth = 102;
 constexpr int kMinVideoHeight = 90;
-
-int ClampEdge(int value, int displaySize, int keep) {
-  return std::clamp(value, 0, std::max(0, displaySize - keep));
-}
 
 }  // namespace
 
@@ -42,14 +35,18 @@ QString SettingsStore::DefaultProfilePath() {
          QStringLiteral("/TuneWell/LyroVox.conf");
 }
 
-int SettingsStore::ReadInt(SettingKey key) const {
-  const SettingSpec& spec = SpecOf(key);
-  if (!profile_) return spec.intDefault;
-  const QVariant value = profile_->value(KeyPath(spec));
-  if (value.typeId() != QMetaType::QString) return spec.intDefault;
+std::optional<int> SettingsStore::ParsedInt(SettingKey key) const {
+  if (!profile_) return std::nullopt;
+  const QVariant value = profile_->value(KeyPath(SpecOf(key)));
+  if (value.typeId() != QMetaType::QString) return std::nullopt;
   bool ok = false;
   const int parsed = value.toString().trimmed().toInt(&ok);
-  return ok ? parsed : spec.intDefault;
+  if (!ok) return std::nullopt;
+  return parsed;
+}
+
+int SettingsStore::ReadInt(SettingKey key) const {
+  return ParsedInt(key).value_or(SpecOf(key).intDefault);
 }
 
 QString SettingsStore::ReadString(SettingKey key) const {
@@ -63,6 +60,11 @@ QString SettingsStore::ReadString(SettingKey key) const {
 }
 
 void SettingsStore::ReadAtStartUp(QSize display, bool ctrlHeld) {
+  const QRect all(QPoint(0, 0), display);
+  ReadAtStartUp({ScreenArea{all, all}}, ctrlHeld);
+}
+
+void SettingsStore::ReadAtStartUp(const std::vector<ScreenArea>& screens, bool ctrlHeld) {
   if (profile_) profile_->sync();
   for (const SettingSpec& spec : SettingsTable()) {
     if (spec.isString) {
@@ -75,36 +77,38 @@ void SettingsStore::ReadAtStartUp(QSize display, bool ctrlHeld) {
   }
 
   Settings& v = values_;
-  const int width = display.width();
-  const int height = display.height();
-  for (int* left : {&v.playerLeft, &v.playListLeft, &v.videoLeft}) {
-    *left = ClampEdge(*left, width, kKeepWidth);
-  }
-  for (int* top : {&v.playerTop, &v.playListTop, &v.videoTop}) {
-    *top = ClampEdge(*top, height, kKeepHeight);
-  }
   const Settings defaults;
+  const auto saved = [this](SettingKey left, SettingKey top) {
+    return ParsedInt(left).has_value() || ParsedInt(top).has_value();
+  };
+  SavedPlaces places;
+  places.panel = saved(SettingKey::kPlayerLeft, SettingKey::kPlayerTop);
+  places.playList = saved(SettingKey::kPlayListLeft, SettingKey::kPlayListTop);
+  places.video = saved(SettingKey::kVideoLeft, SettingKey::kVideoTop);
   if (v.videoWidth < kMinVideoWidth || v.videoHeight < kMinVideoHeight) {
     v.videoWidth = defaults.videoWidth;
     v.videoHeight = defaults.videoHeight;
   }
   // A window larger than the display cannot be handled, and a hostile size would ask the window
   // system for a gigantic surface.
-  if (width > 0) v.videoWidth = std::min(v.videoWidth, std::max(width, defaults.videoWidth));
-  if (height > 0) v.videoHeight = std::min(v.videoHeight, std::max(height, defaults.videoHeight));
+  if (!screens.empty()) {
+    const QSize primary = screens.front().geometry.size();
+    if (primary.width() > 0) {
+      v.videoWidth = std::min(v.videoWidth, std::max(primary.width(), defaults.videoWidth));
+    }
+    if (primary.height() > 0) {
+      v.videoHeight = std::min(v.videoHeight, std::max(primary.height(), defaults.videoHeight));
+    }
+  }
 
   if (ctrlHeld) {
     v.playListShow = defaults.playListShow;
-    v.playListLeft = defaults.playListLeft;
-    v.playListTop = defaults.playListTop;
-    v.playerLeft = defaults.playerLeft;
-    v.playerTop = defaults.playerTop;
-    v.videoLeft = defaults.videoLeft;
-    v.videoTop = defaults.videoTop;
     v.videoWidth = defaults.videoWidth;
     v.videoHeight = defaults.videoHeight;
     v.fullScreen = 0;
+    places = SavedPlaces{};
   }
+  PlaceWindows(v, screens, places);
 }
 
 void SettingsStore::Put(SettingKey key) {

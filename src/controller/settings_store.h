@@ -8,8 +8,11 @@
 #include <QString>
 #include <initializer_list>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "controller/settings.h"
+#include "controller/window_places.h"
 
 class QSettings;
 
@@ -27,9 +30,13 @@ class SettingsStore {
   // ~/.config/TuneWell/LyroVox.conf (XDG_CONFIG_HOME honoured).
   static QString DefaultProfilePath();
 
-  // Reads every key in the table's order, then corrects the window places for a display of
-  // `display` pixels. With Ctrl held every window takes its default place and size and full
-  // screen is off for this run; the profile is not rewritten.
+  // Reads every key in the table's order, then places the windows on the screens (the primary
+  // first; window_places.h): saved places that can be grabbed stay, the others move onto a
+  // screen, and windows without a place are laid out side by side. With Ctrl held every window
+  // is laid out so, at its default size, and full screen is off for this run; the profile is not
+  // rewritten.
+  void ReadAtStartUp(const std::vector<ScreenArea>& screens, bool ctrlHeld);
+  // The same for one screen of `display` pixels.
   void ReadAtStartUp(QSize display, bool ctrlHeld);
 
   Settings& values() { return values_; }
@@ -52,6 +59,8 @@ class SettingsStore {
 
  private:
   void Put(SettingKey key);
+  // The profile's value when there is one that parses as an integer.
+  std::optional<int> ParsedInt(SettingKey key) const;
   bool Sync();
 
   QString path_;

@@ -54,9 +54,4 @@ std::optional<QString> TitleAfterNumber(const QString& text) {
   return text.mid(*at + 2);
 }
 
-QString NameWithoutShortExtension(const QString& fileName) {
-  if (fileName.size() > 5 && fileName[fileName.size() - 4] == u'.') return fileName.chopped(4);
-  return fileName;
-}
-
 }  // namespace lyrovox

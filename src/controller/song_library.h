@@ -34,7 +34,4 @@ std::optional<qsizetype> NumberSeparator(const QString& text);
 // when there is no number or nothing follows the hyphen.
 std::optional<QString> TitleAfterNumber(const QString& text);
 
-// A song's name for the song list: the file name, less a three-letter extension.
-QString NameWithoutShortExtension(const QString& fileName);
-
 }  // namespace lyrovox

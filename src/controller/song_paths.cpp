@@ -4,7 +4,43 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "controller/qt_text.h"
+#include "ui/lists/m3u_file.h"
+
 namespace lyrovox {
+
+namespace {
+
+// The extension of the file name (after its last dot; a leading dot starts a name), lower-cased.
+QString ExtensionOf(const QString& nameOrPath) {
+  const qsizetype slash = nameOrPath.lastIndexOf(u'/');
+  const qsizetype dot = nameOrPath.lastIndexOf(u'.');
+  if (dot <= slash + 1) return {};
+  return nameOrPath.mid(dot + 1).toLower();
+}
+
+struct SongFileKind {
+  const char16_t* extension;
+  bool video;
+};
+
+// Every kind the player plays, in the order the dialogs name them.
+constexpr SongFileKind kSongFileKinds[] = {
+    {u"kar", false}, {u"mid", false}, {u"mp3", false}, {u"kym", false}, {u"wma", false},
+    {u"mpg", true},  {u"avi", true},  {u"dat", true},  {u"mkv", true},  {u"mp4", true},
+    {u"vob", true},  {u"wmv", true},  {u"flv", true},  {u"zip", false}, {u"webm", true},
+    {u"mov", true},  {u"m4v", true},
+};
+
+QStringList KindsWhere(bool videoOnly) {
+  QStringList kinds;
+  for (const SongFileKind& kind : kSongFileKinds) {
+    if (!videoOnly || kind.video) kinds << QString::fromUtf16(kind.extension);
+  }
+  return kinds;
+}
+
+}  // namespace
 
 int LyricKindForPath(const QString& path) {
   const QString upper = path.toUpper();
@@ -20,7 +56,37 @@ bool IsVideoSongPath(const QString& path) {
   for (const char16_t* ext : kVideo) {
     if (upper.contains(QStringView(ext))) return true;
   }
-  return false;
+  // Later kinds only by their extension: ".MOV" is also the start of many a folder name.
+  return VideoFileExtensions().contains(ExtensionOf(path));
+}
+
+const QStringList& SongFileExtensions() {
+  static const QStringList kinds = KindsWhere(false);
+  return kinds;
+}
+
+const QStringList& VideoFileExtensions() {
+  static const QStringList kinds = KindsWhere(true);
+  return kinds;
+}
+
+bool IsSongFileName(const QString& nameOrPath) {
+  return SongFileExtensions().contains(ExtensionOf(nameOrPath));
+}
+
+bool IsListFileName(const QString& nameOrPath) {
+  return ExtensionOf(nameOrPath) == QStringView(kListFileExtension);
+}
+
+QString FilePatterns(const QStringList& extensions) {
+  QStringList patterns;
+  for (const QString& extension : extensions)
+    patterns << QStringLiteral("*.") + extension;
+  return patterns.join(u' ');
+}
+
+QString SongAndListPatterns() {
+  return FilePatterns(SongFileExtensions() + QStringList{QString::fromUtf16(kListFileExtension)});
 }
 
 bool IsZipPath(const QString& path) {
@@ -37,7 +103,7 @@ int LanguageFromPath(const QString& path, int lastSongNumber) {
 }
 
 QString FileTitle(const QString& path) {
-  return QFileInfo(path).completeBaseName();
+  return ToQString(m3u::NameOfPath(ViewOf(path)));
 }
 
 QString FindFileCaseInsensitive(const QString& path) {

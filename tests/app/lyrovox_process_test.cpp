@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRect>
 #include <QSettings>
 #include <csignal>
 
@@ -52,7 +53,7 @@ class LyrovoxProcessTest : public ::testing::Test {
 TEST_F(LyrovoxProcessTest, TheCommandLineAnswersWithoutStarting) {
   const auto [versionStatus, version] = Run({"--version"});
   EXPECT_EQ(versionStatus, 0);
-  EXPECT_EQ(version, "lyrovox 0.1.0\n");
+  EXPECT_EQ(version, "lyrovox " LYROVOX_VERSION "\n");  // the build's version
   const auto [helpStatus, help] = Run({"--help"});
   EXPECT_EQ(helpStatus, 0);
   EXPECT_TRUE(help.startsWith("usage: lyrovox [FILE...]")) << help.toStdString();
@@ -84,7 +85,101 @@ TEST_F(LyrovoxProcessTest, ATerminationSignalClosesTheProgramAsExitDoes) {
 
   const QSettings profile(Q(dir.path() + "/config/TuneWell/LyroVox.conf"), QSettings::IniFormat);
   EXPECT_EQ(profile.value("Setup/Video_Width").toString(), "408");
-  EXPECT_EQ(profile.value("Setup/PlayList_Left").toString(), "417");
+  EXPECT_TRUE(profile.contains("Setup/PlayList_Left"));
+}
+
+// The program on a desktop of these screens ({x, y, width, height}, the primary first), started
+// on the profile text given (none: a first start) and closed once it runs; the window places it
+// wrote then.
+struct Places {
+  QRect panel, reserved, playList, video;
+};
+
+class LyrovoxPlacesTest : public LyrovoxProcessTest {
+ protected:
+  Places StartAndClose(const std::vector<QRect>& screens, const char* profile) {
+    QString json = "{\"screens\": [";
+    for (size_t i = 0; i < screens.size(); ++i) {
+      const QRect& r = screens[i];
+      json += QString(
+                  "%1{\"name\": \"S%2\", \"x\": %3, \"y\": %4, \"width\": %5, "
+                  "\"height\": %6, \"logicalDpi\": 96}")
+                  .arg(i == 0 ? "" : ", ")
+                  .arg(i)
+                  .arg(r.x())
+                  .arg(r.y())
+                  .arg(r.width())
+                  .arg(r.height());
+    }
+    const std::string config = dir.Write("screens.json", (json + "]}").toStdString());
+    const QString profilePath = Q(dir.path() + "/config/TuneWell/LyroVox.conf");
+    QFile::remove(profilePath);
+    if (profile != nullptr) dir.Write("config/TuneWell/LyroVox.conf", profile);
+
+    QProcess process;
+    Prepare(process);
+    QProcessEnvironment env = process.processEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + Q(config));
+    process.setProcessEnvironment(env);
+    process.start();
+    EXPECT_TRUE(process.waitForStarted(5000));
+    const QString privateTemp = Q(dir.path() + "/tmp/lyrovox-") + QString::number(geteuid());
+    EXPECT_TRUE(WaitUntil([&] { return QFileInfo::exists(privateTemp); }, 15000));
+    // A second start hands over to the first once that one runs (its start-up done): it ends
+    // with status 0.
+    EXPECT_EQ(Run({}).first, 0);
+    kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    EXPECT_TRUE(process.waitForFinished(10000));
+    QDir(privateTemp).removeRecursively();
+
+    const QSettings saved(profilePath, QSettings::IniFormat);
+    const auto number = [&saved](const char* key) {
+      return saved.value(QString("Setup/") + key).toString().toInt();
+    };
+    Places places;
+    places.panel = QRect(number("Player_Left"), number("Player_Top"), 416, 181);
+    places.reserved = places.panel.translated(0, 180);
+    places.reserved.setHeight(190);
+    places.playList = QRect(number("PlayList_Left"), number("PlayList_Top"), 416, 480);
+    places.video = QRect(number("Video_Left"), number("Video_Top"), number("Video_Width"),
+                         number("Video_Height"));
+    return places;
+  }
+};
+
+TEST_F(LyrovoxPlacesTest, AFirstStartOpensNoWindowOverAnother) {
+  for (const QRect& screen : {QRect(0, 0, 1920, 1080), QRect(0, 0, 1366, 768)}) {
+    const Places p = StartAndClose({screen}, nullptr);
+    const std::pair<QRect, QRect> pairs[] = {{p.panel, p.playList},
+                                             {p.panel, p.video},
+                                             {p.reserved, p.playList},
+                                             {p.reserved, p.video},
+                                             {p.playList, p.video}};
+    for (const auto& [a, b] : pairs)
+      EXPECT_FALSE(a.intersects(b)) << screen.width();
+    for (const QRect& window : {p.panel, p.reserved, p.playList, p.video})
+      EXPECT_TRUE(screen.contains(window)) << screen.width();
+    EXPECT_EQ(p.video.size(), QSize(408, 346));
+  }
+}
+
+TEST_F(LyrovoxPlacesTest, SavedPlacesStayOnTheirScreenAndLostOnesComeBack) {
+  // A place on the second screen is kept as it is.
+  const std::vector<QRect> two = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1366, 768)};
+  Places p = StartAndClose(
+      two,
+      "[Setup]\nPlayer_Left=2000\nPlayer_Top=40\nPlayList_Left=100\nPlayList_Top=500\n"
+      "Video_Left=2600\nVideo_Top=300\nVideo_Width=500\nVideo_Height=400\n");
+  EXPECT_EQ(p.panel.topLeft(), QPoint(2000, 40));
+  EXPECT_EQ(p.playList.topLeft(), QPoint(100, 500));
+  EXPECT_EQ(p.video, QRect(2600, 300, 500, 400));
+
+  // A garbage profile: the windows come back whole on the screen, and that is what is written.
+  p = StartAndClose({QRect(0, 0, 1920, 1080)},
+                    "[Setup]\nPlayer_Left=-3000\nPlayer_Top=99999\nVideo_Left=2600\n"
+                    "Video_Top=5000\n");
+  EXPECT_EQ(p.panel.topLeft(), QPoint(0, 1080 - 370));
+  EXPECT_EQ(p.video, QRect(1920 - 408, 1080 - 346, 408, 346));
 }
 
 }  // namespace

@@ -158,6 +158,12 @@ TEST_F(MprisTest, TheProgramIsAMediaPlayerOnTheBus) {
   EXPECT_TRUE(root.value("CanRaise").toBool());
   EXPECT_FALSE(root.value("HasTrackList").toBool());
   EXPECT_TRUE(root.value("SupportedMimeTypes").toStringList().contains("audio/midi"));
+  // The program's version, the build's, beside the MPRIS interfaces.
+  const QDBusMessage version = client.Call(bus::kProperties, QStringLiteral("Get"),
+                                           {QStringLiteral("org.lyrovox.Lyrovox"), "Version"});
+  ASSERT_EQ(version.type(), QDBusMessage::ReplyMessage) << version.errorMessage().toStdString();
+  EXPECT_EQ(version.arguments().front().value<QDBusVariant>().variant().toString(),
+            LYROVOX_VERSION);
 
   // Nothing plays yet.
   EXPECT_EQ(client.Get("PlaybackStatus").toString(), "Stopped");
@@ -191,6 +197,19 @@ TEST_F(MprisTest, AfterASongStartsTheBusSeesItsTitleArtistLengthAndPosition) {
   const qlonglong later = client.Get("Position").toLongLong();
   EXPECT_GT(later, at + 300000);
   EXPECT_LT(later, at + 1500000);
+}
+
+// A song without a title of its own queued by number takes its title from the row's text after
+// the dash, blank included, as the screen shows it; the bus shows it trimmed.
+TEST_F(MprisTest, TitlesOnTheBusAreTrimmed) {
+  PlayBoth();
+  const QString third = Song("third", 550, "[00:01.00]No title here\n");
+  program->frame().ReserveNumberedSong(third, 3, true);
+  ASSERT_EQ(client.Call(bus::kPlayer, QStringLiteral("Next")).type(), QDBusMessage::ReplyMessage);
+  ASSERT_EQ(program->frame().currentSongPath(), third);
+  EXPECT_EQ(program->frame().currentSongTitle(), " third");
+  ASSERT_TRUE(WaitUntil([&] { return client.Get("PlaybackStatus") == "Playing"; }, 5000));
+  EXPECT_EQ(client.Metadata().value("xesam:title").toString(), "third");
 }
 
 TEST_F(MprisTest, NextVolumeRateAndStopActOnTheProgramAndAreAnnounced) {

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QSettings>
 #include <QSignalSpy>
@@ -108,6 +109,28 @@ TEST_F(ProgramTest, StartUpLeavesEveryStepDoneAndTheSplashUpForItsMinimumTime) {
   EXPECT_EQ(program.splash(), nullptr);
 }
 
+TEST(SplashTest, TheSplashAndTheAboutBoxSayTheBuildsVersionAndTheAboutBoxTheCredits) {
+  EXPECT_EQ(CSplashDlg::VersionLine(), "Version " LYROVOX_VERSION);
+  CSplashDlg splash;
+  EXPECT_EQ(splash.size(), QSize(578, 294));
+  CSplashDlg about(true);
+  EXPECT_EQ(about.size(), QSize(578, 500));
+  const QString credits = CSplashDlg::AboutParagraphs().join(' ');
+  for (const char* said :
+       {"Licence: GNU General Public License", "Fluid (R3) General MIDI SoundFont", "MIT licence",
+        "Liberation fonts", "DejaVu", "Noto Sans CJK", "Loma", "SIL Open Font License 1.1"}) {
+    EXPECT_TRUE(credits.contains(said)) << said;
+  }
+  // The credits are drawn under the artwork, the splash's own size: light text on black.
+  const QImage shown = about.grab().toImage();
+  int light = 0;
+  for (int y = 300; y < shown.height(); ++y) {
+    for (int x = 0; x < shown.width(); ++x)
+      light += qGray(shown.pixel(x, y)) > 150 ? 1 : 0;
+  }
+  EXPECT_GT(light, 2000);
+}
+
 TEST_F(ProgramTest, WithoutALyricsScreenTheProgramRunsWithoutTheLaterSteps) {
   ProgramOptions options = Options();
   options.failScreenCreation = true;
@@ -131,8 +154,9 @@ TEST_F(ProgramTest, CtrlHeldAtStartUpPutsTheWindowsBackAndStaysOutOfFullScreen) 
   options.splash = false;
   Program program(options);
   ASSERT_TRUE(program.Start());
+  // Its first-start place, below the reserved list, at its default size.
   EXPECT_EQ(QRect(program.videoWindow().pos(), program.videoWindow().size()),
-            QRect(0, 182, 408, 346));
+            QRect(0, 371, 408, 346));
   EXPECT_FALSE(program.videoWindow().isFullScreen());
   EXPECT_EQ(program.settings().values().fullScreen, 0);
   EXPECT_EQ(Profile("FullScreen"), "1");  // this run only

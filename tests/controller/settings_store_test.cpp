@@ -53,8 +53,11 @@ TEST_F(SettingsStoreTest, AMissingOrEmptyProfileGivesTheDefaults) {
     EXPECT_EQ(s.lyricColorDuet, 0xFF32FFu);
     EXPECT_EQ(s.hasShadow, 1);
     EXPECT_EQ(s.defaultFontSizeValue, 70);
-    EXPECT_EQ(QRect(s.videoLeft, s.videoTop, s.videoWidth, s.videoHeight), QRect(0, 182, 408, 346));
+    // Without places of their own the windows open side by side (the video window below the
+    // reserved list, not over it), at their default sizes.
+    EXPECT_EQ(QRect(s.videoLeft, s.videoTop, s.videoWidth, s.videoHeight), QRect(0, 371, 408, 346));
     EXPECT_EQ(QPoint(s.playListLeft, s.playListTop), QPoint(417, 0));
+    EXPECT_EQ(QPoint(s.playerLeft, s.playerTop), QPoint(0, 0));
     EXPECT_EQ(s.playListShow, 5);
     EXPECT_TRUE(s.songsLocation1.isEmpty() && s.backgroundVideo.isEmpty());
   }
@@ -82,35 +85,91 @@ TEST_F(SettingsStoreTest, ValuesRoundTripThroughTheProfileFile) {
   EXPECT_EQ(QPoint(s.playerLeft, s.playerTop), QPoint(300, 40));
 }
 
-TEST_F(SettingsStoreTest, WindowPlacesAreCorrectedForTheDisplay) {
+// Saved places stay as they are while the window's top band is wholly on a screen; others are
+// moved onto the screen the window is most on, wholly where it fits.
+TEST_F(SettingsStoreTest, SavedPlacesStayWhileTheyCanBeGrabbedAndOthersComeBackOnAScreen) {
+  const QRect hd(0, 0, 1920, 1080);
+  const QRect laptop(1920, 0, 1366, 768);
   struct Case {
     const char* profile;
-    QSize display;
-    QRect player;  // left, top of the control panel
+    std::vector<ScreenArea> screens;
+    QPoint player;
     QRect video;
   };
   const Case cases[] = {
-      {"Player_Left=5000\nPlayer_Top=-20\n", {1920, 1080}, {1720, 0, 0, 0}, {0, 182, 408, 346}},
+      {"Player_Left=5000\nPlayer_Top=-20\n", {{hd, hd}}, {1504, 0}, {0, 371, 408, 346}},
       {"Player_Top=5000\nVideo_Left=1721\nVideo_Top=981\n",
-       {1920, 1080},
-       {0, 980, 0, 0},
-       {1720, 980, 408, 346}},
-      {"Video_Width=100\nVideo_Height=500\n", {1920, 1080}, {0, 0, 0, 0}, {0, 182, 408, 346}},
-      {"Video_Width=640\nVideo_Height=89\n", {1920, 1080}, {0, 0, 0, 0}, {0, 182, 408, 346}},
-      {"Video_Width=102\nVideo_Height=90\n", {1920, 1080}, {0, 0, 0, 0}, {0, 182, 102, 90}},
+       {{hd, hd}},
+       {0, 710},
+       {1512, 734, 408, 346}},
+      // Its top band on the screen: kept; one pixel of it off: brought back whole.
+      {"Video_Left=0\nVideo_Top=980\n", {{hd, hd}}, {0, 0}, {0, 980, 408, 346}},
+      {"Video_Left=0\nVideo_Top=1057\n", {{hd, hd}}, {0, 0}, {0, 734, 408, 346}},
+      {"Video_Left=-1\nVideo_Top=100\n", {{hd, hd}}, {0, 0}, {0, 100, 408, 346}},
+      // On the second screen: kept there; past its right edge: brought back onto it.
+      {"Player_Left=1920\nPlayer_Top=0\nVideo_Left=2500\nVideo_Top=300\n",
+       {{hd, hd}, {laptop, laptop}},
+       {1920, 0},
+       {2500, 300, 408, 346}},
+      {"Video_Left=3200\nVideo_Top=300\n",
+       {{hd, hd}, {laptop, laptop}},
+       {0, 0},
+       {2878, 300, 408, 346}},
+      {"Video_Width=100\nVideo_Height=500\n", {{hd, hd}}, {0, 0}, {0, 371, 408, 346}},
+      {"Video_Width=640\nVideo_Height=89\n", {{hd, hd}}, {0, 0}, {0, 371, 408, 346}},
+      {"Video_Width=102\nVideo_Height=90\n", {{hd, hd}}, {0, 0}, {0, 371, 102, 90}},
       // A window never larger than the display.
       {"Video_Width=2147483647\nVideo_Height=99999\n",
-       {1280, 720},
-       {0, 0, 0, 0},
-       {0, 182, 1280, 720}},
-      // A display narrower than the margin keeps windows at 0.
-      {"Player_Left=50\n", {150, 90}, {0, 0, 0, 0}, {0, 0, 408, 346}},
+       {{QRect(0, 0, 1280, 720), QRect(0, 0, 1280, 720)}},
+       {0, 0},
+       {0, 0, 1280, 720}},
+      // A display smaller than the windows keeps them at its top left.
+      {"Player_Left=50\n",
+       {{QRect(0, 0, 150, 90), QRect(0, 0, 150, 90)}},
+       {0, 0},
+       {0, 0, 408, 346}},
   };
   for (const Case& c : cases) {
     WriteProfile(std::string("[Setup]\n") + c.profile);
-    const Settings s = ReadAtStartUp(c.display);
-    EXPECT_EQ(QPoint(s.playerLeft, s.playerTop), c.player.topLeft()) << c.profile;
+    SettingsStore store(Path());
+    store.ReadAtStartUp(c.screens, false);
+    const Settings& s = store.values();
+    EXPECT_EQ(QPoint(s.playerLeft, s.playerTop), c.player) << c.profile;
     EXPECT_EQ(QRect(s.videoLeft, s.videoTop, s.videoWidth, s.videoHeight), c.video) << c.profile;
+  }
+}
+
+// A first start lays the windows out side by side on the primary screen's free area: the control
+// panel with the reserved list below it, the play list beside them, the video window below.
+TEST_F(SettingsStoreTest, AFirstStartOpensNoWindowOverAnother) {
+  const struct {
+    QRect screen;
+    QRect free;
+  } screens[] = {
+      {{0, 0, 1920, 1080}, {0, 0, 1920, 1080}},         {{0, 0, 1366, 768}, {0, 0, 1366, 768}},
+      {{0, 0, 1366, 768}, {0, 27, 1366, 741}},  // a desktop panel along the top
+      {{0, 0, 1366, 768}, {0, 0, 1366, 720}},   // a task bar along the bottom
+      {{1920, 200, 1366, 768}, {1920, 200, 1366, 768}},
+  };
+  for (const auto& screen : screens) {
+    SettingsStore store(Path());  // no profile
+    store.ReadAtStartUp({{screen.screen, screen.free}}, false);
+    const Settings& s = store.values();
+    const QRect panel(s.playerLeft, s.playerTop, 416, 181);
+    const QRect reserved(s.playerLeft, s.playerTop + 180, 416, 190);
+    const QRect playList(s.playListLeft, s.playListTop, 416, 480);
+    const QRect video(s.videoLeft, s.videoTop, s.videoWidth, s.videoHeight);
+    EXPECT_EQ(panel.topLeft(), screen.free.topLeft());
+    const std::pair<QRect, QRect> pairs[] = {{panel, playList},
+                                             {panel, video},
+                                             {reserved, playList},
+                                             {reserved, video},
+                                             {playList, video}};
+    for (const auto& [a, b] : pairs)
+      EXPECT_FALSE(a.intersects(b)) << screen.free.width() << "x" << screen.free.height();
+    for (const QRect& window : {panel, reserved, playList, video})
+      EXPECT_TRUE(screen.free.contains(window))
+          << screen.free.width() << "x" << screen.free.height();
   }
 }
 
@@ -123,7 +182,7 @@ TEST_F(SettingsStoreTest, CtrlHeldPutsEveryWindowAtItsDefaultPlaceForThisRunOnly
   EXPECT_EQ(QPoint(s.playerLeft, s.playerTop), QPoint(0, 0));
   EXPECT_EQ(QPoint(s.playListLeft, s.playListTop), QPoint(417, 0));
   EXPECT_EQ(s.playListShow, 5);
-  EXPECT_EQ(QRect(s.videoLeft, s.videoTop, s.videoWidth, s.videoHeight), QRect(0, 182, 408, 346));
+  EXPECT_EQ(QRect(s.videoLeft, s.videoTop, s.videoWidth, s.videoHeight), QRect(0, 371, 408, 346));
   EXPECT_EQ(s.fullScreen, 0);
   EXPECT_EQ(s.codePage, 3);  // other settings are read as usual
   EXPECT_EQ(ProfileBytes(), profile);

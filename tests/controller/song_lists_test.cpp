@@ -61,6 +61,10 @@ TEST_F(SongListTest, LoadReplacesTheSongListWithTheChosenFilesAndPlaysTheFirst) 
   ASSERT_EQ(dialogs.requests.size(), 1u);
   EXPECT_EQ(dialogs.requests[0].title, "Select Karaoke file");
   EXPECT_TRUE(dialogs.requests[0].multiple);
+  // Every kind of song, and list files.
+  EXPECT_EQ(dialogs.requests[0].filters,
+            QStringList({"Karaoke Files (*.kar *.mid *.mp3 *.kym *.wma *.mpg *.avi *.dat *.mkv "
+                         "*.mp4 *.vob *.wmv *.flv *.zip *.webm *.mov *.m4v *.m3u)"}));
 
   const QString list =
       Song("lists/x.m3u", "#EXTM3U\r\nsongs\\a.kar\r\n/abs/b.mp3\r\nabc\r\n# comment\r\n");
@@ -72,7 +76,7 @@ TEST_F(SongListTest, LoadReplacesTheSongListWithTheChosenFilesAndPlaysTheFirst) 
   EXPECT_EQ(songList.rows, (std::vector<testing::Row>{{"000001 - First", first},
                                                       {"000002 - a", folder + "/lists/songs/a.kar"},
                                                       {"000003 - b", "/abs/b.mp3"},
-                                                      {"000004 - Long.name.mpeg", longName}}));
+                                                      {"000004 - Long.name", longName}}));
   EXPECT_EQ(frame->currentSongPath(), first);
   EXPECT_EQ(screen.songTitle, " First");
 }

@@ -28,6 +28,41 @@ TEST(SongPaths, KindsComeFromSubstringsOfTheUpperCasedPath) {
   EXPECT_FALSE(IsZipPath("/z/pack.zi"));
 }
 
+TEST(SongPaths, LaterVideoKindsArePlayedAsVideosByTheirExtensionOnly) {
+  for (const char* path : {"/v/clip.webm", "/v/clip.MOV", "/v/clip.m4v"})
+    EXPECT_TRUE(IsVideoSongPath(path)) << path;
+  EXPECT_FALSE(IsVideoSongPath("/home/me/Movies/song.mp3"));
+  EXPECT_FALSE(IsVideoSongPath("/home/me/.movies/song.mp3"));
+  EXPECT_FALSE(IsVideoSongPath("/v/clip.webm.mp3"));
+}
+
+// One set of song kinds for the folder walk, drops and "Add file(s)": every kind the player plays,
+// whatever the extension's case, and nothing else.
+TEST(SongPaths, SongFilesAreToldByTheirExtensionInEitherCase) {
+  const char* const kinds[] = {"kar", "mid", "mp3", "kym", "wma", "mpg",  "avi", "dat", "mkv",
+                               "mp4", "vob", "wmv", "flv", "zip", "webm", "mov", "m4v"};
+  for (const char* kind : kinds) {
+    const QString lower = QString("/songs/My.Song.%1").arg(kind);
+    EXPECT_TRUE(IsSongFileName(lower)) << kind;
+    EXPECT_TRUE(IsSongFileName(QString("x.") + QString(kind).toUpper())) << kind;
+    EXPECT_TRUE(IsSongFileName(QString("x.") + QString(kind).left(1).toUpper() + (kind + 1)))
+        << kind;
+    EXPECT_FALSE(IsListFileName(lower)) << kind;
+  }
+  EXPECT_EQ(SongFileExtensions().size(), std::size(kinds));
+  for (const char* other :
+       {"/songs/a.m3u", "/songs/a.txt", "/songs/a.mp3.lrc", "/songs/a.cdg", "/songs/a.xml",
+        "/songs/mp3", "/songs/.mp3", "/songs.mp3/readme", "/songs/a.mp", "/songs/a.mp33", ""}) {
+    EXPECT_FALSE(IsSongFileName(other)) << other;
+  }
+  EXPECT_TRUE(IsListFileName("/lists/Party.M3U"));
+  EXPECT_TRUE(IsListFileName("/lists/party.m3u"));
+  EXPECT_FALSE(IsListFileName("/lists.m3u/a.mp3"));
+  EXPECT_EQ(SongAndListPatterns(),
+            "*.kar *.mid *.mp3 *.kym *.wma *.mpg *.avi *.dat *.mkv *.mp4 *.vob *.wmv *.flv "
+            "*.zip *.webm *.mov *.m4v *.m3u");
+}
+
 TEST(SongPaths, FolderNamesChooseTheLanguageExceptForDvdSongs) {
   EXPECT_EQ(LanguageFromPath("/Songs/Vietnamese/abc.mp3", 0), 4);
   EXPECT_EQ(LanguageFromPath("/songs/chinese/x.kar", 0), 2);
@@ -41,6 +76,10 @@ TEST(SongPaths, TheTitleIsTheFileNameWithoutFolderAndLastExtension) {
   EXPECT_EQ(FileTitle("/songs/My Song.kar"), "My Song");
   EXPECT_EQ(FileTitle("/songs/Song.kar.mp3"), "Song.kar");
   EXPECT_EQ(FileTitle("/songs/noext"), "noext");
+  EXPECT_EQ(FileTitle("/songs/clip.mpeg"), "clip");  // any extension, not only three letters
+  EXPECT_EQ(FileTitle("/songs/.hidden"), ".hidden");
+  EXPECT_EQ(FileTitle("/songs/AC\\DC Live.mp3"), "AC\\DC Live");  // a backslash belongs to the name
+  EXPECT_EQ(FileTitle("/so.ngs/plain"), "plain");
 }
 
 TEST(SongPaths, SideFilesAreFoundWhateverTheirCase) {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -107,8 +108,14 @@ void DrawFrame(int index, int frames, std::vector<uint8_t>& bgrx) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: %s OUTPUT [SECONDS]\n", argv[0]);
+  constexpr const char* kUsage = "usage: lyrovox-make-background OUTPUT [SECONDS]\n";
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  // An option it does not know is no file name to write.
+  if (argc < 2 || argc > 3 || argv[1][0] == '-') {
+    std::fputs(kUsage, stderr);
     return 2;
   }
   const double seconds = argc == 3 ? std::atof(argv[2]) : 20.0;

@@ -18,8 +18,9 @@
 
 namespace {
 
-int Usage(const char* program) {
-  std::fprintf(stderr, "usage: %s FILE --at SECONDS --png OUT.png [--size WxH]\n", program);
+// The usage goes to standard output when asked for, else with the error to standard error.
+int Usage(const char* program, std::FILE* to = stderr) {
+  std::fprintf(to, "usage: %s FILE --at SECONDS --png OUT.png [--size WxH]\n", program);
   return 2;
 }
 
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
     } else if (a == "--size" && i + 1 < argc) {
       if (!ParseSize(argv[++i], width, height)) return Usage(argv[0]);
     } else if (a == "--help" || a == "-h") {
-      Usage(argv[0]);
+      Usage(argv[0], stdout);
       return 0;
     } else if (a.rfind("--", 0) == 0 || !file.empty()) {
       return Usage(argv[0]);

@@ -17,9 +17,9 @@
 
 namespace {
 
-int Usage(const char* program) {
-  std::fprintf(stderr,
-               "usage: %s DATAFILE NUMBER --out DIR [--plain | --head-only] [--code-page CP]\n",
+// The usage goes to standard output when asked for, else with the error to standard error.
+int Usage(const char* program, std::FILE* to = stderr) {
+  std::fprintf(to, "usage: %s DATAFILE NUMBER --out DIR [--plain | --head-only] [--code-page CP]\n",
                program);
   return 2;
 }
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     } else if (a == "--code-page" && i + 1 < argc) {
       if (!ParseInt(argv[++i], codePage)) return Usage(argv[0]);
     } else if (a == "--help" || a == "-h") {
-      Usage(argv[0]);
+      Usage(argv[0], stdout);
       return 0;
     } else if (a.rfind("--", 0) == 0) {
       return Usage(argv[0]);

@@ -2,6 +2,8 @@
 //   playlist.png         the play list (reserved list off): a numbered list read from a list file,
 //                        the song being played marked, two rows selected
 //   playlist-search.png  the same list searched for "hoa" (Vietnamese folding finds Hoà, Hòa, ...)
+//   playlist-nomatch.png the same list searched for what none of its songs holds
+//   playlist-empty.png   the play list without songs, saying how to add them
 //   reserved-on.png      the reserved list with four songs queued, the second selected
 //   reserved-off.png     the reserved list switched off (its header only)
 //
@@ -97,6 +99,18 @@ int main(int argc, char** argv) {
     playList.searchResults().selectRow(1);
     Settle();
     ok &= Save(playList, out + "/playlist-search.png");
+
+    playList.searchBox().setText("zzz");
+    Settle();
+    ok &= Save(playList, out + "/playlist-nomatch.png");
+  }
+  {
+    settings.values().reservedListEnable = 1;
+    PlayListDlg empty(settings);
+    empty.move(100, 100);
+    empty.show();
+    Settle();
+    ok &= Save(empty, out + "/playlist-empty.png");
   }
   {
     settings.values().reservedListEnable = 1;

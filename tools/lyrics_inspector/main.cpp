@@ -14,8 +14,9 @@
 
 namespace {
 
-int Usage(const char* program) {
-  std::fprintf(stderr, "usage: %s [--json] [--language N] FILE...\n", program);
+// The usage goes to standard output when asked for, else with the error to standard error.
+int Usage(const char* program, std::FILE* to = stderr) {
+  std::fprintf(to, "usage: %s [--json] [--language N] FILE...\n", program);
   return 2;
 }
 
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
       QString error;
       if (!lyrovox::TakeLanguage(args, i, language, error)) return Usage(argv[0]);
     } else if (a == u"--help" || a == u"-h") {
-      Usage(argv[0]);
+      Usage(argv[0], stdout);
       return 0;
     } else if (a.startsWith(u"--")) {
       return Usage(argv[0]);

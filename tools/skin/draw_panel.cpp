@@ -74,7 +74,7 @@ void DrawWordmark(QPainter& p) {
   FillText(p, box, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("LYROVOX"),
            UiFont(17, QFont::Black, 2.5), g);
   FillText(p, QRectF(kPlayListToggleRect.left - 92, 23, 86, 24), Qt::AlignRight | Qt::AlignVCenter,
-           QStringLiteral("PLAYLIST"), UiFont(10, QFont::Bold, 1.2), palette::kDimInk);
+           QStringLiteral("SONGLIST"), UiFont(10, QFont::Bold, 1.2), palette::kDimInk);
 }
 
 void DrawPlayListToggle(QPainter& p, bool lit) {

@@ -11,8 +11,16 @@
 //
 //   lyrovox-window-shots OUT_DIR SONG [SECONDS]
 //
-// SECONDS (default 8) is how long SONG plays before the playing shots. Run it under a display
-// (tools/make_window_screenshots runs it under Xvfb); the program's own profile is not touched.
+// SECONDS (default 8) is how long SONG plays before the playing shots. With --first-start it
+// starts on an empty profile and an empty song list, as a newcomer does, and saves
+//
+//   NAME.png              the whole screen once start-up is done (default NAME: first-start)
+//   about.png             the About box
+//
+//   lyrovox-window-shots --first-start OUT_DIR [NAME]
+//
+// Run it under a display (tools/make_window_screenshots runs it under Xvfb); the program's own
+// profile is not touched.
 
 #include <QApplication>
 #include <QDir>
@@ -23,6 +31,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "app/program.h"
@@ -35,6 +44,18 @@
 namespace {
 
 using lyrovox::Program;
+
+// Saves a shot as OUT_DIR/NAME and prints its path; false (and a complaint) when it cannot.
+bool WriteShot(const QPixmap& pixmap, const QString& outDir, const QString& name) {
+  const QString path = QDir(outDir).filePath(name);
+  if (pixmap.isNull() || !pixmap.save(path, "PNG")) {
+    std::fprintf(stderr, "lyrovox-window-shots: cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  std::fflush(stdout);
+  return true;
+}
 
 // One step of the run: after waitMs, do the work.
 struct Step {
@@ -110,14 +131,7 @@ class ShotRun {
   }
 
   void Write(const QPixmap& pixmap, const char* name) {
-    const QString path = QDir(out_).filePath(QString::fromLatin1(name));
-    if (pixmap.isNull() || !pixmap.save(path, "PNG")) {
-      std::fprintf(stderr, "lyrovox-window-shots: cannot write %s\n", qPrintable(path));
-      status_ = 1;
-      return;
-    }
-    std::printf("%s\n", qPrintable(path));
-    std::fflush(stdout);
+    if (!WriteShot(pixmap, out_, QString::fromLatin1(name))) status_ = 1;
   }
 
   Program& program_;
@@ -127,13 +141,80 @@ class ShotRun {
   int status_ = 0;
 };
 
+// A newcomer's first start: the screen once the program has started, then the About box.
+class FirstStartRun {
+ public:
+  FirstStartRun(Program& program, QString outDir, QString name)
+      : program_(program), out_(std::move(outDir)), name_(std::move(name)) {}
+
+  void Begin() {
+    QObject::connect(&program_, &Program::Started, [this] {
+      QTimer::singleShot(800, [this] {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        Write(screen != nullptr ? screen->grabWindow(0) : QPixmap(), name_ + ".png");
+        about_ = std::make_unique<lyrovox::CSplashDlg>(true);
+        about_->show();
+        QTimer::singleShot(500, [this] {
+          about_->repaint();
+          QPixmap pixmap = about_->screen()->grabWindow(about_->winId());
+          if (pixmap.isNull()) pixmap = about_->grab();
+          Write(pixmap, QStringLiteral("about.png"));
+          about_.reset();
+          QCoreApplication::quit();
+        });
+      });
+    });
+  }
+
+  int status() const { return status_; }
+
+ private:
+  void Write(const QPixmap& pixmap, const QString& name) {
+    if (!WriteShot(pixmap, out_, name)) status_ = 1;
+  }
+
+  Program& program_;
+  QString out_;
+  QString name_;
+  std::unique_ptr<lyrovox::CSplashDlg> about_;
+  int status_ = 0;
+};
+
+// The program on an empty profile and song list in a folder of its own.
+int RunFirstStart(const QStringList& args) {
+  if (args.size() < 1 || args.size() > 2) {
+    std::fprintf(stderr, "usage: lyrovox-window-shots --first-start OUT_DIR [NAME]\n");
+    return 2;
+  }
+  if (!QDir().mkpath(args[0])) {
+    std::fprintf(stderr, "lyrovox-window-shots: no folder %s\n", qPrintable(args[0]));
+    return 1;
+  }
+  QTemporaryDir home;
+  lyrovox::ProgramOptions options;
+  options.profilePath = home.filePath(QStringLiteral("LyroVox.conf"));
+  options.dataFolder = home.path();
+  options.programFolder = QCoreApplication::applicationDirPath();
+  options.systemTemp = home.path();
+  options.ctrlHeld = false;
+  Program program(options);
+  FirstStartRun run(program, args[0], args.size() > 1 ? args[1] : QStringLiteral("first-start"));
+  run.Begin();
+  if (!program.Start()) return 1;
+  QApplication::exec();
+  program.Shutdown();
+  return run.status();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   lyrovox::PreferX11Platform();
   QApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("Lyrovox"));
+  QApplication::setQuitOnLastWindowClosed(false);
   const QStringList args = QCoreApplication::arguments().mid(1);
+  if (!args.isEmpty() && args.front() == u"--first-start") return RunFirstStart(args.mid(1));
   bool secondsOk = true;
   const int seconds = args.size() > 2 ? args[2].toInt(&secondsOk) : 8;
   if (args.size() < 2 || args.size() > 3 || !secondsOk || seconds < 1) {
@@ -166,7 +247,6 @@ int main(int argc, char** argv) {
   options.systemTemp = home.path();
   options.ctrlHeld = false;
 
-  QApplication::setQuitOnLastWindowClosed(false);
   Program program(options);
   ShotRun run(program, outDir, QFileInfo(args[1]).absoluteFilePath(), seconds * 1000);
   run.Begin();

@@ -13,8 +13,9 @@
 
 namespace {
 
-int Usage(const char* program) {
-  std::fprintf(stderr, "usage: %s ARCHIVE [--to DIR] [--password P]\n", program);
+// The usage goes to standard output when asked for, else with the error to standard error.
+int Usage(const char* program, std::FILE* to = stderr) {
+  std::fprintf(to, "usage: %s ARCHIVE [--to DIR] [--password P]\n", program);
   return 2;
 }
 
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
     } else if (a == "--password" && i + 1 < argc) {
       password = argv[++i];
     } else if (a == "--help" || a == "-h") {
-      Usage(argv[0]);
+      Usage(argv[0], stdout);
       return 0;
     } else if (a.rfind("--", 0) == 0 || !archive.empty()) {
       return Usage(argv[0]);

@@ -257,7 +257,7 @@ std::string EncodeListFile(const std::vector<std::u16string>& paths) {
 }
 
 std::u16string NameOfPath(std::u16string_view path) {
-  const size_t slash = path.find_last_of(u"/\\");
+  const size_t slash = path.rfind(u'/');
   std::u16string_view name = slash == std::u16string_view::npos ? path : path.substr(slash + 1);
   const size_t dot = name.rfind(u'.');
   if (dot != std::u16string_view::npos && dot > 0) name = name.substr(0, dot);

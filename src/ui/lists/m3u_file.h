@@ -50,7 +50,8 @@ bool ReadListFile(const std::string& nativePath, const std::function<void(std::u
 // "file://" address.
 std::string EncodeListFile(const std::vector<std::u16string>& paths);
 
-// A song's name from its path: the file name without folder and its last extension.
+// A song's name from its path: the file name without folder and its last extension (a name that
+// begins with its only dot keeps it). The one rule for every song row's name.
 std::u16string NameOfPath(std::u16string_view path);
 
 // The folder part of a native path, with its trailing "/" ("" for a bare name).

@@ -95,6 +95,9 @@ PlayListDlg::PlayListDlg(SettingsStore& settings, QWidget* parent)
   songList_->rows().EnableSearch();
   results_ = new CSkinListCtrl(true, this);
   results_->setObjectName(QStringLiteral("SearchResults"));
+  // An empty list says how to fill it; a search without a match says so.
+  songList_->SetEmptyText(kEmptySongListText);
+  results_->SetEmptyText(kNoMatchText);
 
   const QPixmap normal = LoadSkinBitmap(kBitmapListButtons);
   const QPixmap pushed = LoadSkinBitmap(kBitmapListButtonsPushed);
@@ -381,15 +384,15 @@ void PlayListDlg::AddFiles() {
   request.filters = {QStringLiteral("Karaoke Files (*.kar *.mid)"),
                      QStringLiteral("MP3 and WMA Files (*.mp3 *.wma)"),
                      QStringLiteral("Play List (*.m3u)"), QStringLiteral("Zip files (*.zip)")};
-  request.initialName = QStringLiteral(
-      "*.mpg;*.vob;*.flv;*.dat;*.kar;*.mid;*.mp3;*.wma;*.kym;*.m3u;*.avi;*.mkv;*.mkv;*.zip");
+  // What the dialog shows first: every kind of song, and list files.
+  request.initialName = SongAndListPatterns();
   request.multiple = true;
   request.owner = this;
   for (const QString& path : dialogs_->OpenFiles(request)) {
-    if (IsListFilePath(path)) {
+    if (IsListFileName(path)) {
       ReadSongListFile(path);
     } else {
-      AddSong(NameWithoutShortExtension(QFileInfo(path).fileName()), path, Count());
+      AppendSongFiles({path});
     }
   }
 }
@@ -401,14 +404,16 @@ void PlayListDlg::AddFolder() {
 }
 
 void PlayListDlg::AddFolderSongs(const QString& folder) {
-  const std::vector<QString> paths = WalkSongFolder(folder);
+  AppendSongFiles(WalkSongFolder(folder));
+}
+
+void PlayListDlg::AppendSongFiles(const std::vector<QString>& paths) {
   std::vector<SongRow> songs;
   songs.reserve(paths.size());
   const int first = Count();
   for (const QString& path : paths) {
-    songs.push_back(SongRow{
-        NumberedText(first + static_cast<int>(songs.size()) + 1, QFileInfo(path).fileName()),
-        path});
+    songs.push_back(
+        SongRow{NumberedText(first + static_cast<int>(songs.size()) + 1, FileTitle(path)), path});
   }
   AppendSongs(std::move(songs));
 }
@@ -471,8 +476,14 @@ void PlayListDlg::DropPaths(const QStringList& paths) {
   for (const QString& path : paths) {
     if (QFileInfo(path).isDir()) {
       AddFolderSongs(path);
-    } else {
-      songList_->AddDroppedFile(path, Count());
+    } else if (IsListFileName(path)) {
+      // A dropped list's songs join the list; the list keeps its name.
+      std::vector<QString> songs;
+      m3u::ReadListFile(NativePath(path),
+                        [&songs](std::u16string&& entry) { songs.push_back(ToQString(entry)); });
+      AppendSongFiles(songs);
+    } else if (IsSongFileName(path)) {
+      AppendSongFiles({path});
     }
   }
 }

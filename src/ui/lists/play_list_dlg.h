@@ -36,6 +36,9 @@ class PlayListDlg : public QWidget, public ISongList {
   static constexpr int kBottomHeight = 36;
   static constexpr int kCorner = 16;
   static constexpr int kDockThreshold = 10;
+  static inline const QString kEmptySongListText =
+      QStringLiteral("No songs yet: press + or drop song files and folders here");
+  static inline const QString kNoMatchText = QStringLiteral("No song matches");
 
   explicit PlayListDlg(SettingsStore& settings, QWidget* parent = nullptr);
   ~PlayListDlg() override;
@@ -120,6 +123,8 @@ class PlayListDlg : public QWidget, public ISongList {
   void AddFiles();
   void AddFolder();
   void AddFolderSongs(const QString& folder);
+  // Songs appended at the end, numbered by their final position, each named by its file.
+  void AppendSongFiles(const std::vector<QString>& paths);
   void RemoveSelected();
   void LoadSongList();
   void SaveSongList();

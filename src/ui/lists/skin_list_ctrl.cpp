@@ -5,11 +5,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "controller/qt_text.h"
-#include "controller/song_paths.h"
-#include "ui/lists/m3u_file.h"
 #include "ui/lists/skin_art.h"
-#include "ui/lists/song_files.h"
 
 namespace lyrovox {
 
@@ -17,6 +13,7 @@ namespace {
 
 constexpr int kListFontCellHeight = 15;
 constexpr int kTextInset = 3;
+constexpr int kEmptyTextMargin = 24;
 
 }  // namespace
 
@@ -63,22 +60,20 @@ void CSkinListCtrl::InsertSong(const QString& title, const QString& path, int po
   model_.Insert(position, SongRow{title, path});
 }
 
-int CSkinListCtrl::AddDroppedFile(const QString& path, int position) {
-  if (path.isEmpty()) return 0;
-  if (IsListFilePath(path)) return ReadDroppedListFile(path, position);
-  if (!IsDroppedSongPath(path)) return 0;
-  InsertSong(ToQString(m3u::NameOfPath(ViewOf(path))), path, position);
-  return 1;
+void CSkinListCtrl::SetEmptyText(const QString& text) {
+  emptyText_ = text;
+  viewport()->update();
 }
 
-int CSkinListCtrl::ReadDroppedListFile(const QString& path, int position) {
-  std::vector<SongRow> songs;
-  m3u::ReadListFile(NativePath(path), [&songs](std::u16string&& entry) {
-    songs.push_back(SongRow{ToQString(m3u::NameOfPath(entry)), ToQString(entry)});
-  });
-  const int added = static_cast<int>(songs.size());
-  model_.InsertRows(position, std::move(songs));
-  return added;
+void CSkinListCtrl::paintEvent(QPaintEvent* event) {
+  QTableView::paintEvent(event);
+  if (model_.count() > 0 || emptyText_.isEmpty()) return;
+  QPainter painter(viewport());
+  painter.setPen(palette().color(QPalette::Text));
+  painter.setFont(font());
+  const QRect box = viewport()->rect().adjusted(kEmptyTextMargin, kEmptyTextMargin,
+                                                -kEmptyTextMargin, -kEmptyTextMargin);
+  painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, emptyText_);
 }
 
 void CSkinListCtrl::SetMarkedRow(int row) {

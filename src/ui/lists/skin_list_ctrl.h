@@ -2,8 +2,7 @@
 
 // The skinned report list of the song list windows: rows in alternating dark colours, its own
 // selection colours and one marked row (the song being played), no header, no horizontal scroll
-// bar. It owns its rows (SongRowsModel) and carries the filling operations the play list and its
-// drop target use.
+// bar. It owns its rows (SongRowsModel). Without rows it may say why, in its own colours.
 
 #include <QColor>
 #include <QStyledItemDelegate>
@@ -33,12 +32,10 @@ class CSkinListCtrl : public QTableView {
 
   // A row of the title and the path at position (clamped to the row count).
   void InsertSong(const QString& title, const QString& path, int position);
-  // A dropped file at position: a list file's songs, a song file by its name without folder and
-  // extension (no number), anything else nothing. The number of rows added.
-  int AddDroppedFile(const QString& path, int position);
-  // The songs of a list file (any of the encodings the program reads), each titled by its file
-  // name without extension, from position on. The number of rows added.
-  int ReadDroppedListFile(const QString& path, int position);
+
+  // The text shown, centred in the list's text colour, while it has no rows.
+  void SetEmptyText(const QString& text);
+  const QString& emptyText() const { return emptyText_; }
 
   // The marked row, -1 for none.
   int markedRow() const { return markedRow_; }
@@ -51,9 +48,13 @@ class CSkinListCtrl : public QTableView {
  signals:
   void RowDoubleClicked(int row);
 
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
  private:
   SongRowsModel model_;
   int markedRow_ = -1;
+  QString emptyText_;
 };
 
 // Draws one cell of a CSkinListCtrl in the list's colours.

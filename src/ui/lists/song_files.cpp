@@ -7,6 +7,8 @@
 #include <QSet>
 #include <algorithm>
 
+#include "controller/song_paths.h"
+
 namespace lyrovox {
 
 namespace {
@@ -34,59 +36,13 @@ void Walk(const QString& folder, const QCollator& order, QSet<QString>& seen,
     const QFileInfo info(path);
     if (info.isDir()) {
       Walk(path, order, seen, songs);
-    } else if (info.isFile() && IsFolderSongName(name)) {
+    } else if (info.isFile() && IsSongFileName(name)) {
       songs.push_back(path);
     }
   }
 }
 
 }  // namespace
-
-bool MatchWildcard(QStringView pattern, QStringView text) {
-  if (text.isEmpty()) return true;
-  qsizetype p = 0;
-  qsizetype t = 0;
-  qsizetype star = -1;  // the last "*" seen, and where its run began in the text
-  qsizetype starText = 0;
-  while (t < text.size()) {
-    if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == text[t])) {
-      ++p;
-      ++t;
-    } else if (p < pattern.size() && pattern[p] == u'*') {
-      star = p++;
-      starText = t;
-    } else if (star >= 0) {
-      p = star + 1;
-      t = ++starText;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == u'*')
-    ++p;
-  return p == pattern.size();
-}
-
-bool IsListFilePath(const QString& path) {
-  return path.toUpper().contains(u".M3U");
-}
-
-bool IsFolderSongName(const QString& name) {
-  static const char16_t* const kKinds[] = {u".MP3", u".KAR", u".MID", u".MPG", u".AVI",
-                                           u".MKV", u".DAT", u".VOB", u".FLV", u".WMV"};
-  const QString upper = name.toUpper();
-  return std::any_of(std::begin(kKinds), std::end(kKinds),
-                     [&upper](const char16_t* kind) { return upper.contains(kind); });
-}
-
-bool IsDroppedSongPath(const QString& path) {
-  static const char16_t* const kPatterns[] = {u"*.MP3", u"*.KAR", u"*.MID", u"*.MPG",
-                                              u"*.AVI", u"*.DAT", u"*.FLV", u"*.MKV",
-                                              u"*.MP4", u"*.VOB", u"*.WMV"};
-  const QString upper = path.toUpper();
-  return std::any_of(std::begin(kPatterns), std::end(kPatterns),
-                     [&upper](const char16_t* p) { return MatchWildcard(p, upper); });
-}
 
 std::vector<QString> WalkSongFolder(const QString& folder) {
   // The user's language decides the order; without one ("C"), English does.

@@ -19,6 +19,7 @@
 #include "controller/main_frame.h"
 #include "controller/number_entry_keys.h"
 #include "controller/settings_store.h"
+#include "controller/window_places.h"
 #include "ui/panel/skin_buttons.h"
 #include "ui/panel/skin_drawing.h"
 
@@ -28,21 +29,17 @@ namespace {
 
 const QString kNoSong = QStringLiteral("Please select a song");
 const QString kQuitQuestion = QStringLiteral("Song is playing.  Are you sure you want to quit?");
-// The help and donation pages.
-const QString kHelpPageUrl = QStringLiteral("https://lyrovox.example.org/help");
-const QString kDonatePageUrl = QStringLiteral("https://lyrovox.example.org/donate");
-
-// Help is the guide installed with the program (or the one of the build's sources), readable
-// without a network; the web page only when neither is there.
-QString HelpUrl() {
-  for (const QString& guide :
-       {QCoreApplication::applicationDirPath() + QStringLiteral("/../share/doc/lyrovox/README.md"),
-        QStringLiteral(LYROVOX_SOURCE_README)}) {
+// Help is the user's guide installed with the program, or the build's when it runs from the
+// build folder: readable without a network. Empty when there is none.
+QString GuideUrl() {
+  for (const QString& guide : {QCoreApplication::applicationDirPath() +
+                                   QStringLiteral("/../share/doc/lyrovox/guide.html"),
+                               QStringLiteral(LYROVOX_BUILD_GUIDE)}) {
     if (QFileInfo(guide).isFile()) {
       return QUrl::fromLocalFile(QFileInfo(guide).canonicalFilePath()).toString();
     }
   }
-  return kHelpPageUrl;
+  return {};
 }
 
 // The speed text is held in 20 characters, its terminator included.
@@ -52,9 +49,6 @@ constexpr int kTitleUnits = 255;
 // The panel's fonts, asked for by cell height: the time in "Times New Roman", the title in "Arial".
 constexpr int kTimeFontHeight = 24;
 constexpr int kTitleFontHeight = 22;
-
-// Reserved list: kept this far below the panel's top.
-constexpr int kReservedListDrop = 180;
 
 const QColor kTimeColour(178, 209, 255);
 const QColor kSeekingTimeColour(232, 94, 242);
@@ -318,10 +312,13 @@ bool CPlayerDlg::OnCommand(int id) {
     case kCommandAbout:
       if (peers_.showAbout) peers_.showAbout(this);
       return true;
-    case kCommandHelp:
-    case kCommandDonate: {
-      const QString url = id == kCommandHelp ? HelpUrl() : kDonatePageUrl;
-      if (peers_.openUrl) {
+    case kCommandHelp: {
+      const QString url = GuideUrl();
+      if (url.isEmpty()) {
+        if (peers_.messages != nullptr) {
+          peers_.messages->ShowMessageBox(QStringLiteral("The user's guide is not installed."));
+        }
+      } else if (peers_.openUrl) {
         peers_.openUrl(url);
       } else {
         QDesktopServices::openUrl(QUrl(url));
@@ -355,7 +352,6 @@ std::unique_ptr<QMenu> CPlayerDlg::MakeMenu() {
   QAction* onTop = add(QStringLiteral("Always On Top"), kCommandAlwaysOnTop);
   onTop->setCheckable(true);
   onTop->setChecked(alwaysOnTop_);
-  add(QStringLiteral("Donate via PayPal"), kCommandDonate);
   menu->addSeparator();
   add(QStringLiteral("Exit"), kCommandExit);
   return menu;

@@ -38,7 +38,6 @@ inline constexpr int kCommandAbout = 1224;
 inline constexpr int kCommandHelp = 1225;
 inline constexpr int kCommandSetupMenu = 1226;
 inline constexpr int kCommandAlwaysOnTop = 1227;
-inline constexpr int kCommandDonate = 1229;
 inline constexpr int kCommandExit = 1230;
 
 // The play list's show codes.

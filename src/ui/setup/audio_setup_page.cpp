@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "controller/ports.h"
+#include "controller/song_paths.h"
 #include "ui/setup/color_swatch.h"
 
 namespace lyrovox {
@@ -89,8 +90,8 @@ void CAudioSetupPage::ShowSwatchForSource() {
 }
 
 void CAudioSetupPage::ChooseColor() {
-  // The chooser starts without a preset colour.
-  const std::optional<uint32_t> chosen = dialogs_.ChooseColor(0, this);
+  // The chooser opens at the colour it changes.
+  const std::optional<uint32_t> chosen = dialogs_.ChooseColor(solidColor, this);
   if (!chosen) return;
   solidColor = *chosen;
   swatch_->SetColor(ColorFromRef(solidColor));
@@ -102,7 +103,8 @@ void CAudioSetupPage::SelectVideo() {
   request.title = QStringLiteral("Select Background Video");
   request.filters = QStringList{"DVD video (*.vob)", "MPEG Files (*.mpg)", "AVI Files (*.avi)",
                                 "All Files (*.*)"};
-  request.initialName = QStringLiteral("*.mpg;*.vob;*.wmv;*.avi;*.mkv;*.flv");
+  // What the dialog shows first: every kind of video the player plays.
+  request.initialName = FilePatterns(VideoFileExtensions());
   request.owner = this;
   const QStringList chosen = dialogs_.OpenFiles(request);
   // A file that is gone by now is no background.

@@ -144,7 +144,8 @@ void CDisplaySetup::OnInitDialog() {
   SelectIndex(codePageBox_, codePage);
   const QStringList families = LyricFontFamilies();
   fontBox_->addItems(families);
-  fontBox_->setCurrentIndex(FindFamilyByPrefix(families, fontName));
+  // The face the lyrics are drawn in, also when the stored one is not installed.
+  fontBox_->setCurrentIndex(FindShownFamily(families, fontName));
   for (int i = 0; i < 3; ++i)
     colorButtons_[i]->SetColor(ColorFromRef(colors[i]));
   preview_->SetFace(fontName);
@@ -158,8 +159,8 @@ void CDisplaySetup::OnFontChosen(int index) {
 }
 
 void CDisplaySetup::ChooseColor(int singer) {
-  // The chooser starts without a preset colour.
-  const std::optional<uint32_t> chosen = dialogs_.ChooseColor(0, this);
+  // The chooser opens at the colour it changes.
+  const std::optional<uint32_t> chosen = dialogs_.ChooseColor(colors[singer], this);
   if (!chosen) return;
   colors[singer] = *chosen;
   colorButtons_[singer]->SetColor(ColorFromRef(*chosen));

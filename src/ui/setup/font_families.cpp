@@ -1,6 +1,8 @@
 #include "ui/setup/font_families.h"
 
+#include <QFont>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <algorithm>
 
 namespace lyrovox {
@@ -31,6 +33,22 @@ int FindFamilyByPrefix(const QStringList& sorted, const QString& name) {
     if (sorted[i].startsWith(name, Qt::CaseInsensitive)) return i;
   }
   return -1;
+}
+
+QString UsedFontFamily(const QString& name) {
+  QFont font;
+  font.setFamilies({name.isEmpty() ? QString::fromUtf16(kDefaultLyricFace) : name});
+  font.setWeight(QFont::Bold);
+  font.setPixelSize(64);
+  return QFontInfo(font).family();
+}
+
+int FindShownFamily(const QStringList& sorted, const QString& name) {
+  const QString used = UsedFontFamily(name);
+  for (int i = 0; i < sorted.size(); ++i) {
+    if (sorted[i].compare(used, Qt::CaseInsensitive) == 0) return i;
+  }
+  return FindFamilyByPrefix(sorted, name);
 }
 
 }  // namespace lyrovox

@@ -5,15 +5,13 @@
 #include <cmath>
 
 #include "ui/setup/color_swatch.h"
+#include "ui/setup/font_families.h"
 
 namespace lyrovox {
 
 namespace {
 
 constexpr int kSampleCellHeight = 24;
-// The lyrics screen's face when none is set.
-const char* const kDefaultFace = "Arial";
-
 const char16_t* const kSampleTexts[3] = {u"Sample male lyric", u"Sample female lyric",
                                          u"Sample duet lyric"};
 
@@ -24,7 +22,7 @@ constexpr QPoint kRing[8] = {{-2, 0}, {2, 0}, {0, -2}, {0, 2}, {-1, -1}, {1, -1}
 
 QFont MakeCellFont(const QString& face, int cellHeight) {
   QFont font;
-  font.setFamilies({face.isEmpty() ? QString::fromLatin1(kDefaultFace) : face});
+  font.setFamilies({face.isEmpty() ? QString::fromUtf16(kDefaultLyricFace) : face});
   font.setWeight(QFont::Bold);
   font.setStyleStrategy(QFont::PreferAntialias);
   font.setPixelSize(cellHeight);

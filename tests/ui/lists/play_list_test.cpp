@@ -156,18 +156,72 @@ TEST_F(PlayListTest, RemoveTakesTheFirstSelectedRowAndRenumbersTheRest) {
 TEST_F(PlayListTest, AddFolderWalksSubfoldersWhereTheyStandAndNumbersByFinalPosition) {
   AddSongs({"first"});
   const std::string top = dir.path() + "/top";
-  for (const char* name : {"a.mp3", "b/c.kar", "b/d.MID", "b/deeper/f.vob", "e.mkv", "x.mp3.lrc",
-                           ".hidden.mp3", ".folder/g.mp3", "notes.txt", "song10.avi", "song9.avi"})
+  for (const char* name :
+       {"a.mp3", "b/c.kar", "b/d.MID", "b/deeper/f.vob", "b/clip.mp4", "e.mkv", "x.mp3.lrc",
+        ".hidden.mp3", ".folder/g.mp3", "notes.txt", "song10.avi", "song9.avi", "list.m3u"})
     dir.Write("top/" + std::string(name), "x");
   dialogs.folder = QString::fromStdString(top);
   pick = kCmdAddFolder;
   playList->addButton().click();
   EXPECT_EQ(menuTexts, QStringList({"Add file(s)", "Add folder"}));
-  EXPECT_EQ(SongTitles(),
-            QStringList({"000001 - first", "000002 - a.mp3", "000003 - c.kar", "000004 - d.MID",
-                         "000005 - f.vob", "000006 - e.mkv", "000007 - song9.avi",
-                         "000008 - song10.avi", "000009 - x.mp3.lrc"}));
-  EXPECT_EQ(playList->Path(3), QString::fromStdString(top) + "/b/d.MID");
+  // Titles as every other way of adding songs (and a restart) gives them.
+  EXPECT_EQ(SongTitles(), QStringList({"000001 - first", "000002 - a", "000003 - c",
+                                       "000004 - clip", "000005 - d", "000006 - f", "000007 - e",
+                                       "000008 - song9", "000009 - song10"}));
+  EXPECT_EQ(playList->Path(4), QString::fromStdString(top) + "/b/d.MID");
+  EXPECT_EQ(playList->Path(3), QString::fromStdString(top) + "/b/clip.mp4");
+}
+
+// The folder walk, drops and "Add file(s)" take the same kinds of file, whatever the case of
+// their extensions, and name them alike.
+TEST_F(PlayListTest, EveryWayOfAddingTakesEverySongKindInEitherCase) {
+  const char* const kinds[] = {"kar", "mid", "mp3", "kym", "wma", "mpg",  "avi", "dat", "mkv",
+                               "mp4", "vob", "wmv", "flv", "zip", "webm", "mov", "m4v"};
+  QStringList files;
+  QStringList expected;
+  for (const char* kind : kinds) {
+    for (const QString& ext : {QString(kind), QString(kind).toUpper()}) {
+      const QString name = QString("%1-%2").arg(kind, ext == kind ? "lower" : "upper");
+      files << Song("kinds/" + (name + "." + ext).toStdString());
+      expected << name;
+    }
+  }
+  Song("kinds/notes.txt");
+  Song("kinds/cover.jpg");
+  Song("kinds/song.lrc");
+  Song("kinds/sub/clip.MP4");
+  files.sort();
+  const auto names = [this] {
+    QStringList found;
+    for (int r = 0; r < playList->Count(); ++r)
+      found << playList->Title(r).mid(9);
+    found.sort();
+    return found;
+  };
+  QStringList all = expected + QStringList{"clip"};
+  all.sort();
+
+  dialogs.folder = Folder() + "/kinds";
+  playList->OnCommand(kCmdAddFolder);
+  EXPECT_EQ(names(), all);
+
+  playList->ClearSongList();
+  QList<QUrl> urls;
+  for (const QString& file : files)
+    urls << QUrl::fromLocalFile(file);
+  urls << QUrl::fromLocalFile(Folder() + "/kinds/notes.txt")
+       << QUrl::fromLocalFile(Folder() + "/kinds/sub");
+  EXPECT_TRUE(Drop(urls));
+  EXPECT_EQ(names(), all);
+
+  playList->ClearSongList();
+  dialogs.openFiles = files;
+  playList->OnCommand(kCmdAddFiles);
+  expected.sort();
+  EXPECT_EQ(names(), expected);
+  EXPECT_EQ(playList->Title(0).left(9), "000001 - ");
+  EXPECT_EQ(playList->Title(playList->Count() - 1).left(9),
+            QString("%1 - ").arg(playList->Count(), 6, 10, QChar('0')));
 }
 
 TEST_F(PlayListTest, AddFilesTakesSongsAndListFiles) {
@@ -180,9 +234,13 @@ TEST_F(PlayListTest, AddFilesTakesSongsAndListFiles) {
   EXPECT_EQ(request.filters,
             QStringList({"Karaoke Files (*.kar *.mid)", "MP3 and WMA Files (*.mp3 *.wma)",
                          "Play List (*.m3u)", "Zip files (*.zip)"}));
+  // The dialog opens showing every kind of song and the list files.
+  EXPECT_EQ(request.initialName,
+            "*.kar *.mid *.mp3 *.kym *.wma *.mpg *.avi *.dat *.mkv *.mp4 *.vob *.wmv *.flv "
+            "*.zip *.webm *.mov *.m4v *.m3u");
   EXPECT_TRUE(request.multiple);
   EXPECT_EQ(SongTitles(),
-            QStringList({"000001 - one", "000002 - y", "000003 - long.mpeg", "000004 - ab"}));
+            QStringList({"000001 - one", "000002 - y", "000003 - long", "000004 - ab"}));
   EXPECT_EQ(playList->listName(), "more");
 
   dialogs.openFiles.clear();  // cancelled
@@ -202,6 +260,10 @@ TEST_F(PlayListTest, LoadReplacesTheListAndShowsItsName) {
 }
 
 TEST_F(PlayListTest, SearchShowsMatchesThenTheWholeListAgain) {
+  // Empty, the list says how to fill it; a search without a match says so.
+  EXPECT_EQ(playList->songList().emptyText(),
+            "No songs yet: press + or drop song files and folders here");
+  EXPECT_EQ(playList->searchResults().emptyText(), "No song matches");
   AddSongs({"Hello", "Đêm Đông", "Hoà Bình", "hòa"});
   playList->show();
   playList->searchBox().setText("hoa");
@@ -215,6 +277,7 @@ TEST_F(PlayListTest, SearchShowsMatchesThenTheWholeListAgain) {
 
   playList->searchBox().setText("HOÀ");
   EXPECT_EQ(results.count(), 0);
+  EXPECT_TRUE(playList->searchResults().isVisible());
 
   // Songs added while results show join them.
   playList->searchBox().setText("hoa");
@@ -302,16 +365,19 @@ TEST_F(PlayListTest, DroppedFilesAndListFilesJoinTheEnd) {
                             QUrl::fromLocalFile(saved),
                             QUrl::fromLocalFile(Song("c.zip")),
                             QUrl("https://example.com/d.mp3"),
-                            QUrl::fromLocalFile(Song("e.MP4"))};
+                            QUrl::fromLocalFile(Song("e.MP4")),
+                            QUrl::fromLocalFile(Song("f.txt"))};
   EXPECT_TRUE(Drop(urls));
-  EXPECT_EQ(SongTitles(), QStringList({"000001 - first", "a", "Hoà", "y", "e"}));
-  EXPECT_EQ(playList->Path(2), "/k/Hoà.kar");
+  // Numbered and named as after a restart, whichever way they came.
+  EXPECT_EQ(SongTitles(), QStringList({"000001 - first", "000002 - a", "000003 - b", "000004 - Hoà",
+                                       "000005 - y", "000006 - c", "000007 - e"}));
+  EXPECT_EQ(playList->Path(3), "/k/Hoà.kar");
   EXPECT_EQ(playList->listName(), "");  // a dropped list does not name the list
 
   // Dropped folders are walked as Add folder walks them.
   dir.Write("dropped/z.kar", "x");
   EXPECT_TRUE(Drop({QUrl::fromLocalFile(Folder() + "/dropped")}));
-  EXPECT_EQ(SongTitles().back(), "000006 - z.kar");
+  EXPECT_EQ(SongTitles().back(), "000008 - z");
 
   // Text drops are not taken.
   QMimeData text;

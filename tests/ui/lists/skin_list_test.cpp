@@ -1,4 +1,4 @@
-// The skinned list: row colours, the marked row, the wildcard match and what a drop adds.
+// The skinned list: row colours, the marked row and the text of an empty list.
 
 #include "ui/lists/skin_list_ctrl.h"
 
@@ -7,7 +7,6 @@
 #include <QImage>
 
 #include "list_rig.h"
-#include "ui/lists/song_files.h"
 
 namespace lyrovox::testing {
 namespace {
@@ -51,63 +50,40 @@ TEST(SkinListTest, RowsSelectionAndTheMarkedRowInTheirColours) {
             QColor(74, 83, 110));
 }
 
-TEST(SkinListTest, MatchWildcard) {
-  const struct {
-    const char16_t* pattern;
-    const char16_t* text;
-    bool match;
-  } cases[] = {
-      {u"*.MP3", u"C:/MY.SONGS/A.MP3", true},
-      {u"*.MP3", u"A.MP3.LRC", false},
-      {u"*.MP3", u"a.mp3", false},
-      {u"?.KAR", u"A.KAR", true},
-      {u"?.KAR", u"AB.KAR", false},
-      {u"*", u"", true},
-      {u"X", u"", true},
-      {u"A*B*C", u"AXXBYYC", true},
-      {u"A*B*C", u"AXXBYY", false},
-      {u"**", u"ANY", true},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(MatchWildcard(c.pattern, c.text), c.match)
-        << QString::fromUtf16(c.pattern).toStdString() << " "
-        << QString::fromUtf16(c.text).toStdString();
-}
-
-TEST(SkinListTest, WhatADropAdds) {
-  TempDir dir;
+TEST(SkinListTest, AnEmptyListShowsItsTextInItsOwnColoursUntilARowComes) {
   CSkinListCtrl list(true);
-  const struct {
-    const char* path;
-    int added;
-  } cases[] = {
-      {"/media/My.Songs/a.mp3", 1},
-      {"/k/a.wma", 0},
-      {"/k/a.zip", 0},
-      {"/k/b.KAR", 1},
-      {"/k/c.mp4", 1},
-      {"/k/d.vob", 1},
-      {"/k/e.txt", 0},
-      {"", 0},
+  list.resize(416, 400);
+  // Pixels of the text: white, or nearly (antialiased over the background).
+  const auto textPixels = [&list] {
+    const QImage image = list.grab().toImage();
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        EXPECT_TRUE(c.red() >= 74 && c.green() >= 83 && c.blue() >= 110)
+            << "not text over the odd-row colour at " << x << "," << y;
+        n += c.red() > 200 && c.green() > 200 && c.blue() > 200 ? 1 : 0;
+      }
+    }
+    return n;
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(list.AddDroppedFile(c.path, list.rows().count()), c.added) << c.path;
-  ASSERT_EQ(list.rows().count(), 4);
-  EXPECT_EQ(list.rows().row(0).title, "a");
-  EXPECT_EQ(list.rows().row(0).path, "/media/My.Songs/a.mp3");
-
-  // List files: the program's own UTF-16, and 8-bit text, inserted where the drop says.
-  const std::string wide =
-      dir.Write("wide.m3u", "\xFF\xFE" + Le(u"#EXTM3U\r\n/k/Hoà.kar\r\nrel.mid\r\n"));
-  const std::string narrow = dir.Write("narrow.M3U", "/k/x.kar\n");
-  EXPECT_EQ(list.AddDroppedFile(QString::fromStdString(wide), 1), 2);
-  EXPECT_EQ(list.ReadDroppedListFile(QString::fromStdString(narrow), 0), 1);
-  EXPECT_EQ(list.ReadDroppedListFile(QString::fromStdString(dir.File("none.m3u")), 0), 0);
-  QStringList titles;
-  for (const SongRow& row : list.rows().rows())
-    titles << row.title;
-  EXPECT_EQ(titles, QStringList({"x", "a", "Hoà", "rel", "b", "c", "d"}));
-  EXPECT_EQ(list.rows().row(3).path, QString::fromStdString(dir.path()) + "/rel.mid");
+  EXPECT_EQ(textPixels(), 0);  // no text set: the empty area only
+  list.SetEmptyText("No song matches");
+  EXPECT_GT(textPixels(), 100);
+  const QImage shown = list.grab().toImage();
+  EXPECT_EQ(shown.pixelColor(2, 2), QColor(74, 83, 110));
+  list.InsertSong("000001 - Song", "/k/s.mp3", 0);
+  list.clearSelection();
+  // With a row the text has gone: below the row only the empty area's colour.
+  const QImage withRow = list.grab().toImage();
+  int other = 0;
+  for (int y = CSkinListCtrl::kRowHeight; y < withRow.height(); ++y) {
+    for (int x = 0; x < withRow.width(); ++x)
+      other += withRow.pixelColor(x, y) != QColor(74, 83, 110) ? 1 : 0;
+  }
+  EXPECT_EQ(other, 0);
+  list.rows().Clear();
+  EXPECT_GT(textPixels(), 100);
 }
 
 }  // namespace

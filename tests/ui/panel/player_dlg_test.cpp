@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUrl>
 #include <memory>
 
 #include "controller/frame_rig.h"
@@ -402,8 +404,9 @@ TEST_F(PanelTest, TheMenuHoldsItsItemsInOrderAndRunsThem) {
   QStringList texts;
   for (QAction* action : menu->actions())
     texts << (action->isSeparator() ? QString("-") : action->text());
-  EXPECT_EQ(texts, QStringList({"About Lyrovox...", "-", "Help", "Setup...", "Always On Top",
-                                "Donate via PayPal", "-", "Exit"}));
+  // One About item, no placeholder web pages.
+  EXPECT_EQ(texts, QStringList({"About Lyrovox...", "-", "Help", "Setup...", "Always On Top", "-",
+                                "Exit"}));
   QAction* onTopItem = menu->actions()[4];
   EXPECT_TRUE(onTopItem->isCheckable());
   EXPECT_FALSE(onTopItem->isChecked());
@@ -416,12 +419,13 @@ TEST_F(PanelTest, TheMenuHoldsItsItemsInOrderAndRunsThem) {
   menu->actions()[0]->trigger();
   EXPECT_EQ(aboutOwner, dlg.get());
   menu->actions()[2]->trigger();
-  menu->actions()[5]->trigger();
-  ASSERT_EQ(urls.size(), 2);
-  // Help is the guide beside the program, readable without a network.
-  EXPECT_TRUE(urls[0].startsWith("file:///") && urls[0].endsWith("/README.md"))
+  ASSERT_EQ(urls.size(), 1);
+  // Help is the user's guide (here the build's), readable without a network.
+  ASSERT_TRUE(urls[0].startsWith("file:///") && urls[0].endsWith("/guide.html"))
       << urls[0].toStdString();
-  EXPECT_NE(urls[0], urls[1]);
+  QFile guide{QUrl(urls[0]).toLocalFile()};
+  ASSERT_TRUE(guide.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(guide.readAll().contains("<h1>Lyrovox user's guide</h1>"));
   menu->actions()[3]->trigger();
   EXPECT_EQ(sheet.shown.size(), 1u);
   EXPECT_FALSE(dlg->OnCommand(4242));

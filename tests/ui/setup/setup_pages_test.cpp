@@ -1,5 +1,5 @@
-// The setup sheet and its pages on their own: the fixed lists, the font list and its prefix
-// choice, the colour swatches, the file and folder dialogs, the songs folders and the exchange of
+// The setup sheet and its pages on their own: the fixed lists, the font list and the face it
+// shows, the colour swatches, the file and folder dialogs, the songs folders and the exchange of
 // values when OK is pressed.
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <string>
@@ -165,24 +166,33 @@ TEST(FontFamilies, TheListHoldsTheInstalledScalableFamiliesSortedAndOnce) {
   }
 }
 
-TEST_F(SetupSheetTest, TheFontListSelectsByPrefixAndOkKeepsTheStoredNameUntilOneIsChosen) {
+// fontconfig's own answer for a face name, as the lyrics get their face.
+QString FcMatch(const QString& name) {
+  QProcess fc;
+  fc.start("fc-match", {"-f", "%{family[0]}", name + ":bold"});
+  fc.waitForFinished(5000);
+  return QString::fromUtf8(fc.readAllStandardOutput());
+}
+
+TEST_F(SetupSheetTest, TheFontListShowsTheFaceTheLyricsAreDrawnInAndOkKeepsTheStoredName) {
   const struct {
     const char* stored;
-    const char* shown;
-  } cases[] = {{"liberation", "Liberation Mono"},
-               {"DejaVu Sans", "DejaVu Sans"},
-               {"dejavu sans m", "DejaVu Sans Mono"},
-               {"No Such Face", ""},
-               {"", ""}};
+    const char* shown;  // empty: fontconfig's match
+  } cases[] = {{"DejaVu Sans", "DejaVu Sans"}, {"liberation serif", "Liberation Serif"},
+               {"Liberation", nullptr},        {"No Such Face", nullptr},
+               {"", "Liberation Sans"},  // no name: the screen's Arial, which is Liberation Sans
+               {"Arial", "Liberation Sans"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.stored);
+    const QString expected = c.shown != nullptr ? QString(c.shown) : FcMatch(c.stored);
+    ASSERT_FALSE(expected.isEmpty());
     testing::ScriptedDialogs d;
     CSetupSheet s(d, messages);
     SetupValues v;
     v.fontName = c.stored;
     s.SetValues(v);
     s.show();
-    EXPECT_EQ(s.display().fontBox()->currentText(), c.shown);
+    EXPECT_EQ(s.display().fontBox()->currentText(), expected);
     s.accept();
     EXPECT_EQ(s.Values().fontName, c.stored);
   }
@@ -199,15 +209,16 @@ TEST_F(SetupSheetTest, ChoosingAFontMakesItTheFontNameAndThePreviewFace) {
   EXPECT_EQ(PressOk().fontName, "Liberation Serif");
 }
 
-TEST_F(SetupSheetTest, TheColourButtonsAskWithoutAPresetAndACancelKeepsTheColour) {
+TEST_F(SetupSheetTest, TheColourButtonsOpenAtTheirColourAndACancelKeepsIt) {
   SetupValues v;
   v.solidColor = 0x00FF00;
   v.background = 2;
   Open(v);
-  dialogs.colors = {0x112233, std::nullopt, 0x445566};
+  dialogs.colors = {0x112233, std::nullopt, 0x445566, std::nullopt};
   sheet.display().colorButton(0)->click();
   sheet.display().colorButton(1)->click();  // cancelled
   sheet.display().colorButton(2)->click();
+  sheet.display().colorButton(0)->click();  // at the colour chosen before; cancelled
   sheet.tabs()->setCurrentIndex(kAudio);
   dialogs.colors = {std::nullopt};
   sheet.audio().colorSwatch()->click();
@@ -215,7 +226,8 @@ TEST_F(SetupSheetTest, TheColourButtonsAskWithoutAPresetAndACancelKeepsTheColour
   dialogs.colors = {0x0000FF};
   sheet.audio().colorSwatch()->click();
 
-  EXPECT_EQ(dialogs.colorInitials, std::vector<uint32_t>({0, 0, 0, 0, 0}));
+  EXPECT_EQ(dialogs.colorInitials,
+            std::vector<uint32_t>({0xEE0000, 0x1E1EFF, 0xFF32FF, 0x112233, 0x00FF00, 0x00FF00}));
   EXPECT_EQ(RefFromColor(sheet.display().colorButton(0)->color()), 0x112233u);
   EXPECT_EQ(RefFromColor(sheet.audio().colorSwatch()->color()), 0x0000FFu);
   const SetupValues out = PressOk();
@@ -262,7 +274,7 @@ TEST_F(SetupSheetTest, SelectAsksForAnExistingBackgroundVideo) {
   EXPECT_EQ(r.title, "Select Background Video");
   EXPECT_EQ(r.filters, QStringList({"DVD video (*.vob)", "MPEG Files (*.mpg)", "AVI Files (*.avi)",
                                     "All Files (*.*)"}));
-  EXPECT_EQ(r.initialName, "*.mpg;*.vob;*.wmv;*.avi;*.mkv;*.flv");
+  EXPECT_EQ(r.initialName, "*.mpg *.avi *.dat *.mkv *.mp4 *.vob *.wmv *.flv *.webm *.mov *.m4v");
   EXPECT_FALSE(r.multiple);
   EXPECT_EQ(r.owner, &sheet.audio());
   EXPECT_EQ(PressOk().backgroundVideo, video);
