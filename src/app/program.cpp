@@ -27,7 +27,6 @@
 #include "media/audio_player.h"
 #include "media/background_video.h"
 #include "media/file_player.h"
-#include "media/soundfont.h"
 #include "media/video_area.h"
 #include "media/video_dlg.h"
 #include "media/video_frame_holder.h"
@@ -166,8 +165,8 @@ bool Program::Start() {
   frame_->Attach(windows);
   AttachWindows();
   connect(frame_.get(), &CMainFrame::QuitRequested, this, &Program::QuitRequested);
-  // Songs come and go all evening, and a MIDI song's soundfont alone is 150 MB: what the last
-  // one freed goes back to the system rather than staying in the heap's free lists.
+  // Songs come and go all evening, and a MIDI song's instruments alone are tens of MB: what the
+  // last one freed goes back to the system rather than staying in the heap's free lists.
   connect(frame_.get(), &CMainFrame::SongStarted, this, [] { malloc_trim(0); });
   quitSignals_ = std::make_unique<QuitSignals>();
   connect(quitSignals_.get(), &QuitSignals::Received, this, [this] { frame_->Quit(); });
@@ -191,8 +190,6 @@ bool Program::Start() {
       options_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
                                        : options_.programFolder));
   frame_->StartBackgroundVideo();
-  // MIDI songs start sooner with the synthesiser's instruments loaded beforehand, off this thread.
-  PreloadGeneralMidiSoundfont();
   if (!ctrlHeld_ && values.fullScreen != 0) videoWindow_->SetFullScreen(true);
 
   accelerators_ =

@@ -39,8 +39,8 @@ int32_t RoundMs(uint64_t elapsed, uint64_t divisor) {
                                                   : static_cast<int32_t>(ms);
 }
 
-int32_t MsAfter(const TempoMapEntry& e, uint32_t tick, uint64_t divisor) {
-  return RoundMs(e.elapsed + uint64_t{tick - e.tick} * e.tempo, divisor);
+uint64_t ElapsedAfter(const TempoMapEntry& e, uint32_t tick) {
+  return e.elapsed + uint64_t{tick - e.tick} * e.tempo;
 }
 
 // The entries before the end entry, which hold the tempo events.
@@ -184,30 +184,41 @@ std::vector<TempoMapEntry> BuildTempoMap(std::vector<TempoMapEntry> tempoEvents,
   return tempoEvents;
 }
 
-int32_t TempoMapMs(std::span<const TempoMapEntry> map, uint16_t division, uint32_t tick) {
-  const TimeBase base = TimeBaseOf(division);
+uint64_t TempoMapElapsed(std::span<const TempoMapEntry> map, uint16_t division, uint32_t tick) {
   if (!map.empty()) {
-    if (tick >= map.back().tick) return map.back().ms;  // clamped to the end of the song
+    if (tick >= map.back().tick) return map.back().elapsed;  // clamped to the end of the song
     const auto tempos = TempoEntries(map);
     auto it = std::upper_bound(tempos.begin(), tempos.end(), tick,
                                [](uint32_t t, const TempoMapEntry& e) { return t < e.tick; });
-    if (it != tempos.begin()) return MsAfter(*(it - 1), tick, base.divisor);
+    if (it != tempos.begin()) return ElapsedAfter(*(it - 1), tick);
   }
-  return RoundMs(uint64_t{tick} * base.firstTempo, base.divisor);
+  return uint64_t{tick} * TimeBaseOf(division).firstTempo;
+}
+
+uint64_t TempoUnitsPerMs(uint16_t division) {
+  return TimeBaseOf(division).divisor;
+}
+
+int32_t TempoMapMs(std::span<const TempoMapEntry> map, uint16_t division, uint32_t tick) {
+  return RoundMs(TempoMapElapsed(map, division, tick), TimeBaseOf(division).divisor);
 }
 
 TempoCursor::TempoCursor(std::span<const TempoMapEntry> map, uint16_t division)
     : map_(map), division_(division), at_(map.size()) {}
 
-int32_t TempoCursor::Ms(uint32_t tick) {
+uint64_t TempoCursor::Elapsed(uint32_t tick) {
   const auto tempos = TempoEntries(map_);
   if (map_.empty() || tick >= map_.back().tick || tempos.empty() || tick < tempos[0].tick) {
-    return TempoMapMs(map_, division_, tick);
+    return TempoMapElapsed(map_, division_, tick);
   }
   if (at_ >= tempos.size() || tempos[at_].tick > tick) at_ = 0;
   while (at_ + 1 < tempos.size() && tempos[at_ + 1].tick <= tick)
     ++at_;
-  return MsAfter(tempos[at_], tick, TimeBaseOf(division_).divisor);
+  return ElapsedAfter(tempos[at_], tick);
+}
+
+int32_t TempoCursor::Ms(uint32_t tick) {
+  return RoundMs(Elapsed(tick), TimeBaseOf(division_).divisor);
 }
 
 LyricChoice ChooseLyricEvents(std::span<const std::array<uint32_t, 2>> counts) {

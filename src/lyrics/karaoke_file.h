@@ -38,15 +38,22 @@ struct TempoMapEntry {
 // `lastTick`. `tempoEvents` are given in the order read: track by track, each in file order.
 std::vector<TempoMapEntry> BuildTempoMap(std::vector<TempoMapEntry> tempoEvents, uint32_t lastTick,
                                          uint16_t division);
-// Milliseconds from the start of the song at a tick, rounded once from the exact time and
-// clamped to the end of the song; ticks before the first tempo event run at 120 beats a minute.
+// The exact time at a tick, in the units of TempoMapEntry::elapsed, clamped to the end of the
+// song; ticks before the first tempo event run at 120 beats a minute. The lyrics and the music
+// are both timed from it.
+uint64_t TempoMapElapsed(std::span<const TempoMapEntry> map, uint16_t division, uint32_t tick);
+// How many units of the exact time make a millisecond; 0 when the file gives no time unit (a
+// division of 0), and every time is then 0.
+uint64_t TempoUnitsPerMs(uint16_t division);
+// Milliseconds from the start of the song at a tick, rounded once from the exact time.
 int32_t TempoMapMs(std::span<const TempoMapEntry> map, uint16_t division, uint32_t tick);
 
-// TempoMapMs for ticks that mostly rise, as the events of one track do: each lookup starts
-// from the entry the last one found.
+// TempoMapElapsed and TempoMapMs for ticks that mostly rise, as the events of one track do:
+// each lookup starts from the entry the last one found.
 class TempoCursor {
  public:
   TempoCursor(std::span<const TempoMapEntry> map, uint16_t division);
+  uint64_t Elapsed(uint32_t tick);
   int32_t Ms(uint32_t tick);
 
  private:

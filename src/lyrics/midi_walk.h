@@ -2,15 +2,19 @@
 
 // The structural walk of a Standard MIDI File shared by every reading of it: the header, the
 // track chunks and their events, with the rules for damaged files. A visitor is told about the
-// tempo and text events; the walk itself keeps nothing.
+// tempo and text events, and, when it asks for them (HearsMusic), about the channel and system
+// exclusive events too; the walk itself keeps nothing. Every visitor walks the same structure,
+// so the music and the lyrics of a damaged file are salvaged alike.
 //
 // Damage: a fault inside a track ends that track (its events before the fault were reported)
 // and reading goes on at the next chunk; a short read ends the file; a file that ends where the
 // next chunk would start is whole even when the header announced more tracks. The first fault
 // is kept in the outcome, with the offset of the event or chunk that could not be read.
 
+#include <concepts>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string_view>
 
 #include "lyrics/karaoke_file.h"
@@ -39,6 +43,22 @@ struct WalkResult {
   MidiReadOutcome outcome;
 };
 
+// A visitor that also hears the music: Channel(tick, status, data1, data2) for each channel
+// message (its status with the channel, also when running status supplied it; data2 is 0 for
+// messages of one data byte) and SysEx(tick, status, data) for each system exclusive message
+// (0xF0 or 0xF7, data without the length). Its source must offer TryReadData.
+template <class V>
+concept HearsMusic = requires(V& v, uint32_t tick, uint8_t byte, std::string_view data) {
+  v.Channel(tick, byte, byte, byte);
+  v.SysEx(tick, byte, data);
+};
+
+// Data bytes of a channel message, by its status.
+inline uint32_t ChannelDataBytes(uint8_t status) {
+  const uint8_t kind = status & 0xF0;
+  return (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
+}
+
 // A variable-length quantity: up to five bytes of seven bits, most significant first.
 template <class Source>
 HResult ReadVlq(Source& source, uint64_t& value, uint32_t& bytesRead) {
@@ -55,16 +75,28 @@ HResult ReadVlq(Source& source, uint64_t& value, uint32_t& bytesRead) {
 }
 
 // Walks the events of one track chunk whose header has been read. The visitor gets
-// Tempo(tick, tempo) and Text(tick, type, data); data is valid only during the call. The walk
+// Tempo(tick, tempo) and Text(tick, type, data), and Channel and SysEx when it hears the music;
+// data is valid only during the call. The walk
 // ends early once the visitor's Stopped() says it has seen enough. Returns
 // kOk, or the fault that ended the track with the offset of the event that could not be read.
-// `tick` is left at the tick of the last whole event.
+// `tick` is left at the tick of the last whole event; `reached`, when given, at the tick the
+// walk got to (a faulty event's own tick when its delta time could be read).
 template <class Source, class Visitor>
 HResult WalkTrackEvents(Source& source, uint64_t length, uint16_t division, Visitor& visitor,
-                        uint32_t& tick, uint64_t& faultOffset) {
+                        uint32_t& tick, uint64_t& faultOffset, uint32_t* reached = nullptr) {
   tick = 0;
-  uint8_t runningStatus = 0;
+  if (reached != nullptr) *reached = 0;
+  uint8_t runningStatus = 0;  // the whole status byte, channel included
   uint64_t consumed = 0;
+  // The data of an event: read for a visitor that hears the music, else skipped. Data that runs
+  // past the end of the file is skipped either way, so that every visitor meets the same fault.
+  auto take = [&source](uint64_t n, std::string_view& data) -> HResult {
+    if constexpr (HearsMusic<Visitor>) {
+      if (source.TryReadData(n, data)) return kOk;
+    }
+    data = {};
+    return source.Skip(n);
+  };
   while (consumed < length && !visitor.Stopped()) {
     const uint64_t eventStart = source.Position();
     faultOffset = eventStart;
@@ -72,27 +104,43 @@ HResult WalkTrackEvents(Source& source, uint64_t length, uint16_t division, Visi
     uint32_t deltaBytes;
     if (HResult r = ReadVlq(source, delta, deltaBytes); r != kOk) return r;
     const uint32_t at = tick + static_cast<uint32_t>(delta);
+    if (reached != nullptr) *reached = at;
     uint8_t status;
     if (HResult r = source.ReadByte(status); r != kOk) return r;
     consumed += deltaBytes + 1u;
 
-    if (status < 0x80) {
-      // A data byte: the running status supplies the status.
-      if (runningStatus == 0) return kFormatError;
-      if (runningStatus != 0xC0 && runningStatus != 0xD0) {
-        if (HResult r = source.Skip(1); r != kOk) return r;
-        consumed += 1;
+    if (status < 0xF0) {
+      // A channel message; a data byte in place of the status takes the running status.
+      uint8_t d[2] = {0, 0};
+      uint32_t have = 0;
+      if (status < 0x80) {
+        if (runningStatus == 0) return kFormatError;
+        d[have++] = status;
+        status = runningStatus;
+      } else {
+        runningStatus = status;
       }
-    } else if (status < 0xF0) {
-      runningStatus = status & 0xF0;
-      const uint32_t dataBytes = (runningStatus == 0xC0 || runningStatus == 0xD0) ? 1 : 2;
-      if (HResult r = source.Skip(dataBytes); r != kOk) return r;
-      consumed += dataBytes;
+      const uint32_t more = ChannelDataBytes(status) - have;
+      std::string_view data;
+      if (HResult r = take(more, data); r != kOk) return r;
+      consumed += more;
+      if constexpr (HearsMusic<Visitor>) {
+        // Left out when its data ran past the end of the file.
+        if (data.size() == more) {
+          for (uint32_t i = 0; i < more; ++i)
+            d[have + i] = static_cast<uint8_t>(data[i]);
+          visitor.Channel(at, status, d[0], d[1]);
+        }
+      }
     } else if (status == 0xF0 || status == 0xF7) {
       uint64_t n;
       uint32_t nBytes;
       if (HResult r = ReadVlq(source, n, nBytes); r != kOk) return r;
-      if (HResult r = source.Skip(n); r != kOk) return r;
+      std::string_view data;
+      if (HResult r = take(n, data); r != kOk) return r;
+      if constexpr (HearsMusic<Visitor>) {
+        if (data.size() == n) visitor.SysEx(at, status, data);
+      }
       runningStatus = 0;
       consumed += nBytes + n;
     } else if (status != 0xFF) {
@@ -124,7 +172,8 @@ HResult WalkTrackEvents(Source& source, uint64_t length, uint16_t division, Visi
 }
 
 // Walks the whole file. The visitor gets, besides the events, TrackStart(track, chunkOffset)
-// before the events of each track chunk that is read, and is never stopped early.
+// before the events of each track chunk that is read, TrackEnd(track, reachedTick, result) after
+// them when it has one, and is never stopped early.
 template <class Source, class Visitor>
 WalkResult WalkMidi(Source& source, Visitor& visitor) {
   WalkResult walk;
@@ -175,9 +224,13 @@ WalkResult WalkMidi(Source& source, Visitor& visitor) {
     ++outcome.tracksRead;
     visitor.TrackStart(track, chunkOffset);
     uint32_t tick = 0;
+    uint32_t reached = 0;
     uint64_t faultOffset = 0;
-    r = WalkTrackEvents(source, length, walk.division, visitor, tick, faultOffset);
+    r = WalkTrackEvents(source, length, walk.division, visitor, tick, faultOffset, &reached);
     if (tick > walk.lastTick) walk.lastTick = tick;
+    if constexpr (requires { visitor.TrackEnd(track, reached, r); }) {
+      visitor.TrackEnd(track, reached, r);
+    }
     if (r == kOk) continue;
     fail(r, faultOffset, trackIndex);
     // A malformed event ends its track; reading goes on at the next chunk when the fault lies
@@ -227,13 +280,18 @@ class SpanSource {
     return kOk;
   }
   HResult ReadData(uint64_t n, std::string_view& data) {
-    if (static_cast<uint64_t>(end_ - p_) < n) {
+    if (!TryReadData(n, data)) {
       p_ = end_;
       return kFail;
     }
+    return kOk;
+  }
+  // Reads n bytes when the file holds them; else reads nothing.
+  bool TryReadData(uint64_t n, std::string_view& data) {
+    if (static_cast<uint64_t>(end_ - p_) < n) return false;
     data = std::string_view(reinterpret_cast<const char*>(p_), static_cast<size_t>(n));
     p_ += n;
-    return kOk;
+    return true;
   }
 
  private:

@@ -13,7 +13,7 @@
 #include "lyrics/hresult.h"
 #include "media/graph_retirement.h"
 #include "media/media_sinks.h"
-#include "media/soundfont.h"
+#include "media/midi_source.h"
 
 namespace lyrovox {
 
@@ -76,7 +76,9 @@ struct MediaGraph::Pipeline {
     return static_cast<Pipeline*>(g_object_get_data(G_OBJECT(pipeline), kPipelineKey));
   }
 
+  // Links a decoded stream to its path, its kind told by its caps.
   void LinkStream(GstPad* pad);
+  void LinkStream(GstPad* pad, StreamKind kind);
   GstPad* AudioPathPad();    // an input-selector sink pad, building the path at first use
   GstPad* PicturePathPad();  // the picture path's sink pad
   bool LinkToOwnSink(GstPad* pad);
@@ -143,8 +145,6 @@ bool MediaGraph::Create() {
   if (!gst::EnsureInitialized()) return false;
   NewPipeline();
   if (!pipeline_) return false;
-  g_signal_connect(pipeline_.get(), "deep-element-added", G_CALLBACK(&MediaGraph::OnElementAdded),
-                   nullptr);
   rate_ = 1.0;
   streamIndex_ = 0;
   audioTrack_ = 0;
@@ -181,6 +181,19 @@ bool MediaGraph::AddFile(const QString& path, bool automatic, Paths paths) {
     p->paths = paths;
   }
   GstBin* bin = GST_BIN(pipeline_.get());
+  const QByteArray local = QFile::encodeName(path);
+  if (IsMidiFile(local.toStdString())) {
+    // MIDI songs are synthesised from our own reading of the file, on the lyrics' clock.
+    gst::ElementPtr source = MakeMidiSource(local.toStdString());
+    if (!source || !gst_bin_add(bin, source.get())) return false;
+    gst::PadPtr pad(gst_element_get_static_pad(source.get(), "src"));
+    if (!pad) return false;
+    p->LinkStream(pad.get(), Pipeline::StreamKind::kAudio);
+    p->hasFile = true;
+    p->automatic = automatic;
+    p->file = path;
+    return true;
+  }
   GstElement* decoder = nullptr;
   if (automatic) {
     gst::ElementPtr source = gst::MakeElement("uridecodebin");
@@ -193,7 +206,6 @@ bool MediaGraph::AddFile(const QString& path, bool automatic, Paths paths) {
     gst::ElementPtr source = gst::MakeElement("filesrc");
     gst::ElementPtr decodebin = gst::MakeElement("decodebin");
     if (!source || !decodebin) return false;
-    const QByteArray local = QFile::encodeName(path);
     g_object_set(source.get(), "location", local.constData(), nullptr);
     decoder = decodebin.get();
     gst_bin_add_many(bin, source.get(), decoder, nullptr);
@@ -238,25 +250,18 @@ void MediaGraph::OnPadAdded(GstElement*, GstPad* pad, gpointer pipeline) {
   static_cast<Pipeline*>(pipeline)->LinkStream(pad);
 }
 
-void MediaGraph::OnElementAdded(GstBin*, GstBin*, GstElement* element, gpointer) {
-  // MIDI files are synthesised with the installed General MIDI soundfont.
-  GstElementFactory* factory = gst_element_get_factory(element);
-  if (factory == nullptr ||
-      std::string_view(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory))) != "fluiddec") {
-    return;
-  }
-  // Decoders plug the synthesiser on a streaming thread, which may wait for the preload.
-  WaitForPreloadedSoundfont();
-  const std::string& soundfont = GeneralMidiSoundfont();
-  if (!soundfont.empty()) g_object_set(element, "soundfont", soundfont.c_str(), nullptr);
-}
-
 void MediaGraph::Pipeline::LinkStream(GstPad* pad) {
   const std::string_view name = StructureName(pad);
+  StreamKind kind = StreamKind::kOther;
+  if (name.starts_with("audio/")) kind = StreamKind::kAudio;
+  if (name.starts_with("video/")) kind = StreamKind::kVideo;
+  LinkStream(pad, kind);
+}
+
+void MediaGraph::Pipeline::LinkStream(GstPad* pad, StreamKind kind) {
   std::lock_guard lock(mutex);
   Stream stream;
-  if (name.starts_with("audio/")) stream.kind = StreamKind::kAudio;
-  if (name.starts_with("video/")) stream.kind = StreamKind::kVideo;
+  stream.kind = kind;
 
   bool linked = false;
   if (stream.kind == StreamKind::kAudio && paths.audio) {

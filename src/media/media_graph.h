@@ -1,11 +1,11 @@
 #pragma once
 
-// The GStreamer pipeline behind both players: a file decoded by decodebin (or a live picture
-// source), its audio streams behind an input-selector into the channel grabber, tempo, volume and
-// the audio sink (vocal reduction and key change spliced in while on), its first video stream into
-// the picture path (an appsink that fills the frame holder), and every other stream into a sink of
-// its own. Controls, positions, rate, seeking, the audio stream walk and the graph events live
-// here; the players add their rules.
+// The GStreamer pipeline behind both players: a file decoded by decodebin, a MIDI file played by
+// our own sequencer (midi_source.h), or a live picture source; its audio streams behind an
+// input-selector into the channel grabber, tempo, volume and the audio sink (vocal reduction and
+// key change spliced in while on), its first video stream into the picture path (an appsink that
+// fills the frame holder), and every other stream into a sink of its own. Controls, positions,
+// rate, seeking, the audio stream walk and the graph events live here; the players add their rules.
 //
 // Nothing here waits for the pipeline on the caller's thread. Start begins the preroll and Play
 // asks for the playing state; the pipeline gets there on its own threads, and the outcome comes
@@ -115,7 +115,6 @@ class MediaGraph {
   struct Pipeline;
 
   static void OnPadAdded(GstElement* decoder, GstPad* pad, gpointer pipeline);
-  static void OnElementAdded(GstBin* bin, GstBin* sub, GstElement* element, gpointer);
   void NewPipeline();
   void AttachEffects(Pipeline* owner, const SoundEffects::Places& places);
   // The user-interface thread's look at each graph event: false keeps it from the receiver.

@@ -47,9 +47,10 @@ class AudioPlayerTest : public ::testing::Test {
 };
 
 // Plays a file of about 1.5 s: the position follows the clock, the duration is right, and the end
-// arrives on the UI thread as the audio player's private event with code 1.
+// arrives on the UI thread as the audio player's private event with code 1 (up to `releaseMs`
+// later for a MIDI song, whose last notes are let die away).
 void ExpectPlaysInRealTime(AudioPlayerTest& t, CAudioPlayer& player, EventRecorder& receiver,
-                           uint32_t expectedMs) {
+                           uint32_t expectedMs, int releaseMs = 0) {
   QElapsedTimer clock;
   clock.start();
   EXPECT_EQ(player.State(), kStateRunning);
@@ -59,7 +60,8 @@ void ExpectPlaysInRealTime(AudioPlayerTest& t, CAudioPlayer& player, EventRecord
   EXPECT_NEAR(player.GetPositionMs(), elapsed, 250);
   int32_t code = 0;
   ASSERT_TRUE(WaitUntil([&] { return !receiver.received.empty(); }, 5000));
-  EXPECT_NEAR(static_cast<double>(clock.elapsed()), expectedMs, 500);
+  EXPECT_GT(clock.elapsed(), expectedMs - 500);
+  EXPECT_LT(clock.elapsed(), expectedMs + 500 + releaseMs);
   EXPECT_EQ(receiver.received[0].type, kAudioGraphEvent);
   EXPECT_EQ(receiver.received[0].thread, QThread::currentThread());
   ASSERT_TRUE(player.GetEvent(code));
@@ -86,7 +88,7 @@ TEST_F(AudioPlayerTest, AMidiFilePlaysWithSoundAndEnds) {
   const std::string song = dir.File("notes.kar");
   ASSERT_TRUE(testing::MakeMidi(song, 1.5));
   ASSERT_TRUE(Start(song));
-  ExpectPlaysInRealTime(*this, player, receiver, 1500);
+  ExpectPlaysInRealTime(*this, player, receiver, 1500, 2000);
   EXPECT_GT(testing::Peak(testing::Channel(capture.Samples(), 0)), 1000);
 }
 

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "common/smf_builder.h"
+#include "lyrics/mapped_file.h"
 #include "media/gst_handles.h"
 
 namespace lyrovox::testing {
@@ -77,6 +78,44 @@ bool WriteStereoWav(const std::string& path, int rate, int frames,
     out.write(reinterpret_cast<const char*>(pair), 4);
   }
   return static_cast<bool>(out);
+}
+
+std::vector<int16_t> ReadWav(const std::string& path, int* rate, int* channels) {
+  const MappedFile file(path);
+  const std::string_view bytes(reinterpret_cast<const char*>(file.bytes().data()),
+                               file.bytes().size());
+  auto u32 = [&bytes](size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+      v = (v << 8) | static_cast<uint8_t>(bytes[at + static_cast<size_t>(i)]);
+    return v;
+  };
+  auto u16 = [&bytes](size_t at) {
+    return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) |
+                                 (static_cast<uint8_t>(bytes[at + 1]) << 8));
+  };
+  if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0) {
+    return {};
+  }
+  bool pcm16 = false;
+  for (size_t at = 12; at + 8 <= bytes.size();) {
+    const std::string_view id = bytes.substr(at, 4);
+    const uint32_t size = u32(at + 4);
+    const size_t body = at + 8;
+    if (id == "fmt " && body + 16 <= bytes.size()) {
+      pcm16 = u16(body) == 1 && u16(body + 14) == 16;
+      if (channels != nullptr) *channels = u16(body + 2);
+      if (rate != nullptr) *rate = static_cast<int>(u32(body + 4));
+    } else if (id == "data") {
+      if (!pcm16) return {};
+      const size_t n = size == 0 || size > bytes.size() - body ? bytes.size() - body : size;
+      std::vector<int16_t> samples(n / 2);
+      std::memcpy(samples.data(), bytes.data() + body, samples.size() * 2);
+      return samples;
+    }
+    at = body + size + (size & 1u);
+  }
+  return {};
 }
 
 bool MakeMpg(const std::string& path, double seconds, int toneHz) {
@@ -162,6 +201,8 @@ void SinkCapture::Probe(GstElement* sink) {
   gst::PadPtr pad(gst_element_get_static_pad(sink, "sink"));
   if (!pad) return;
   gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, &SinkCapture::OnBuffer, this, nullptr);
+  gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &SinkCapture::OnEvent, this,
+                    nullptr);
   attached_ = true;
 }
 
@@ -170,11 +211,33 @@ GstPadProbeReturn SinkCapture::OnBuffer(GstPad*, GstPadProbeInfo* info, gpointer
   gst::BufferMap map(GST_PAD_PROBE_INFO_BUFFER(info), GST_MAP_READ);
   if (!map.ok()) return GST_PAD_PROBE_OK;
   std::lock_guard lock(capture->mutex_);
+  if (!capture->segments_.empty() && capture->segments_.back().firstPts < 0) {
+    capture->segments_.back().samplesBefore = capture->samples_.size();
+    capture->segments_.back().firstPts =
+        static_cast<int64_t>(GST_BUFFER_PTS(GST_PAD_PROBE_INFO_BUFFER(info)));
+  }
   const size_t n = map.size() / 2;
   const size_t at = capture->samples_.size();
   capture->samples_.resize(at + n);
   std::memcpy(capture->samples_.data() + at, map.data(), n * 2);
   return GST_PAD_PROBE_OK;
+}
+
+GstPadProbeReturn SinkCapture::OnEvent(GstPad*, GstPadProbeInfo* info, gpointer self) {
+  GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+  if (GST_EVENT_TYPE(event) != GST_EVENT_SEGMENT) return GST_PAD_PROBE_OK;
+  const GstSegment* segment = nullptr;
+  gst_event_parse_segment(event, &segment);
+  auto* capture = static_cast<SinkCapture*>(self);
+  std::lock_guard lock(capture->mutex_);
+  capture->segments_.push_back({capture->samples_.size(), segment->start, segment->time,
+                                segment->applied_rate * segment->rate, -1});
+  return GST_PAD_PROBE_OK;
+}
+
+std::vector<SinkCapture::Segment> SinkCapture::Segments() const {
+  std::lock_guard lock(mutex_);
+  return segments_;
 }
 
 std::vector<int16_t> SinkCapture::Samples() const {
@@ -190,6 +253,26 @@ size_t SinkCapture::size() const {
 void SinkCapture::Clear() {
   std::lock_guard lock(mutex_);
   samples_.clear();
+  segments_.clear();
+}
+
+double StreamTimeMs(const SinkCapture::Segment& segment, size_t sample, int rate) {
+  const double firstMs =
+      (static_cast<double>(std::max<int64_t>(segment.firstPts, 0)) - segment.start) / 1e6;
+  const double sinceMs = static_cast<double>(sample - segment.samplesBefore) / 2 * 1000.0 / rate;
+  return static_cast<double>(segment.time) / 1e6 + (firstMs + sinceMs) * segment.appliedRate;
+}
+
+double Distance(const std::vector<int16_t>& a, const std::vector<int16_t>& b) {
+  if (a.size() != b.size() || b.empty()) return 1e9;
+  double error = 0;
+  double level = 0;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const double d = static_cast<double>(a[i]) - b[i];
+    error += d * d;
+    level += static_cast<double>(b[i]) * b[i];
+  }
+  return level > 0 ? std::sqrt(error / level) : 1e9;
 }
 
 std::vector<int16_t> Channel(const std::vector<int16_t>& stereo, int channel, size_t from) {
@@ -220,6 +303,28 @@ int Peak(const std::vector<int16_t>& mono) {
   for (int16_t s : mono)
     peak = std::max(peak, std::abs(static_cast<int>(s)));
   return peak;
+}
+
+std::vector<double> OnsetsMs(const std::vector<int16_t>& stereo, int rate, int level,
+                             double quietMs) {
+  std::vector<double> onsets;
+  const auto quietFrames = static_cast<size_t>(quietMs * rate / 1000);
+  size_t quiet = 0;
+  bool armed = true;  // the start counts as quiet
+  for (size_t i = 0; i + 1 < stereo.size(); i += 2) {
+    const int magnitude = std::max(std::abs(int{stereo[i]}), std::abs(int{stereo[i + 1]}));
+    if (magnitude < level / 2) {
+      if (++quiet >= quietFrames) armed = true;
+      continue;
+    }
+    quiet = 0;
+    // A sound that rises slowly through level / 2 counts where it reaches level.
+    if (armed && magnitude >= level) {
+      onsets.push_back(static_cast<double>(i / 2) * 1000.0 / rate);
+      armed = false;
+    }
+  }
+  return onsets;
 }
 
 bool EventRecorder::event(QEvent* e) {

@@ -29,6 +29,9 @@ bool MakeToneFile(const std::string& path, double seconds, int frequency,
 bool WriteStereoWav(const std::string& path, int rate, int frames,
                     const std::function<int16_t(int)>& left,
                     const std::function<int16_t(int)>& right);
+// The interleaved 16-bit samples of a PCM WAV file (all that follows the "data" chunk's header
+// when its size is missing), with its rate and channels; empty when it is no such file.
+std::vector<int16_t> ReadWav(const std::string& path, int* rate = nullptr, int* channels = nullptr);
 // An MPEG program stream with MPEG-2 video (320 x 240, 25 fps), with an MPEG audio tone when
 // toneHz > 0.
 bool MakeMpg(const std::string& path, double seconds, int toneHz);
@@ -53,16 +56,40 @@ class SinkCapture {
   std::vector<int16_t> Samples() const;
   size_t size() const;
   void Clear();
+  // The segments that reached the sink, each with the number of samples captured before it
+  // and the timestamp of the first buffer after it (see StreamTimeMs).
+  struct Segment {
+    size_t samplesBefore = 0;
+    uint64_t start = 0;        // nanoseconds
+    uint64_t time = 0;         // the stream time at start
+    double appliedRate = 1.0;  // scaletempo gives the sink rate 1 with the speed applied
+    int64_t firstPts = -1;     // -1 until a buffer came
+  };
+  std::vector<Segment> Segments() const;
 
  private:
   static GstPadProbeReturn OnBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+  static GstPadProbeReturn OnEvent(GstPad* pad, GstPadProbeInfo* info, gpointer self);
   static void OnElementAdded(GstBin* bin, GstBin* sub, GstElement* element, gpointer self);
   void Probe(GstElement* sink);
   mutable std::mutex mutex_;
   std::vector<int16_t> samples_;
+  std::vector<Segment> segments_;
   std::atomic<GstElement*> pipeline_{nullptr};  // compared only
   std::atomic<bool> attached_{false};
 };
+
+// The stream time (the song's own time) of a captured sample that came after a segment.
+double StreamTimeMs(const SinkCapture::Segment& segment, size_t sample, int rate);
+// How far a rendering is from another of the same sound, relative to that one's level: the
+// square root of the energy of the difference over the energy of the reference (1e9 when the
+// lengths differ or the reference is silent).
+double Distance(const std::vector<int16_t>& a, const std::vector<int16_t>& b);
+// Renderings of one song that took different paths are not equal sample for sample:
+// FluidSynth's reverb modulates its delays on a clock that runs on from song to song, and its
+// 16-bit output is dithered. They stay well below this (-20 dB); a cut note, a wrong instrument,
+// level or pitch do not.
+inline constexpr double kSameSound = 0.1;
 
 // One channel of interleaved stereo, from frame `from` on.
 std::vector<int16_t> Channel(const std::vector<int16_t>& stereo, int channel, size_t from = 0);
@@ -70,6 +97,11 @@ std::vector<int16_t> Channel(const std::vector<int16_t>& stereo, int channel, si
 double ToneFrequency(const std::vector<int16_t>& mono, int rate);
 // The largest magnitude.
 int Peak(const std::vector<int16_t>& mono);
+// Where sounds start in interleaved stereo, in milliseconds: each frame at which either channel
+// reaches `level` for the first time after at least `quietMs` in which both stayed below
+// level / 2.
+std::vector<double> OnsetsMs(const std::vector<int16_t>& stereo, int rate, int level = 1000,
+                             double quietMs = 40);
 
 // Records the events posted to it, with the thread they arrived on.
 class EventRecorder : public QObject {
