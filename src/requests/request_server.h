@@ -48,12 +48,14 @@ struct RequestQueueView {
     QString singer;
     QString title;
     bool paused = false;
+    bool operator==(const Entry&) const = default;
   };
   bool accepting = true;  // the reserved list is on
   QString nowTitle;       // empty: nothing plays
   QString nowSinger;
   int64_t nowRemainingMs = 0;
   std::vector<Entry> entries;  // in queue order
+  bool operator==(const RequestQueueView&) const = default;
 };
 
 // Limits on what phones may ask.

@@ -128,6 +128,11 @@ const std::string* Rotation::SingerOf(uint64_t id) const {
   return i < 0 ? nullptr : &entries_[static_cast<size_t>(i)].singer;
 }
 
+bool Rotation::IsPinned(uint64_t id) const {
+  const int i = FindEntry(id);
+  return i >= 0 && entries_[static_cast<size_t>(i)].pinned != 0;
+}
+
 bool Rotation::IsPaused(const std::string& singer) const {
   const int s = FindSinger(singer);
   return s >= 0 && singers_[static_cast<size_t>(s)].paused;

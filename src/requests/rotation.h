@@ -54,6 +54,8 @@ class Rotation {
   const std::string* SingerOf(uint64_t id) const;
   bool IsPaused(const std::string& singer) const;
   bool Contains(uint64_t id) const { return FindEntry(id) >= 0; }
+  // The host moved the song to the front.
+  bool IsPinned(uint64_t id) const;
   // Waiting songs of a singer.
   int CountOf(const std::string& singer) const;
   int size() const { return static_cast<int>(entries_.size()); }

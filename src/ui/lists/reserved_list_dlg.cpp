@@ -54,8 +54,44 @@ QString ReservedListDlg::Path(int row) const {
   return row >= 0 && row < Count() ? list_->rows().row(row).path : QString();
 }
 
+ReservedSong ReservedListDlg::Song(int row) const {
+  if (row < 0 || row >= Count()) return {};
+  const SongRow& r = list_->rows().row(row);
+  return {r.title, r.path, r.singer, r.id, r.paused};
+}
+
 void ReservedListDlg::InsertSong(int position, const QString& title, const QString& path) {
   list_->InsertSong(title, path, position);
+}
+
+namespace {
+
+SongRow RowOf(const ReservedSong& song) {
+  SongRow row{song.title, song.path};
+  row.singer = song.singer;
+  row.id = song.id;
+  row.paused = song.paused;
+  return row;
+}
+
+}  // namespace
+
+void ReservedListDlg::InsertSong(int position, const ReservedSong& song) {
+  list_->rows().Insert(position, RowOf(song));
+}
+
+void ReservedListDlg::SetSongs(const std::vector<ReservedSong>& songs) {
+  // The selected song stays selected where it went.
+  const int selected = list_->FirstSelectedRow();
+  const quint64 selectedId = selected >= 0 ? list_->rows().row(selected).id : 0;
+  std::vector<SongRow> rows;
+  rows.reserve(songs.size());
+  for (const ReservedSong& song : songs)
+    rows.push_back(RowOf(song));
+  list_->rows().Reset(std::move(rows));
+  for (int r = 0; selectedId != 0 && r < Count(); ++r) {
+    if (list_->rows().row(r).id == selectedId) list_->selectRow(r);
+  }
 }
 
 void ReservedListDlg::DeleteSong(int row) {
@@ -114,6 +150,12 @@ bool ReservedListDlg::OnCommand(int id) {
     case kCmdDeleteReserved:
       DeleteSelected();
       return true;
+    case kCmdPauseReservedSinger:
+      PauseSelectedSinger();
+      return true;
+    case kCmdRemoveReservedSinger:
+      RemoveSelectedSinger();
+      return true;
     default:
       return false;
   }
@@ -123,6 +165,17 @@ void ReservedListDlg::OnContextMenu() {
   QMenu menu(this);
   menu.addAction(QStringLiteral("Move Song to First Reserved"))->setData(kCmdMoveReservedToFirst);
   menu.addAction(QStringLiteral("Delete Selected Reserved Song"))->setData(kCmdDeleteReserved);
+  // The selected song's singer, when a singer asked for it from a phone or the host did.
+  const int row = list_->FirstSelectedRow();
+  const SongRow* song = row >= 0 ? &list_->rows().row(row) : nullptr;
+  if (song != nullptr && !song->singer.isEmpty()) {
+    menu.addSeparator();
+    const QString pause = song->paused ? QStringLiteral("Resume Singer \"%1\"")
+                                       : QStringLiteral("Pause Singer \"%1\"");
+    menu.addAction(pause.arg(song->singer))->setData(kCmdPauseReservedSinger);
+    menu.addAction(QStringLiteral("Remove Singer \"%1\" and Their Songs").arg(song->singer))
+        ->setData(kCmdRemoveReservedSinger);
+  }
   QAction* chosen = runMenu_ ? runMenu_(menu) : menu.exec(QCursor::pos());
   if (chosen != nullptr) OnCommand(chosen->data().toInt());
 }
@@ -130,18 +183,41 @@ void ReservedListDlg::OnContextMenu() {
 void ReservedListDlg::MoveToFirst() {
   const int row = list_->FirstSelectedRow();
   if (row < 0) return;
+  // The frame keeps the rotation: the move stands in it.
+  if (frame_ != nullptr) {
+    frame_->MoveReservedToFront(row);
+    list_->selectRow(0);
+    return;
+  }
   const SongRow song = list_->rows().row(row);
   list_->rows().Remove(row);
   list_->rows().Insert(0, song);
   list_->selectRow(0);
-  if (frame_ != nullptr) frame_->RefreshNextSongBanner();
 }
 
 void ReservedListDlg::DeleteSelected() {
   const int row = list_->FirstSelectedRow();
   if (row < 0) return;
-  list_->rows().Remove(row);
-  if (frame_ != nullptr) frame_->RefreshNextSongBanner();
+  if (frame_ != nullptr) {
+    frame_->DeleteReserved(row);
+  } else {
+    list_->rows().Remove(row);
+  }
+}
+
+void ReservedListDlg::PauseSelectedSinger() {
+  const int row = list_->FirstSelectedRow();
+  if (row < 0 || frame_ == nullptr) return;
+  const SongRow& song = list_->rows().row(row);
+  if (song.singer.isEmpty()) return;
+  frame_->PauseSinger(song.singer, !song.paused);
+}
+
+void ReservedListDlg::RemoveSelectedSinger() {
+  const int row = list_->FirstSelectedRow();
+  if (row < 0 || frame_ == nullptr) return;
+  const QString singer = list_->rows().row(row).singer;
+  if (!singer.isEmpty()) frame_->RemoveSinger(singer);
 }
 
 void ReservedListDlg::paintEvent(QPaintEvent*) {

@@ -126,5 +126,36 @@ TEST_F(ReservedListTest, MoveToFirstAndDeleteTakeTheSelectedSong) {
   EXPECT_EQ(screen.nextSongTitle, " z");
 }
 
+TEST_F(ReservedListTest, ASongsSingerShowsInItsRowAndTheMenuPausesOrRemovesThem) {
+  reserved->InsertSong(0, ReservedSong{"000001 - a", "/k/a.kar", "Mai", 0, false});
+  reserved->InsertSong(1, ReservedSong{"000002 - b", "/k/b.kar", "Lan", 0, false});
+  reserved->InsertSong(2, ReservedSong{"000003 - c", "/k/c.kar", "Mai", 0, false});
+  frame->RefreshNextSongBanner();
+  auto singer = [this](int row) {
+    return reserved->list().rows().index(row, kColumnTitle).data(kSingerRole).toString();
+  };
+  EXPECT_EQ(ReservedTitles(), QStringList({"000001 - a", "000002 - b", "000003 - c"}));
+  EXPECT_EQ(singer(0), "Mai");
+  EXPECT_EQ(singer(1), "Lan");
+  auto menu = [this](int id) {
+    pick = id;
+    emit reserved->list().customContextMenuRequested({});
+  };
+  reserved->list().selectRow(0);
+  menu(kCmdPauseReservedSinger);
+  EXPECT_EQ(menuTexts,
+            QStringList({"Move Song to First Reserved", "Delete Selected Reserved Song", "",
+                         "Pause Singer \"Mai\"", "Remove Singer \"Mai\" and Their Songs"}));
+  EXPECT_EQ(ReservedTitles(), QStringList({"000002 - b", "000001 - a", "000003 - c"}));
+  EXPECT_EQ(singer(1), "Mai (paused)");
+  EXPECT_EQ(screen.nextSongTitle, " b");
+  // The selection went with the song.
+  EXPECT_EQ(reserved->list().FirstSelectedRow(), 1);
+  menu(kCmdRemoveReservedSinger);
+  EXPECT_EQ(menuTexts.at(3), "Resume Singer \"Mai\"");
+  EXPECT_EQ(ReservedTitles(), QStringList({"000002 - b"}));
+  EXPECT_EQ(screen.reservedCount, 1);
+}
+
 }  // namespace
 }  // namespace lyrovox::testing
