@@ -28,10 +28,10 @@
 
 #include "app/program.h"
 #include "app/request_service.h"
-#include "common/smf_builder.h"
 #include "controller/main_frame.h"
 #include "media/file_player.h"
 #include "play/play_measure.h"
+#include "song_kinds.h"
 
 namespace {
 
@@ -160,17 +160,6 @@ int RunPhones(const std::string& url, const std::string& room, int seconds, int 
 
 // --- The player (this process) ---
 
-std::string Song(int seconds) {
-  smf::File file(1, 480);
-  auto& track = file.AddTrack();
-  track.Tempo(0, 500000).Text(0, "@TBench Song").Program(0, 0, 0);
-  for (uint32_t beat = 0; beat < static_cast<uint32_t>(2 * seconds); ++beat) {
-    track.Text(beat * 480, beat % 8 == 0 ? "\\La " : "la ");
-    track.Note(beat * 480, 480, 0, static_cast<uint8_t>(60 + beat % 12), 100);
-  }
-  return file.Encode();
-}
-
 void Spin(int ms) {
   QElapsedTimer t;
   t.start();
@@ -234,11 +223,11 @@ int main(int argc, char** argv) {
     profile << "[Setup]\nRequestsEnable=1\nRequestsPort=0\nRequestsInterface=lo\n"
             << "RequestsPerMinute=10\nRequestsPerSinger=3\n";
   }
-  const QString song = root + "/Bench Song.kar";
-  {
-    std::ofstream out(song.toStdString(), std::ios::binary);
-    out << Song(seconds + 15);
-  }
+  // The MIDI karaoke song of the other benchmarks: two syllables a second.
+  bench::SongKinds kinds;
+  if (!kinds.Make(root.toStdString(), seconds + 15)) return 1;
+  const QString song = QString::fromStdString(
+      kinds.Write(bench::SongKind::kKar, root.toStdString() + "/Bench Song"));
   {
     // 100 000 songs (the files need not exist: only their titles are searched).
     std::ofstream list((root + "/data/TuneWell/lyrovox.m3u").toStdString(), std::ios::binary);

@@ -2,7 +2,6 @@
 
 #include <QHostAddress>
 #include <QNetworkInterface>
-#include <QPointer>
 #include <QRandomGenerator>
 #include <cstdio>
 
@@ -79,28 +78,20 @@ bool RequestService::Apply() {
   options.limits.perMinute = std::max(1, s.requestsPerMinute);
   options.limits.perSinger = std::max(1, s.requestsPerSinger);
   RequestServer::Hooks hooks;
-  // Posted to the controller's thread; dropped if the controller is gone.
-  QPointer<CMainFrame> frame(&frame_);
-  hooks.request = [frame](uint64_t entry, const QString& singer, const QString& path,
-                          const QString& title, int number) {
-    if (!frame) return;
+  // Called on the server's threads: posted to this object on the user-interface thread (Qt drops
+  // what is still posted when it goes; the server is stopped before that).
+  hooks.request = [this](uint64_t entry, const QString& singer, const QString& path, const QString&,
+                         int number) {
     QMetaObject::invokeMethod(
-        frame.data(),
-        [frame, entry, singer, path, number, title] {
-          if (!frame) return;
-          frame->ReserveRequestedSong(path, number > 0 ? number : 0, singer, entry);
-          Q_UNUSED(title);
+        this,
+        [this, entry, singer, path, number] {
+          frame_.ReserveRequestedSong(path, std::max(number, 0), singer, entry);
         },
         Qt::QueuedConnection);
   };
-  hooks.cancel = [frame](uint64_t entry) {
-    if (!frame) return;
+  hooks.cancel = [this](uint64_t entry) {
     QMetaObject::invokeMethod(
-        frame.data(),
-        [frame, entry] {
-          if (frame) frame->CancelRequestedSong(entry);
-        },
-        Qt::QueuedConnection);
+        this, [this, entry] { frame_.CancelRequestedSong(entry); }, Qt::QueuedConnection);
   };
   PublishSongs(true);
   publishedOnce_ = false;

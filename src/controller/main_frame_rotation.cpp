@@ -29,15 +29,24 @@ void CMainFrame::ArrangeReserved() {
   std::vector<ReservedSong> rows;
   rows.reserve(static_cast<size_t>(count));
   std::set<quint64> present;
+  std::vector<quint64> movedNew;  // rows new to the rotation that the host had moved forward
   for (int r = 0; r < count; ++r) {
     ReservedSong song = reserved->Song(r);
-    // A row the rotation does not know: the host's unless it names its singer.
+    // A row the rotation does not know (restored from the last run, or inserted elsewhere):
+    // taken in as it stands, the host's unless it names its singer.
     if (song.singer.isEmpty()) song.singer = QString::fromLatin1(kHostSinger);
     if (song.id == 0 || present.count(song.id) != 0) song.id = nextReservedId_++;
-    if (!rotation_.Contains(song.id)) rotation_.Add(song.id, Std(song.singer));
+    if (!rotation_.Contains(song.id)) {
+      rotation_.Add(song.id, Std(song.singer));
+      if (song.moved) movedNew.push_back(song.id);
+      if (song.paused && !song.moved) rotation_.SetPaused(Std(song.singer), true);
+    }
     present.insert(song.id);
     rows.push_back(std::move(song));
   }
+  // The first of them was the latest move: moved again last.
+  for (auto it = movedNew.rbegin(); it != movedNew.rend(); ++it)
+    rotation_.MoveToFront(*it);
   // Rows deleted elsewhere (Escape, the mode switched off) leave the rotation.
   for (const Rotation::Entry& entry : std::vector<Rotation::Entry>(rotation_.entries())) {
     if (present.count(entry.id) == 0) rotation_.Remove(entry.id);
@@ -50,7 +59,8 @@ void CMainFrame::ArrangeReserved() {
   for (uint64_t id : rotation_.Order()) {
     ReservedSong song = rows[at.at(id)];
     // A paused singer's song waits, unless the host moved it to the front.
-    song.paused = rotation_.IsPaused(Std(song.singer)) && !rotation_.IsPinned(id);
+    song.moved = rotation_.IsPinned(id);
+    song.paused = rotation_.IsPaused(Std(song.singer)) && !song.moved;
     ordered.push_back(std::move(song));
   }
   bool same = true;
@@ -104,7 +114,9 @@ void CMainFrame::ReserveRequestedSong(const QString& path, int number, const QSt
   const bool playNow =
       !isPlaying_ && (windows_.reservedList == nullptr || windows_.reservedList->Count() == 0);
   if (playNow && parts_.screen != nullptr) parts_.screen->SetNextSongTitle(QString());
-  ReserveRow(path, NumberedText(number, FileTitle(path)), false, playNow, singer, entry);
+  // A row without a number (a song dropped on the list) shows its name alone.
+  const QString text = number > 0 ? NumberedText(number, FileTitle(path)) : FileTitle(path);
+  ReserveRow(path, text, false, playNow, singer, entry);
 }
 
 void CMainFrame::CancelRequestedSong(quint64 entry) {

@@ -67,6 +67,10 @@ class FakeScreen final : public ILyricScreen {
   }
   void LoadCdgFile(const QString& path) override { cdgFile = path; }
   void ShowMessage(const QString& text) override { messages << text; }
+  void ShowNotice(const QString& text, int ms) override {
+    notices << QString("%1 %2").arg(ms).arg(text);
+  }
+  void ShowStatus(const QString& text) override { statuses << text; }
 
   // The lyric feed's operations, kept as the lines a real screen would show.
   void SetNextLine(std::u16string_view text) override {
@@ -146,6 +150,8 @@ class FakeScreen final : public ILyricScreen {
   QString sungText;
   QString cdgFile;
   QStringList messages;
+  QStringList notices;  // "<ms> <text>"
+  QStringList statuses;
   int fontSize = 70;
   QString typedNumber = "000000";
   QString typedTitle;
@@ -169,6 +175,9 @@ class FakePanel final : public IControlPanel {
   void ShowAudioTrack(int t) override { track = t; }
   void ShowRate(double r) override { rate = r; }
   void ShowStatusText(const QString& text) override { statusTexts << text; }
+  void ShowNotice(const QString& text, int ms) override {
+    notices << QString("%1 %2").arg(ms).arg(text);
+  }
   void SetPosition(int32_t ms) override {
     position = ms;
     log.Note(QString("position %1").arg(ms));
@@ -189,6 +198,7 @@ class FakePanel final : public IControlPanel {
   int track = -1;
   double rate = -1;
   QStringList statusTexts;
+  QStringList notices;  // "<ms> <text>"
   int32_t position = 0;
   int32_t duration = 0;
 };
@@ -254,6 +264,7 @@ struct Row {
   QString singer = {};
   quint64 id = 0;
   bool paused = false;
+  bool moved = false;
   bool operator==(const Row& other) const { return title == other.title && path == other.path; }
 };
 inline void PrintTo(const Row& row, std::ostream* out) {
@@ -295,19 +306,19 @@ class FakeReservedList final : public IReservedList {
   QString Path(int row) const override { return rows.at(static_cast<size_t>(row)).path; }
   ReservedSong Song(int row) const override {
     const Row& r = rows.at(static_cast<size_t>(row));
-    return {r.title, r.path, r.singer, r.id, r.paused};
+    return {r.title, r.path, r.singer, r.id, r.paused, r.moved};
   }
   void InsertSong(int position, const QString& title, const QString& path) override {
     rows.insert(rows.begin() + position, Row{title, path});
   }
   void InsertSong(int position, const ReservedSong& song) override {
     rows.insert(rows.begin() + position,
-                Row{song.title, song.path, song.singer, song.id, song.paused});
+                Row{song.title, song.path, song.singer, song.id, song.paused, song.moved});
   }
   void SetSongs(const std::vector<ReservedSong>& songs) override {
     rows.clear();
     for (const ReservedSong& song : songs)
-      rows.push_back(Row{song.title, song.path, song.singer, song.id, song.paused});
+      rows.push_back(Row{song.title, song.path, song.singer, song.id, song.paused, song.moved});
   }
   void DeleteSong(int row) override { rows.erase(rows.begin() + row); }
   void ClearSongs() override { rows.clear(); }
@@ -419,6 +430,7 @@ class FakePlayer : public Interface {
     events.pop_front();
     return true;
   }
+  QString FailureReason() const override { return failureReason; }
   void SetChannelBoth() override { channel = 0; }
   void SetChannelLeft() override { channel = 1; }
   void SetChannelRight() override { channel = 2; }
@@ -452,6 +464,7 @@ class FakePlayer : public Interface {
   CallLog log;
   QStringList calls;
   bool graphWorks = true;
+  QString failureReason;
   bool openWorks = true;
   bool playWorks = true;
   bool startsLater = false;

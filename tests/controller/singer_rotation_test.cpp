@@ -10,11 +10,7 @@
 namespace lyrovox {
 namespace {
 
-std::string Kar(const std::string& title) {
-  smf::File f(1, 480);
-  f.AddTrack().Text(0, "@T" + title).Text(480, "\\La").Note(0, 960, 0, 60, 90);
-  return f.Encode();
-}
+using testing::Kar;
 
 class SingerRotationTest : public testing::FrameRig {
  protected:

@@ -8,6 +8,10 @@
 //   video-window.png      the video window with SONG's lyrics over the background
 //   desktop.png           the whole screen with every window
 //   video-fullscreen.png  the video window in full screen
+//   key-notice.png        the video window just after the key went a semitone up
+//   size-100-fitted.png   SONG again at the biggest font size, its lines fitted to the screen
+//   cant-play.png         the video window when a song whose file is gone was chosen
+//   cant-play-panel.png   the control panel then
 //
 //   lyrovox-window-shots OUT_DIR SONG [SECONDS]
 //
@@ -69,6 +73,18 @@ bool WriteShot(const QPixmap& pixmap, const QString& outDir, const QString& name
   return true;
 }
 
+// The program's options with its profile, data and temporary files in `home` (the user's own
+// profile is never touched).
+lyrovox::ProgramOptions OptionsIn(const QTemporaryDir& home) {
+  lyrovox::ProgramOptions options;
+  options.profilePath = home.filePath(QStringLiteral("LyroVox.conf"));
+  options.dataFolder = home.path();
+  options.programFolder = QCoreApplication::applicationDirPath();
+  options.systemTemp = home.path();
+  options.ctrlHeld = false;
+  return options;
+}
+
 // One step of the run: after waitMs, do the work.
 struct Step {
   int waitMs;
@@ -115,6 +131,26 @@ class ShotRun {
          [this, &video] {
            Save(video, "video-fullscreen.png");
            video.SetFullScreen(false);
+           program_.frame().KeyUp();
+         }},
+        {400, [this, &video] { Save(video, "key-notice.png"); }},
+        {100,
+         [this] {
+           // The biggest lyric font: the song's lines are wider than the screen.
+           program_.settings().values().defaultFontSizeValue = 100;
+           program_.frame().PlaySong(song_);
+         }},
+        {4600, [this, &video] { Save(video, "size-100-fitted.png"); }},
+        {100,
+         [this] {
+           program_.settings().values().defaultFontSizeValue = 70;
+           program_.frame().PlaySong(
+               QFileInfo(song_).dir().filePath(QStringLiteral("Gone Song.mp3")));
+         }},
+        {600,
+         [this, &panel, &video] {
+           Save(video, "cant-play.png");
+           Save(panel, "cant-play-panel.png");
          }},
         {300, [] { QCoreApplication::quit(); }},
     };
@@ -203,12 +239,7 @@ int RunFirstStart(const QStringList& args) {
     return 1;
   }
   QTemporaryDir home;
-  lyrovox::ProgramOptions options;
-  options.profilePath = home.filePath(QStringLiteral("LyroVox.conf"));
-  options.dataFolder = home.path();
-  options.programFolder = QCoreApplication::applicationDirPath();
-  options.systemTemp = home.path();
-  options.ctrlHeld = false;
+  lyrovox::ProgramOptions options = OptionsIn(home);
   Program program(options);
   FirstStartRun run(program, args[0], args.size() > 1 ? args[1] : QStringLiteral("first-start"));
   run.Begin();
@@ -242,12 +273,7 @@ int RunRequests(const QStringList& args) {
     }
     list.write(("\xEF\xBB\xBF#EXTM3U\n" + songs.join('\n') + '\n').toUtf8());
   }
-  lyrovox::ProgramOptions options;
-  options.profilePath = home.filePath(QStringLiteral("LyroVox.conf"));
-  options.dataFolder = home.path();
-  options.programFolder = QCoreApplication::applicationDirPath();
-  options.systemTemp = home.path();
-  options.ctrlHeld = false;
+  lyrovox::ProgramOptions options = OptionsIn(home);
   options.splash = false;
   Program program(options);
   if (!program.Start() || program.requests() == nullptr || !program.requests()->running()) {
@@ -335,12 +361,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  lyrovox::ProgramOptions options;
-  options.profilePath = profile;
-  options.dataFolder = home.path();
-  options.programFolder = QCoreApplication::applicationDirPath();
-  options.systemTemp = home.path();
-  options.ctrlHeld = false;
+  const lyrovox::ProgramOptions options = OptionsIn(home);
 
   Program program(options);
   ShotRun run(program, outDir, QFileInfo(args[1]).absoluteFilePath(), seconds * 1000);

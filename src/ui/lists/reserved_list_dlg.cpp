@@ -7,13 +7,25 @@
 #include <QPainter>
 
 #include "controller/main_frame.h"
+#include "controller/qt_text.h"
 #include "controller/settings_store.h"
+#include "controller/song_paths.h"
+#include "requests/rotation.h"
 #include "ui/lists/list_commands.h"
+#include "ui/lists/list_file_keeper.h"
+#include "ui/lists/m3u_file.h"
 #include "ui/lists/skin_art.h"
 
 namespace lyrovox {
 
 namespace {
+
+// The reserved list file's values per entry (older readers skip these comment lines).
+constexpr char16_t kSingerKey[] = u"LYROVOX-SINGER";
+constexpr char16_t kPausedKey[] = u"LYROVOX-PAUSED";
+constexpr char16_t kMovedKey[] = u"LYROVOX-MOVED";
+// A kept singer's name is cut to what the request page allows, with room for the host's names.
+constexpr int kMaxKeptSinger = 64;
 
 constexpr char kClearQuestion[] =
     "Can't disable reserved list when not empty.\nDo you want to clear the reserved list and "
@@ -30,7 +42,60 @@ ReservedListDlg::ReservedListDlg(SettingsStore& settings, QWidget* parent)
   list_ = new CSkinListCtrl(false, this);
   list_->setObjectName(QStringLiteral("ReservedList"));
   connect(list_, &QWidget::customContextMenuRequested, this, [this] { OnContextMenu(); });
+  keeper_ = std::make_unique<ListFileKeeper>([this]() -> std::optional<ListFileKeeper::Encoder> {
+    // A copy of the rows (their texts are shared, not copied) is encoded on the worker.
+    return [rows = list_->rows().rows()] {
+      std::vector<m3u::Entry> entries;
+      entries.reserve(rows.size());
+      for (const SongRow& row : rows) {
+        m3u::Entry entry{std::u16string(ViewOf(row.path)), std::u16string(ViewOf(row.title)), {}};
+        // The rotation's part of the row: whose turn it is, and the host's say over it.
+        // The host's songs say nothing: a row without a singer is the host's.
+        if (!row.singer.isEmpty() && row.singer != QLatin1String(kHostSinger))
+          entry.values.emplace_back(kSingerKey, ViewOf(row.singer));
+        if (row.paused) entry.values.emplace_back(kPausedKey, u"1");
+        if (row.moved) entry.values.emplace_back(kMovedKey, u"1");
+        entries.push_back(std::move(entry));
+      }
+      return m3u::EncodeEntryFile(entries);
+    };
+  });
+  keeper_->Watch(list_->rows());
   ApplyModeSize();
+}
+
+ReservedListDlg::~ReservedListDlg() {
+  WriteList();
+}
+
+void ReservedListDlg::SetListPath(const QString& path) {
+  keeper_->SetPath(path);
+}
+
+bool ReservedListDlg::RestoreList() {
+  if (keeper_->path().isEmpty()) return false;
+  std::vector<m3u::Entry> entries;
+  if (!m3u::ReadEntryFile(NativePath(keeper_->path()), entries)) return false;
+  std::vector<SongRow> rows;
+  rows.reserve(entries.size());
+  for (const m3u::Entry& entry : entries) {
+    const QString path = ToQString(entry.path);
+    // A row written by an older program without its title shows the file's name.
+    SongRow row{entry.title.empty() ? FileTitle(path) : ToQString(entry.title), path};
+    for (const auto& [name, value] : entry.values) {
+      if (name == kSingerKey) row.singer = ToQString(value).left(kMaxKeptSinger);
+      if (name == kPausedKey) row.paused = value == u"1";
+      if (name == kMovedKey) row.moved = value == u"1";
+    }
+    rows.push_back(std::move(row));
+  }
+  list_->rows().InsertRows(Count(), std::move(rows));
+  keeper_->MarkSaved();
+  return true;
+}
+
+bool ReservedListDlg::WriteList() {
+  return keeper_->WriteNow();
 }
 
 void ReservedListDlg::Attach(CMainFrame& frame, IMessagePort& messages) {
@@ -57,7 +122,7 @@ QString ReservedListDlg::Path(int row) const {
 ReservedSong ReservedListDlg::Song(int row) const {
   if (row < 0 || row >= Count()) return {};
   const SongRow& r = list_->rows().row(row);
-  return {r.title, r.path, r.singer, r.id, r.paused};
+  return {r.title, r.path, r.singer, r.id, r.paused, r.moved};
 }
 
 void ReservedListDlg::InsertSong(int position, const QString& title, const QString& path) {
@@ -71,6 +136,7 @@ SongRow RowOf(const ReservedSong& song) {
   row.singer = song.singer;
   row.id = song.id;
   row.paused = song.paused;
+  row.moved = song.moved;
   return row;
 }
 

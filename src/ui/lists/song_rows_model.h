@@ -23,6 +23,7 @@ struct SongRow {
   QString singer;
   quint64 id = 0;
   bool paused = false;
+  bool moved = false;
 };
 
 // The text a reserved row shows for its singer ("Mai", "Mai (paused)"); empty for none.

@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMouseEvent>
 
 #include "list_rig.h"
 #include "ui/lists/list_commands.h"
+#include "ui/lists/list_file_keeper.h"
 
 namespace lyrovox::testing {
 namespace {
@@ -155,6 +159,112 @@ TEST_F(ReservedListTest, ASongsSingerShowsInItsRowAndTheMenuPausesOrRemovesThem)
   EXPECT_EQ(menuTexts.at(3), "Resume Singer \"Mai\"");
   EXPECT_EQ(ReservedTitles(), QStringList({"000002 - b"}));
   EXPECT_EQ(screen.reservedCount, 1);
+}
+
+TEST_F(ReservedListTest, TheQueueIsKeptInItsOwnFileSoonAfterEveryChangeAndComesBack) {
+  const QString path = Folder() + "/TuneWell/reserved.m3u";
+  reserved->SetListPath(path);
+  Queue({"000001 - a", "000002 - b"});
+  reserved->InsertSong(2, "c", "/k/line\nbreak.kar");  // a bare name, a path a line cannot hold
+  // Written in the background within two seconds, whole: "#EXTINF" lines keep the shown titles,
+  // and a reader that takes only paths still reads the songs.
+  const std::string expected =
+      "\xFF\xFE" + Le(u"#EXTM3U\r\n#EXTINF:-1,000001 - a\r\n/k/000001 - a.kar\r\n"
+                      u"#EXTINF:-1,000002 - b\r\n/k/000002 - b.kar\r\n"
+                      u"#EXTINF:-1,c\r\nfile:///k/line%0Abreak.kar\r\n");
+  EXPECT_TRUE(WaitFor([&] { return FileBytes(path).toStdString() == expected; }, 2000))
+      << FileBytes(path).toStdString();
+  // The write's end reaches the keeper through the event loop, just after the file is there.
+  EXPECT_TRUE(WaitFor([&] { return !reserved->keeper().pending(); }, 1000));
+
+  // A new start brings the queue back, titles and paths, and plays nothing.
+  Make(true);
+  reserved->SetListPath(path);
+  ASSERT_TRUE(reserved->RestoreList());
+  EXPECT_EQ(ReservedTitles(), QStringList({"000001 - a", "000002 - b", "c"}));
+  EXPECT_EQ(reserved->Path(2), "/k/line\nbreak.kar");
+  EXPECT_TRUE(played.isEmpty());
+  EXPECT_FALSE(reserved->keeper().pending());  // read back, not written again
+
+  // Escape twice takes the last song off, says so for two seconds, and the file follows.
+  frame->OnEscapeKey();
+  frame->OnEscapeKey();
+  EXPECT_EQ(screen.notices, QStringList({"2000 Removed: c"}));
+  frame->OnEscapeKey();
+  frame->OnEscapeKey();
+  EXPECT_EQ(screen.notices.back(), "2000 Removed: b");  // the text after the number
+  reserved.reset();  // the window going writes what is due at once
+  EXPECT_EQ(FileBytes(path).toStdString(),
+            "\xFF\xFE" + Le(u"#EXTM3U\r\n#EXTINF:-1,000001 - a\r\n/k/000001 - a.kar\r\n"));
+
+  // A list file of the older kind (paths only): the rows show the files' names.
+  dir.Write("TuneWell/reserved.m3u", "/k/x.kar\n/k/y.mp3\n");
+  Make(true);
+  reserved->SetListPath(path);
+  ASSERT_TRUE(reserved->RestoreList());
+  EXPECT_EQ(ReservedTitles(), QStringList({"x", "y"}));
+}
+
+TEST_F(ReservedListTest, TheQueueKeepsItsSingersAndTheHostsSayAcrossARestart) {
+  const QString path = Folder() + "/TuneWell/reserved.m3u";
+  reserved->SetListPath(path);
+  const char* const singers[] = {"Mai", "Lan", "Mai", "", "Lan"};
+  for (int i = 0; i < 5; ++i) {
+    const QString name(QChar('a' + i));
+    reserved->InsertSong(i, ReservedSong{QString("00000%1 - %2").arg(i + 1).arg(name),
+                                         "/k/" + name + ".kar", singers[i], 0, false, false});
+  }
+  frame->RefreshNextSongBanner();
+  // Mai, Lan and the host joined in that order: a b d in round one, c e in round two.
+  EXPECT_EQ(ReservedTitles(),
+            QStringList({"000001 - a", "000002 - b", "000004 - d", "000003 - c", "000005 - e"}));
+  frame->PauseSinger("Lan", true);
+  frame->MoveReservedToFront(2);  // c, after a and d
+  const QStringList kept = {"000003 - c", "000001 - a", "000004 - d", "000002 - b", "000005 - e"};
+  EXPECT_EQ(ReservedTitles(), kept);
+  const std::string expected =
+      "\xFF\xFE" +
+      Le(u"#EXTM3U\r\n"
+         u"#EXTINF:-1,000003 - c\r\n#LYROVOX-SINGER:Mai\r\n#LYROVOX-MOVED:1\r\n/k/c.kar\r\n"
+         u"#EXTINF:-1,000001 - a\r\n#LYROVOX-SINGER:Mai\r\n/k/a.kar\r\n"
+         u"#EXTINF:-1,000004 - d\r\n/k/d.kar\r\n"
+         u"#EXTINF:-1,000002 - b\r\n#LYROVOX-SINGER:Lan\r\n#LYROVOX-PAUSED:1\r\n"
+         u"/k/b.kar\r\n"
+         u"#EXTINF:-1,000005 - e\r\n#LYROVOX-SINGER:Lan\r\n#LYROVOX-PAUSED:1\r\n"
+         u"/k/e.kar\r\n");
+  EXPECT_TRUE(WaitFor([&] { return FileBytes(path).toStdString() == expected; }, 2500))
+      << FileBytes(path).toStdString();
+
+  // A new start: the same queue, the same singers, Lan still paused, c still first.
+  Make(true);
+  reserved->SetListPath(path);
+  ASSERT_TRUE(reserved->RestoreList());
+  frame->RefreshNextSongBanner();
+  EXPECT_EQ(ReservedTitles(), kept);
+  EXPECT_TRUE(played.isEmpty());
+  EXPECT_EQ(reserved->Song(0).singer, "Mai");
+  EXPECT_TRUE(reserved->Song(0).moved);
+  EXPECT_EQ(reserved->Song(2).singer, "Host");
+  EXPECT_TRUE(reserved->Song(3).paused);
+  EXPECT_TRUE(frame->rotation().IsPaused("Lan"));
+  // The turns go on from the kept order: Lan back sings after the host, as the list shows.
+  frame->PauseSinger("Lan", false);
+  EXPECT_EQ(ReservedTitles(),
+            QStringList({"000003 - c", "000001 - a", "000004 - d", "000002 - b", "000005 - e"}));
+}
+
+TEST_F(ReservedListTest, AKeeperThatCannotWriteSaysSo) {
+  // The list's folder is a file: nothing can be written there, whoever runs the test.
+  dir.Write("not-a-folder", "x");
+  reserved->SetListPath(Folder() + "/not-a-folder/reserved.m3u");
+  bool failed = false;
+  QObject::connect(&reserved->keeper(), &ListFileKeeper::Written, [&](bool ok) { failed = !ok; });
+  Queue({"000001 - a"});
+  EXPECT_TRUE(WaitFor([&] { return failed; }, 2500));
+  EXPECT_TRUE(reserved->keeper().failed());
+  EXPECT_TRUE(reserved->keeper().pending());
+  EXPECT_FALSE(reserved->WriteList());
+  EXPECT_EQ(FileBytes(Folder() + "/not-a-folder"), "x");
 }
 
 }  // namespace
