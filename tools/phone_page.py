@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """A singer's phone: headless Chromium at a phone's size opens the song request page, joins,
 searches without accents, asks for the first song found and waits until the page shows its turn.
 
@@ -47,14 +47,18 @@ def main():
         driver.find_element(By.ID, "query").send_keys(query)
         driver.find_element(By.ID, "search-button").click()
         wait.until(lambda d: d.find_elements(By.CSS_SELECTOR, "#results li.result"))
+        result["results"] = driver.execute_script(
+            "return Array.from(document.querySelectorAll('#results li.result .text'))"
+            ".map(e => e.innerText)")
         rows = driver.find_elements(By.CSS_SELECTOR, "#results li.result")
-        result["results"] = [r.find_element(By.CSS_SELECTOR, ".text").text for r in rows]
         if shots:
             driver.save_screenshot(shots + "/phone_search.png")
         rows[0].find_element(By.TAG_NAME, "button").click()
-        wait.until(lambda d: "Turn " in d.find_element(By.ID, "mine").text)
-        result["mine"] = [li.text for li in driver.find_elements(By.CSS_SELECTOR, "#mine li")]
-        result["who"] = driver.find_element(By.ID, "who").text
+        # The page redraws its lists as updates arrive: texts are read in one go by the page.
+        mine_texts = "return Array.from(document.querySelectorAll('#mine li')).map(li => li.innerText)"
+        wait.until(lambda d: any("Turn " in t for t in d.execute_script(mine_texts)))
+        result["mine"] = driver.execute_script(mine_texts)
+        result["who"] = driver.execute_script("return document.getElementById('who').innerText")
         # Texts from the server never become elements: no image, script or bold tag was made.
         result["markup"] = driver.execute_script(
             "return document.querySelectorAll('main img, main b, main i, main script').length")

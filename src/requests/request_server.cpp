@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <random>
 
 #include "requests/rotation.h"
@@ -194,11 +195,11 @@ void RequestServer::SetCatalog(std::shared_ptr<const RequestCatalog> catalog) {
 void RequestServer::Publish(RequestQueueView view) {
   {
     std::lock_guard lock(mutex_);
-    view_ = std::move(view);
+    view_ = std::make_shared<const RequestQueueView>(std::move(view));
     pending_.clear();
     // Forget the phones' entries that are gone.
     std::set<uint64_t> waiting;
-    for (const auto& entry : view_.entries)
+    for (const auto& entry : view_->entries)
       waiting.insert(entry.id);
     for (auto& [token, phone] : phones_) {
       std::erase_if(phone.entries, [&](uint64_t id) { return waiting.count(id) == 0; });
@@ -369,7 +370,7 @@ void RequestServer::Request(const httplib::Request& req, httplib::Response& res)
       Refuse(res, 400, QStringLiteral("There is no such song."));
       return;
     }
-    if (!view_.accepting) {
+    if (!view_->accepting) {
       Refuse(res, 409, QStringLiteral("The host is not taking requests right now."));
       return;
     }
@@ -379,7 +380,7 @@ void RequestServer::Request(const httplib::Request& req, httplib::Response& res)
       return;
     }
     int mine = 0;
-    for (const auto& e : view_.entries)
+    for (const auto& e : view_->entries)
       mine += e.singer == phone.name ? 1 : 0;
     for (const auto& [id, name] : pending_)
       mine += name == phone.name ? 1 : 0;
@@ -388,7 +389,7 @@ void RequestServer::Request(const httplib::Request& req, httplib::Response& res)
              QStringLiteral("You have %1 songs waiting: wait until one is sung.").arg(mine));
       return;
     }
-    if (static_cast<int>(view_.entries.size() + pending_.size()) >= limits_.total) {
+    if (static_cast<int>(view_->entries.size() + pending_.size()) >= limits_.total) {
       Refuse(res, 503, QStringLiteral("The queue is full."));
       return;
     }
@@ -424,27 +425,41 @@ void RequestServer::Cancel(const httplib::Request& req, httplib::Response& res) 
   Answer(res, 200, QJsonObject{{QStringLiteral("cancelled"), QString::number(entry)}});
 }
 
-std::string RequestServer::StateJson(const std::string& token) const {
+RequestServer::PhoneState RequestServer::TakeState(const std::string& token) const {
+  PhoneState state;
+  state.view = view_;
+  state.version = version_;
   const auto phone = phones_.find(token);
+  if (phone == phones_.end()) return state;
+  state.mine = phone->second.entries;
+  state.name = phone->second.name;
+  for (const auto& [id, name] : pending_) {
+    if (state.mine.count(id) != 0) state.pendingMine.push_back(id);
+  }
+  return state;
+}
+
+std::string RequestServer::StateJson(const PhoneState& phone) {
+  const RequestQueueView& view = *phone.view;
   QJsonObject state;
-  state.insert(QStringLiteral("version"), static_cast<qint64>(version_));
-  state.insert(QStringLiteral("accepting"), view_.accepting);
-  if (!view_.nowTitle.isEmpty()) {
-    state.insert(QStringLiteral("now"), QJsonObject{{QStringLiteral("title"), view_.nowTitle},
-                                                    {QStringLiteral("singer"), view_.nowSinger}});
+  state.insert(QStringLiteral("version"), static_cast<qint64>(phone.version));
+  state.insert(QStringLiteral("accepting"), view.accepting);
+  if (!view.nowTitle.isEmpty()) {
+    state.insert(QStringLiteral("now"), QJsonObject{{QStringLiteral("title"), view.nowTitle},
+                                                    {QStringLiteral("singer"), view.nowSinger}});
   }
   QJsonArray next;
   QJsonArray mine;
-  int64_t wait = view_.nowTitle.isEmpty() ? 0 : std::max<int64_t>(view_.nowRemainingMs, 0);
+  int64_t wait = view.nowTitle.isEmpty() ? 0 : std::max<int64_t>(view.nowRemainingMs, 0);
   int position = 0;
-  for (const auto& e : view_.entries) {
+  for (const auto& e : view.entries) {
     ++position;
     if (position <= 5) {
       next.append(QJsonObject{{QStringLiteral("title"), e.title},
                               {QStringLiteral("singer"), e.singer},
                               {QStringLiteral("paused"), e.paused}});
     }
-    if (phone != phones_.end() && phone->second.entries.count(e.id) != 0) {
+    if (phone.mine.count(e.id) != 0) {
       mine.append(QJsonObject{{QStringLiteral("entry"), QString::number(e.id)},
                               {QStringLiteral("title"), e.title},
                               {QStringLiteral("position"), position},
@@ -453,26 +468,28 @@ std::string RequestServer::StateJson(const std::string& token) const {
     }
     wait += kSongEstimateMs;
   }
-  if (phone != phones_.end()) {
-    for (const auto& [id, name] : pending_) {
-      if (phone->second.entries.count(id) == 0) continue;
-      mine.append(QJsonObject{{QStringLiteral("entry"), QString::number(id)},
-                              {QStringLiteral("title"), QString()},
-                              {QStringLiteral("position"), 0}});
-    }
+  // Accepted, not yet in the published queue.
+  for (uint64_t id : phone.pendingMine) {
+    mine.append(QJsonObject{{QStringLiteral("entry"), QString::number(id)},
+                            {QStringLiteral("title"), QString()},
+                            {QStringLiteral("position"), 0}});
   }
   state.insert(QStringLiteral("next"), next);
-  state.insert(QStringLiteral("waiting"), static_cast<int>(view_.entries.size()));
+  state.insert(QStringLiteral("waiting"), static_cast<int>(view.entries.size()));
   state.insert(QStringLiteral("mine"), mine);
-  if (phone != phones_.end()) state.insert(QStringLiteral("name"), phone->second.name);
+  if (!phone.name.isEmpty()) state.insert(QStringLiteral("name"), phone.name);
   return Json(state);
 }
 
 void RequestServer::State(const httplib::Request& req, httplib::Response& res) {
   const std::string token = Authorise(req, res);
   if (token.empty()) return;
-  std::lock_guard lock(mutex_);
-  res.set_content(StateJson(token), "application/json; charset=utf-8");
+  PhoneState state;
+  {
+    std::lock_guard lock(mutex_);
+    state = TakeState(token);
+  }
+  res.set_content(StateJson(state), "application/json; charset=utf-8");
 }
 
 void RequestServer::Events(const httplib::Request& req, httplib::Response& res) {
@@ -495,6 +512,7 @@ void RequestServer::Events(const httplib::Request& req, httplib::Response& res) 
       "text/event-stream",
       [this, token, sent](size_t, httplib::DataSink& sink) {
         std::string chunk;
+        std::optional<PhoneState> state;
         {
           std::unique_lock lock(mutex_);
           if (*sent == 0) {
@@ -506,11 +524,10 @@ void RequestServer::Events(const httplib::Request& req, httplib::Response& res) 
           if (stopping_) return false;
           if (version_ != *sent) {
             *sent = version_;
-            chunk += "data: " + StateJson(token) + "\n\n";
-          } else {
-            chunk = ": still here\n\n";
+            state = TakeState(token);
           }
         }
+        chunk += state ? "data: " + StateJson(*state) + "\n\n" : std::string(": still here\n\n");
         return sink.write(chunk.data(), chunk.size());
       },
       [this, token](bool) {

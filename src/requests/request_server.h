@@ -137,8 +137,17 @@ class RequestServer {
   void Events(const httplib::Request& req, httplib::Response& res);
   // The phone of the request's token, or null (and a refusal written).
   std::string Authorise(const httplib::Request& req, httplib::Response& res);
-  // The queue for one phone, as JSON (under mutex_).
-  std::string StateJson(const std::string& token) const;
+  // What one phone's page shows, taken under mutex_ and made into JSON outside it, so that the
+  // program's Publish never waits for pages being answered.
+  struct PhoneState {
+    std::shared_ptr<const RequestQueueView> view;
+    uint64_t version = 0;
+    std::set<uint64_t> mine;
+    std::vector<uint64_t> pendingMine;
+    QString name;
+  };
+  PhoneState TakeState(const std::string& token) const;
+  static std::string StateJson(const PhoneState& state);
 
   std::unique_ptr<httplib::Server> http_;
   std::thread thread_;
@@ -154,7 +163,7 @@ class RequestServer {
   uint64_t version_ = 1;
   RequestLimits limits_;
   std::shared_ptr<const RequestCatalog> catalog_;
-  RequestQueueView view_;
+  std::shared_ptr<const RequestQueueView> view_ = std::make_shared<RequestQueueView>();
   // Entries handed to the program and not yet seen in a published queue, with their singers.
   std::map<uint64_t, QString> pending_;
   std::map<std::string, Phone> phones_;  // by token

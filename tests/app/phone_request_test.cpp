@@ -68,7 +68,8 @@ TEST(PhoneRequestTest, APhoneAsksForASongAndTheReservedListShowsItUnderTheSinger
   ASSERT_TRUE(WaitUntil([&] { return program.screen()->RequestInviteShown(); }, 2000));
 
   QProcess phone;
-  phone.setProgram(QStringLiteral("python3"));
+  // Debian's own Python, which has python3-selenium.
+  phone.setProgram(QStringLiteral("/usr/bin/python3"));
   phone.setArguments({QStringLiteral(PHONE_PAGE_SCRIPT), address, QStringLiteral("2468"),
                       QStringLiteral("Mai"), QStringLiteral("hoa binh")});
   phone.start();

@@ -301,7 +301,7 @@ int RunRequests(const QStringList& args) {
                                QStringLiteral("Lan"), 1);
     frame.ReserveRequestedSong(home.filePath(QStringLiteral("songs/Love Story.kar")), 6,
                                QStringLiteral("Lan"), 2);
-    phone.setProgram(QStringLiteral("python3"));
+    phone.setProgram(QStringLiteral("/usr/bin/python3"));
     phone.setArguments({args[2], program.requests()->address(), program.requests()->roomCode(),
                         QStringLiteral("Mai"), QStringLiteral("hoa binh"), out});
     phone.setProcessChannelMode(QProcess::ForwardedChannels);

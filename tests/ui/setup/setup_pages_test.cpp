@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <string>
 #include <vector>
