@@ -112,6 +112,8 @@ void SkinRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   // A reserved song's singer at the row's right end, the title in what is left.
   const QString singer = index.data(kSingerRole).toString();
   if (!singer.isEmpty()) {
+    // Kept clear of the list's right border.
+    textRect.setRight(textRect.right() - kTextInset);
     const QString shown =
         option.fontMetrics.elidedText(singer, Qt::ElideRight, textRect.width() * 2 / 5);
     const int width = option.fontMetrics.horizontalAdvance(shown);
