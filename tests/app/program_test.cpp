@@ -287,7 +287,7 @@ TEST_F(ProgramTest, AnExitThatCannotSaveTheSongListSaysSoAndOffersAnotherPlace) 
     } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
       dialogs << dialog->windowTitle();
       dialog->selectFile(elsewhere);
-      dialog->accept();
+      static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept is protected
     }
   });
   answer.start(50);
