@@ -225,7 +225,10 @@ int main(int argc, char** argv) {
   }
   // The MIDI karaoke song of the other benchmarks: two syllables a second.
   bench::SongKinds kinds;
-  if (!kinds.Make(root.toStdString(), seconds + 15)) return 1;
+  if (!kinds.Make(root.toStdString(), seconds + 15)) {
+    std::fprintf(stderr, "bench_requests: the song could not be made\n");
+    return 1;
+  }
   const QString song = QString::fromStdString(
       kinds.Write(bench::SongKind::kKar, root.toStdString() + "/Bench Song"));
   {
