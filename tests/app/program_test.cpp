@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -293,9 +294,12 @@ TEST_F(ProgramTest, AnExitThatCannotSaveTheSongListSaysSoAndOffersAnotherPlace) 
       asked << box->text();
       box->button(QMessageBox::Yes)->click();
     } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-      dialogs << dialog->windowTitle();
-      dialog->selectFile(elsewhere);
-      dialog->accept();
+      if (dialogs.size() < 1) dialogs << dialog->windowTitle();
+      // The name typed into the dialog, as a user does.
+      dialog->setDirectory(QFileInfo(elsewhere).absolutePath());
+      if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->setText(QFileInfo(elsewhere).fileName());
+      QMetaObject::invokeMethod(dialog, "accept");
     }
   });
   answer.start(50);
