@@ -446,7 +446,7 @@ TEST_F(FramePixelsTest, ALineWiderThanTheFrameIsFittedAndOneThatFitsIsUnchanged)
   r.screen.ApplyFontSettings(0);
   r.screen.SetFullScreen(true);
   r.screen.SetLineTimed(true);
-  const std::u16string wide = u"MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM";
+  const std::u16string wide(40, u'M');
   const int width = TextExtent(QString::fromStdU16String(wide), r.screen.LyricFont());
   ASSERT_GT(width, 2 * 1920);
   r.Fill({{1000, 1, wide}, {9000, 1, u"end"}});

@@ -28,7 +28,7 @@ class ListFileKeeper : public QObject {
 
  public:
   // A change is on disk at most this long after it was made (plus the write itself).
-  static constexpr int kWriteDelayMs = 1000;
+  static constexpr int kWriteDelayMs = 500;
 
   // The file's bytes, made on the worker thread.
   using Encoder = std::function<std::string()>;

@@ -186,8 +186,9 @@ std::string EncodeUtf16Lines(const std::vector<std::u16string>& lines) {
 
 namespace {
 
+// Each line of the text, without its line end (CR LF, LF, trailing zeros).
 template <class Take>
-void ForEachEntryLine(std::u16string_view text, Take take) {
+void ForEachLine(std::u16string_view text, Take take) {
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find(u'\n', start);
@@ -196,9 +197,15 @@ void ForEachEntryLine(std::u16string_view text, Take take) {
     start = end + 1;
     while (!line.empty() && (line.back() == u'\r' || line.back() == u'\0'))
       line.remove_suffix(1);
-    if (line.size() < kShortestEntry || line.front() == u'#') continue;
     take(line);
   }
+}
+
+template <class Take>
+void ForEachEntryLine(std::u16string_view text, Take take) {
+  ForEachLine(text, [&take](std::u16string_view line) {
+    if (line.size() >= kShortestEntry && line.front() != u'#') take(line);
+  });
 }
 
 }  // namespace
@@ -285,17 +292,10 @@ std::u16string OneLine(std::u16string_view text) {
 std::vector<Entry> Entries(std::u16string_view text, std::u16string_view folderWithSlash) {
   std::vector<Entry> entries;
   Entry next;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find(u'\n', start);
-    if (end == std::u16string_view::npos) end = text.size();
-    std::u16string_view line = text.substr(start, end - start);
-    start = end + 1;
-    while (!line.empty() && (line.back() == u'\r' || line.back() == u'\0'))
-      line.remove_suffix(1);
+  ForEachLine(text, [&](std::u16string_view line) {
     if (!line.empty() && line.front() == u'#') {
       auto named = NamedValue(line);
-      if (!named || named->first == u"EXTM3U") continue;
+      if (!named || named->first == u"EXTM3U") return;
       if (named->first == u"EXTINF") {
         // "#EXTINF:<seconds>,<title>"
         const size_t comma = named->second.find(u',');
@@ -304,13 +304,13 @@ std::vector<Entry> Entries(std::u16string_view text, std::u16string_view folderW
       } else {
         next.values.push_back(std::move(*named));
       }
-      continue;
+      return;
     }
-    if (line.size() < kShortestEntry) continue;
+    if (line.size() < kShortestEntry) return;
     next.path = ResolveEntry(line, folderWithSlash);
     if (!next.path.empty()) entries.push_back(std::move(next));
     next = Entry{};
-  }
+  });
   return entries;
 }
 
