@@ -20,6 +20,7 @@
 #include "app/message_boxes.h"
 #include "app/mpris.h"
 #include "app/quit_signals.h"
+#include "app/request_service.h"
 #include "app/splash_dlg.h"
 #include "app/video_area_sink.h"
 #include "controller/main_frame.h"
@@ -186,6 +187,15 @@ bool Program::Start() {
   }
   ShowSplash();
   ReadDefaultSongList();
+  // Song requests, once the song list is there to be searched.
+  requests_ = std::make_unique<RequestService>(
+      *frame_, settings_, screen_.get(), songList_->songList().rows(), options_.requestRoomCode);
+  connect(requests_.get(), &RequestService::Failed, this,
+          [this](const QString& text) { messages_->ShowMessageBox(text); });
+  if (!requests_->Apply()) {
+    const QString text = requests_->errorText();
+    QTimer::singleShot(0, this, [this, text] { messages_->ShowMessageBox(text); });
+  }
   frame_->setDefaultBackgroundVideo(FindDefaultBackgroundVideo(
       options_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
                                        : options_.programFolder));
@@ -360,6 +370,8 @@ void Program::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
   mpris_.reset();
+  // No request reaches the controller once it begins to go.
+  requests_.reset();
   if (accelerators_) qApp->removeEventFilter(accelerators_.get());
   splash_.reset();
   if (frame_) frame_->OnDestroy();

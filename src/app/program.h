@@ -34,6 +34,7 @@ class MprisService;
 class PlayListDlg;
 class QtFileDialogs;
 class QuitSignals;
+class RequestService;
 class ReservedListDlg;
 class SetupSheetPort;
 class VideoAreaSink;
@@ -59,6 +60,8 @@ struct ProgramOptions {
   std::optional<bool> ctrlHeld;
   // The program is offered on the session bus as a media player (media keys, sound menus).
   bool mediaBus = false;
+  // Test hook: the song requests' room code instead of a new random one.
+  std::optional<QString> requestRoomCode;
 };
 
 // The options of the program itself: the user's profile, data and temporary folders.
@@ -114,6 +117,10 @@ class Program final : public QObject {
   CSplashDlg* splash() { return splash_.get(); }
   // The media bus service; null when it is not offered (or not registered).
   MprisService* mediaBus() { return mpris_.get(); }
+  // Song requests from phones (on or off as the settings say).
+  RequestService* requests() { return requests_.get(); }
+  ReservedListDlg& reservedList() { return *reservedList_; }
+  PlayListDlg& songList() { return *songList_; }
   const QString& tempFolder() const { return tempFolder_; }
   const QString& defaultListPath() const { return defaultListPath_; }
   // The file the reserved list is kept in, beside the default song list.
@@ -174,6 +181,7 @@ class Program final : public QObject {
   std::unique_ptr<AcceleratorFilter> accelerators_;
   std::unique_ptr<QuitSignals> quitSignals_;
   std::unique_ptr<MprisService> mpris_;
+  std::unique_ptr<RequestService> requests_;
 };
 
 // For measuring start-up: at the first presented frame that shows the background video, prints

@@ -54,11 +54,12 @@ QStringList CSplashDlg::AboutParagraphs() {
       QStringLiteral("Licence: " LYROVOX_LICENCE "."),
       QStringLiteral("MIDI songs sound through the Fluid (R3) General MIDI SoundFont by Frank Wen "
                      "and its contributors (MIT licence)."),
-      QStringLiteral("Lyrics and windows are drawn in the Liberation fonts (Red Hat, Inc. and "
-                     "Google; SIL Open Font License 1.1), the DejaVu fonts (Bitstream Vera licence; "
-                     "the DejaVu changes are in the public domain), Noto Sans CJK (Google and "
-                     "Adobe; SIL Open Font License 1.1) and Loma of the Thai Linux Working Group "
-                     "(GNU General Public License 2 or later)."),
+      QStringLiteral(
+          "Lyrics and windows are drawn in the Liberation fonts (Red Hat, Inc. and "
+          "Google; SIL Open Font License 1.1), the DejaVu fonts (Bitstream Vera licence; "
+          "the DejaVu changes are in the public domain), Noto Sans CJK (Google and "
+          "Adobe; SIL Open Font License 1.1) and Loma of the Thai Linux Working Group "
+          "(GNU General Public License 2 or later)."),
       QStringLiteral("Built on Qt, GStreamer, FluidSynth, ICU, pugixml, zlib and minizip."),
   };
 }

@@ -1,5 +1,7 @@
 #include "controller/main_frame.h"
 
+#include <QDateTime>
+
 #include <QEvent>
 #include <QFileInfo>
 #include <QTimerEvent>
@@ -64,6 +66,8 @@ void CMainFrame::Attach(const Windows& windows) {
 }
 
 bool CMainFrame::PlaySong(const QString& path) {
+  currentSinger_ = std::exchange(pendingSinger_, QString());
+  songStartMs_ = QDateTime::currentMSecsSinceEpoch();
   ResetSingerEffects();
   openingPath_ = path;
   openingTitle_.clear();
@@ -448,6 +452,10 @@ void CMainFrame::OnTimer(int id) {
 void CMainFrame::RunLyricTick() {
   ILyricScreen* screen = parts_.screen;
   IControlPanel* panel = windows_.panel;
+  // The song request invitation: on the idle screen and for the first seconds of each song.
+  if (screen != nullptr) {
+    screen->SetRequestInviteShown(!isPlaying_ || msSinceSongStart() < kRequestInviteMs);
+  }
   // The playing player's clock. A closed player has none: a stopped or ended song must not put
   // its lyrics back on the idle screen.
   IMediaPlayer* player = nullptr;
@@ -626,11 +634,20 @@ void CMainFrame::PlayNextReserved() {
       if (windows_.panel != nullptr) windows_.panel->ResetSongDisplay();
     }
   } else if (!isPlaying_) {
-    const QString path = reserved->Path(0);
-    if (const auto title = TitleAfterNumber(reserved->Title(0))) pendingTitle_ = *title;
-    reserved->DeleteSong(0);
-    PlaySong(path);
-    reserved->Redraw();
+    // The first song whose singer is not paused; paused singers' songs wait at the end.
+    ArrangeReserved();
+    int row = 0;
+    while (row < reserved->Count() && reserved->Song(row).paused)
+      ++row;
+    if (row < reserved->Count()) {
+      const ReservedSong song = reserved->Song(row);
+      if (const auto title = TitleAfterNumber(song.title)) pendingTitle_ = *title;
+      rotation_.Start(song.id);
+      reserved->DeleteSong(row);
+      pendingSinger_ = song.singer;
+      PlaySong(song.path);
+      reserved->Redraw();
+    }
   }
   RefreshNextSongBanner();
 }
@@ -668,6 +685,7 @@ void CMainFrame::PlaySongListItem(int row) {
 }
 
 void CMainFrame::RefreshNextSongBanner() {
+  ArrangeReserved();
   ILyricScreen* screen = parts_.screen;
   IReservedList* reserved = windows_.reservedList;
   if (screen == nullptr) return;

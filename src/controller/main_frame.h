@@ -14,6 +14,7 @@
 #include "controller/ports.h"
 #include "controller/settings_store.h"
 #include "lyrics/lyric_store.h"
+#include "requests/rotation.h"
 #include "screen/lyric_feed.h"
 
 namespace lyrovox {
@@ -27,6 +28,9 @@ inline constexpr int kPlayerKindVideo = 2;
 inline constexpr int kNumberEntryTimer = 1020;
 inline constexpr int kLyricTimer = 1023;
 inline constexpr int kMainLoopPeriodMs = 30;
+
+// How long each song begins with the song request invitation on the screen.
+inline constexpr qint64 kRequestInviteMs = 10000;
 
 // Ticks of the number entry timer before a typed song number is taken.
 inline constexpr int kNumberEntryTicks = 200;
@@ -180,6 +184,27 @@ class CMainFrame : public QObject {
   void ReserveNumberedSong(const QString& path, int number, bool atFront);
   void ReserveTitledSong(const QString& path, const QString& title, bool atFront);
   void ReserveSong(const QString& path, bool atFront);
+  // The reserved list's fair rotation (requests/rotation.h). The host's moves in the reserved
+  // list window stand in it; a paused singer's songs wait at the end; removing a singer takes
+  // their songs out.
+  void MoveReservedToFront(int row);
+  void DeleteReserved(int row);
+  void PauseSinger(const QString& singer, bool paused);
+  void RemoveSinger(const QString& singer);
+  // A singer's request from a phone: the song list's song, queued under the singer's name with
+  // the request's entry id (or played at once when nothing plays and nothing waits).
+  void ReserveRequestedSong(const QString& path, int number, const QString& singer, quint64 entry);
+  // A phone's cancellation of its own waiting song.
+  void CancelRequestedSong(quint64 entry);
+  // The reserved rows put in the rotation's order, with rows the rotation does not know yet
+  // (restored, inserted elsewhere) taken into it as they stand, and gone rows taken out of it.
+  void ArrangeReserved();
+  const Rotation& rotation() const { return rotation_; }
+  // The singer of the playing song (empty when it was not taken from the reserved list).
+  const QString& currentSinger() const { return currentSinger_; }
+  // Milliseconds since the current song (or the idle screen) began.
+  qint64 msSinceSongStart() const;
+
   // The reserved-list mode switched by the reserved list window (written to the settings).
   void SetReservedListEnable(bool on);
   bool reservedListEnabled() const { return settings_.values().reservedListEnable != 0; }
@@ -239,6 +264,10 @@ class CMainFrame : public QObject {
   void SongEnded();
   // A song was opened with PlaySong.
   void SongStarted(const QString& path);
+  // The reserved list or its rotation changed.
+  void ReservedChanged();
+  // The setup sheet's OK changed the song request settings.
+  void RequestSettingsChanged();
   // Exit was chosen: the program closes.
   void QuitRequested();
 
@@ -258,7 +287,8 @@ class CMainFrame : public QObject {
   int FindSongInFolders(const QString& digits, QString& path) const;
   // The reserve operations' shared end: plays at once when nothing plays and nothing is
   // reserved, else inserts the row.
-  void ReserveRow(const QString& path, const QString& text, bool atFront, bool playNow);
+  void ReserveRow(const QString& path, const QString& text, bool atFront, bool playNow,
+                  const QString& singer = QString::fromLatin1(kHostSinger), quint64 id = 0);
   void SetPreview(const QString& text);
   // player: the one that failed (null: none was reached).
   void SongFailedToStart(const IMediaPlayer* player);
@@ -304,6 +334,11 @@ class CMainFrame : public QObject {
   bool saidCantPlay_ = false;  // its failure was said
   QString currentSongTitle_;
   QString defaultBackgroundVideo_;
+  Rotation rotation_;
+  quint64 nextReservedId_ = 1;
+  QString pendingSinger_;  // the singer of the song PlaySong opens next
+  QString currentSinger_;
+  qint64 songStartMs_ = 0;
 };
 
 }  // namespace lyrovox

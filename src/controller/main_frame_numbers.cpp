@@ -250,13 +250,24 @@ void CMainFrame::ReserveSong(const QString& path, bool atFront) {
   ReserveRow(path, FileTitle(path), atFront, playNow);
 }
 
-void CMainFrame::ReserveRow(const QString& path, const QString& text, bool atFront, bool playNow) {
+void CMainFrame::ReserveRow(const QString& path, const QString& text, bool atFront, bool playNow,
+                            const QString& singer, quint64 id) {
   IReservedList* reserved = windows_.reservedList;
   if (playNow) {
+    // Sung at once: the singer joins the rotation with this turn taken.
+    const quint64 taken = id == 0 || rotation_.Contains(id) ? nextReservedId_++ : id;
+    rotation_.Add(taken, singer.toStdString());
+    rotation_.Start(taken);
+    pendingSinger_ = singer;
     PlaySong(path);
   } else if (reserved != nullptr) {
-    reserved->InsertSong(atFront ? 0 : reserved->Count(), text, path);
-    reserved->Redraw();
+    ArrangeReserved();
+    if (id == 0 || rotation_.Contains(id)) id = nextReservedId_++;
+    rotation_.Add(id, singer.toStdString());
+    // Ctrl+F10's song goes first, and stays there as the host's move.
+    if (atFront) rotation_.MoveToFront(id);
+    reserved->InsertSong(reserved->Count(), ReservedSong{text, path, singer, id,
+                                                         rotation_.IsPaused(singer.toStdString())});
   }
   RefreshNextSongBanner();
 }

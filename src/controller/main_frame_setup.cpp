@@ -27,6 +27,11 @@ SetupValues SetupValuesFrom(const Settings& s) {
   v.songsFolders[1] = s.songsLocation2;
   v.songsFolders[2] = s.songsLocation3;
   v.dvdFolder = s.custom1DvdLocation;
+  v.requestsEnable = s.requestsEnable != 0;
+  v.requestsPort = s.requestsPort;
+  v.requestsInterface = s.requestsInterface;
+  v.requestsPerMinute = s.requestsPerMinute;
+  v.requestsPerSinger = s.requestsPerSinger;
   return v;
 }
 
@@ -50,6 +55,11 @@ void TakeSetupValues(const SetupValues& v, Settings& s) {
   s.songsLocation2 = v.songsFolders[1];
   s.songsLocation3 = v.songsFolders[2];
   s.custom1DvdLocation = v.dvdFolder;
+  s.requestsEnable = v.requestsEnable ? 1 : 0;
+  s.requestsPort = v.requestsPort;
+  s.requestsInterface = v.requestsInterface;
+  s.requestsPerMinute = v.requestsPerMinute;
+  s.requestsPerSinger = v.requestsPerSinger;
 }
 
 }  // namespace
@@ -65,12 +75,37 @@ void CMainFrame::ApplySetup(QObject* owner) {
   TakeSetupValues(values, s);
 
   using K = SettingKey;
-  settings_.Write({K::kBackground, K::kAspect, K::kFullScreen, K::kCodePage, K::kAudioChannel,
-                   K::kAudioTrack, K::kUseOriginalVideo, K::kDefaultFontName, K::kSongsLocation1,
-                   K::kSongsLocation2, K::kSongsLocation3, K::kCustom1DvdLocation,
-                   K::kBackGroundVideoColor, K::kLyricColorMale, K::kLyricColorFemale,
-                   K::kLyricColorDuet, K::kHasShadow, K::kDefaultFontSizeValue});
+  settings_.Write({K::kBackground,
+                   K::kAspect,
+                   K::kFullScreen,
+                   K::kCodePage,
+                   K::kAudioChannel,
+                   K::kAudioTrack,
+                   K::kUseOriginalVideo,
+                   K::kDefaultFontName,
+                   K::kSongsLocation1,
+                   K::kSongsLocation2,
+                   K::kSongsLocation3,
+                   K::kCustom1DvdLocation,
+                   K::kBackGroundVideoColor,
+                   K::kLyricColorMale,
+                   K::kLyricColorFemale,
+                   K::kLyricColorDuet,
+                   K::kHasShadow,
+                   K::kDefaultFontSizeValue,
+                   K::kRequestsEnable,
+                   K::kRequestsPort,
+                   K::kRequestsInterface,
+                   K::kRequestsPerMinute,
+                   K::kRequestsPerSinger});
   UpdateDvdDataFile();
+  if (values.requestsEnable != before.requestsEnable ||
+      values.requestsPort != before.requestsPort ||
+      values.requestsInterface != before.requestsInterface ||
+      values.requestsPerMinute != before.requestsPerMinute ||
+      values.requestsPerSinger != before.requestsPerSinger) {
+    emit RequestSettingsChanged();
+  }
 
   // Only a changed track or channel goes to the players: one chosen on the control panel for the
   // playing song stays when the sheet is confirmed without a change.

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "screen/lyric_feed.h"
 
@@ -45,6 +46,15 @@ inline constexpr int kStateRunning = 3;
 // The key colour of the lyrics frame (0x00BBGGRR): the picture shows through where the screen
 // paints it.
 inline constexpr uint32_t kKeyColor = 0x100C0E;
+
+// The invitation to request songs from a phone: the page's address, its QR code (size x size
+// modules, row by row, 1 dark) and the room code.
+struct RequestInvite {
+  QString address;
+  QString roomCode;
+  int qrSize = 0;
+  std::vector<uint8_t> qrModules;
+};
 
 // The lyrics screen as the controller sees it: the lyric feed's operations, the song's state from
 // song opening, and what the main loop and the video start need.
@@ -104,6 +114,11 @@ class ILyricScreen : public ILyricFeedScreen {
   virtual void SetReservedNumbers(const QString& numbers) = 0;
   virtual void SetNextSongTitle(const QString& title) = 0;
   virtual QString NextSongTitle() const = 0;
+
+  // Song requests: the invitation (an empty address takes it away), and whether it shows now
+  // (on the idle screen and for the first seconds of each song).
+  virtual void SetRequestInvite(const RequestInvite&) {}
+  virtual void SetRequestInviteShown(bool) {}
 };
 
 // The display surfaces the lyrics screen's frames are presented through.
@@ -247,6 +262,12 @@ struct SetupValues : AudioVideoValues {
   // Songs Locations and MIDI DVD
   QString songsFolders[3];
   QString dvdFolder;
+  // Requests: song requests from phones
+  bool requestsEnable = false;
+  int requestsPort = 8080;
+  QString requestsInterface;  // "" every network
+  int requestsPerMinute = 10;
+  int requestsPerSinger = 3;
 
   bool operator==(const SetupValues&) const = default;
 };
@@ -259,6 +280,19 @@ class ISetupSheet {
   virtual bool Run(SetupValues& values, QObject* owner) = 0;
 };
 
+// One row of the reserved list: its display text, its path, the singer it belongs to ("Host" for
+// the desktop's own songs) and an id that stays with it while it waits.
+struct ReservedSong {
+  QString title;
+  QString path;
+  QString singer;
+  quint64 id = 0;
+  bool paused = false;  // its singer is paused: it waits at the end
+  bool moved = false;   // the host moved it to the front: it stays there
+
+  bool operator==(const ReservedSong&) const = default;
+};
+
 // The reserved list: the queue of songs to be sung next, rows of a display text and a path.
 class IReservedList {
  public:
@@ -266,8 +300,12 @@ class IReservedList {
   virtual int Count() const = 0;
   virtual QString Title(int row) const = 0;
   virtual QString Path(int row) const = 0;
+  virtual ReservedSong Song(int row) const = 0;
   // Inserts a row at position (0 the front, Count() the end).
   virtual void InsertSong(int position, const QString& title, const QString& path) = 0;
+  virtual void InsertSong(int position, const ReservedSong& song) = 0;
+  // The rows all at once, in this order.
+  virtual void SetSongs(const std::vector<ReservedSong>& songs) = 0;
   virtual void DeleteSong(int row) = 0;
   virtual void ClearSongs() = 0;
   virtual void Redraw() = 0;

@@ -51,6 +51,11 @@ const std::array<SettingSpec, kSettingCount>& SettingsTable() {
       Color(K::kLyricColorDuet, "LyricColorDuet", &S::lyricColorDuet),
       Int(K::kHasShadow, "HasShadow", &S::hasShadow),
       Int(K::kDefaultFontSizeValue, "DefaultFontSizeValue", &S::defaultFontSizeValue),
+      Int(K::kRequestsEnable, "RequestsEnable", &S::requestsEnable),
+      Int(K::kRequestsPort, "RequestsPort", &S::requestsPort),
+      Text(K::kRequestsInterface, "RequestsInterface", &S::requestsInterface),
+      Int(K::kRequestsPerMinute, "RequestsPerMinute", &S::requestsPerMinute),
+      Int(K::kRequestsPerSinger, "RequestsPerSinger", &S::requestsPerSinger),
   };
   return table;
 }

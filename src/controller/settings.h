@@ -39,6 +39,13 @@ struct Settings {
   uint32_t lyricColorDuet = 0xFF32FF;
   int hasShadow = 1;
   int defaultFontSizeValue = 70;
+  // Song requests from phones: off, the port, the network interface ("" every one), and the
+  // limits: song requests a minute per phone, waiting songs per singer.
+  int requestsEnable = 0;
+  int requestsPort = 8080;
+  QString requestsInterface;
+  int requestsPerMinute = 10;
+  int requestsPerSinger = 3;
 };
 
 // Every key, in the order the profile is read at start-up.
@@ -72,8 +79,13 @@ enum class SettingKey {
   kLyricColorDuet,
   kHasShadow,
   kDefaultFontSizeValue,
+  kRequestsEnable,
+  kRequestsPort,
+  kRequestsInterface,
+  kRequestsPerMinute,
+  kRequestsPerSinger,
 };
-inline constexpr int kSettingCount = static_cast<int>(SettingKey::kDefaultFontSizeValue) + 1;
+inline constexpr int kSettingCount = static_cast<int>(SettingKey::kRequestsPerSinger) + 1;
 
 struct SettingSpec {
   SettingKey key;

@@ -235,6 +235,29 @@ void CLyricScreen::SetNextSongTitle(const QString& title) {
   nextSongTitle_ = CutText(ViewOf(title), kLineUnits);
 }
 
+void CLyricScreen::SetRequestInvite(const RequestInvite& invite) {
+  inviteAddress_ = invite.address.toStdU16String();
+  inviteCode_ = invite.roomCode.isEmpty()
+                    ? std::u16string()
+                    : (QStringLiteral("Room code ") + invite.roomCode).toStdU16String();
+  const int size = invite.qrSize;
+  if (invite.address.isEmpty() || size <= 0 ||
+      invite.qrModules.size() != static_cast<size_t>(size) * static_cast<size_t>(size)) {
+    inviteQr_ = QImage();
+    return;
+  }
+  // Four light modules around the code, as readers expect.
+  constexpr int kQuiet = 4;
+  inviteQr_ = QImage(size + 2 * kQuiet, size + 2 * kQuiet, QImage::Format_RGB32);
+  inviteQr_.fill(Qt::white);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      if (invite.qrModules[static_cast<size_t>(y * size + x)] != 0)
+        inviteQr_.setPixel(x + kQuiet, y + kQuiet, qRgb(0, 0, 0));
+    }
+  }
+}
+
 QString CLyricScreen::NextSongTitle() const {
   return ToQString(nextSongTitle_);
 }

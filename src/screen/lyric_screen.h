@@ -104,6 +104,9 @@ class CLyricScreen final : public ILyricScreen {
   void SetReservedNumbers(const QString& numbers) override;
   void SetNextSongTitle(const QString& title) override;
   QString NextSongTitle() const override;
+  void SetRequestInvite(const RequestInvite& invite) override;
+  void SetRequestInviteShown(bool shown) override { inviteShown_ = shown; }
+  bool RequestInviteShown() const { return inviteShown_ && !inviteQr_.isNull(); }
 
   // --- Number entry ---
   void SetNumberLength(int digits);
@@ -179,6 +182,7 @@ class CLyricScreen final : public ILyricScreen {
   void ClipFrom(Canvas& canvas, int layoutX);
   void DrawTitleOrPrompt(Canvas& canvas);
   void DrawNextSongBanner(Canvas& canvas);
+  void DrawRequestInvite(Canvas& canvas);
   // Draws the CD+G picture stretched to target.
   void DrawCdgPicture(QPainter& painter, const QRectF& target);
 
@@ -236,6 +240,11 @@ class CLyricScreen final : public ILyricScreen {
   float wipeStep_ = 12.0f;
   int wipeFrames_ = 0;
   int wipeX_ = 0;  // the wipe's edge: the coloured part ends there (starts, right to left)
+  // The song request invitation: its QR code with a white quiet zone, and its two lines.
+  QImage inviteQr_;
+  std::u16string inviteAddress_;
+  std::u16string inviteCode_;
+  bool inviteShown_ = false;
   std::u16string songTitle_;
   std::u16string songArtist_;
   bool titleAnimating_ = false;

@@ -163,6 +163,7 @@ void CLyricScreen::DrawWholeFrame(Canvas& canvas) {
   currentFont_ = FontRole::kLyric;
   DrawLyrics(canvas);
   DrawNextSongBanner(canvas);
+  DrawRequestInvite(canvas);
   currentFont_ = FontRole::kLyric;
 }
 
@@ -418,6 +419,31 @@ void CLyricScreen::DrawNextSongBanner(Canvas& canvas) {
   DrawSingleLine(canvas, nextSongLabel_, w / 2, h / 2 - 158, Align::kCenter, RgbOf(kArtistMagenta),
                  unsung);
   DrawWrapped(canvas, nextSongTitle_, 0, h / 2 - 40, unsung);
+}
+
+void CLyricScreen::DrawRequestInvite(Canvas& canvas) {
+  if (!RequestInviteShown() || canvas.painter == nullptr) return;
+  const int w = layoutRect_.width();
+  const int h = layoutRect_.height();
+  // The code at the top right, a quarter of the frame high, below the line the key and volume
+  // notices use; the address and room code under it.
+  const int side = std::max(h / 4, 96);
+  const int x = w - side - 24;
+  const int y = 80;
+  const QRectF box(canvas.ox + x * canvas.sx, canvas.oy + y * canvas.sy, side * canvas.sx,
+                   side * canvas.sy);
+  const QRect device = box.toAlignedRect();
+  canvas.painter->drawImage(device, inviteQr_);
+  if (canvas.ink != nullptr) *canvas.ink |= device;
+  currentFont_ = FontRole::kSmall;
+  const QFontMetrics metrics(CurrentFont());
+  int line = y + side + 6;
+  for (const std::u16string* text : {&inviteAddress_, &inviteCode_}) {
+    const int width = metrics.horizontalAdvance(ToQString(*text));
+    DrawPlain(canvas, *text, w - 24 - width, line, RgbOf(kWhite));
+    line += metrics.height();
+  }
+  currentFont_ = FontRole::kLyric;
 }
 
 const QFont& CLyricScreen::CurrentFont() const {

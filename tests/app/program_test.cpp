@@ -35,16 +35,8 @@ namespace {
 
 using testing::WaitUntil;
 
-// A MIDI karaoke song of about `seconds`: its title and one syllable a beat.
 std::string Song(const std::string& title, int seconds) {
-  smf::File file(1, 480);
-  auto& track = file.AddTrack();
-  track.Tempo(0, 500000).Text(0, "@T" + title).Program(0, 0, 0);
-  for (uint32_t beat = 0; beat < static_cast<uint32_t>(2 * seconds); ++beat) {
-    track.Text(beat * 480, beat == 0 ? "\\La " : "la ");
-    track.Note(beat * 480, 480, 0, static_cast<uint8_t>(60 + beat % 12), 100);
-  }
-  return file.Encode();
+  return testing::KaraokeSongBytes(title, seconds);
 }
 
 class ProgramTest : public ::testing::Test {

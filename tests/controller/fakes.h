@@ -260,7 +260,12 @@ class FakeVideoWindow final : public IVideoWindow {
 struct Row {
   QString title;
   QString path;
-  bool operator==(const Row&) const = default;
+  // The rotation's, compared only by the tests that look at them.
+  QString singer = {};
+  quint64 id = 0;
+  bool paused = false;
+  bool moved = false;
+  bool operator==(const Row& other) const { return title == other.title && path == other.path; }
 };
 inline void PrintTo(const Row& row, std::ostream* out) {
   *out << '{' << row.title.toStdString() << ", " << row.path.toStdString() << '}';
@@ -299,8 +304,21 @@ class FakeReservedList final : public IReservedList {
   int Count() const override { return static_cast<int>(rows.size()); }
   QString Title(int row) const override { return rows.at(static_cast<size_t>(row)).title; }
   QString Path(int row) const override { return rows.at(static_cast<size_t>(row)).path; }
+  ReservedSong Song(int row) const override {
+    const Row& r = rows.at(static_cast<size_t>(row));
+    return {r.title, r.path, r.singer, r.id, r.paused, r.moved};
+  }
   void InsertSong(int position, const QString& title, const QString& path) override {
     rows.insert(rows.begin() + position, Row{title, path});
+  }
+  void InsertSong(int position, const ReservedSong& song) override {
+    rows.insert(rows.begin() + position,
+                Row{song.title, song.path, song.singer, song.id, song.paused, song.moved});
+  }
+  void SetSongs(const std::vector<ReservedSong>& songs) override {
+    rows.clear();
+    for (const ReservedSong& song : songs)
+      rows.push_back(Row{song.title, song.path, song.singer, song.id, song.paused, song.moved});
   }
   void DeleteSong(int row) override { rows.erase(rows.begin() + row); }
   void ClearSongs() override { rows.clear(); }

@@ -12,11 +12,19 @@
 #include <memory>
 #include <string>
 
+#include "common/smf_builder.h"
 #include "controller/main_frame.h"
 #include "fakes.h"
 #include "support/temp_dir.h"
 
 namespace lyrovox::testing {
+
+// A small MIDI karaoke song with a title and one syllable.
+inline std::string Kar(const std::string& title) {
+  smf::File f(1, 480);
+  f.AddTrack().Text(0, "@T" + title).Text(480, "\\La").Note(0, 960, 0, 60, 90);
+  return f.Encode();
+}
 
 class FrameRig : public ::testing::Test {
  protected:

@@ -17,11 +17,7 @@ namespace {
 
 using testing::Row;
 
-std::string Kar(const std::string& title) {
-  smf::File f(1, 480);
-  f.AddTrack().Text(0, "@T" + title).Text(480, "\\La").Note(0, 960, 0, 60, 90);
-  return f.Encode();
-}
+using testing::Kar;
 
 class SongNumberTest : public testing::FrameRig {
  protected:

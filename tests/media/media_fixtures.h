@@ -39,6 +39,8 @@ bool MakeMpg(const std::string& path, double seconds, int toneHz);
 bool MakeTwoTrackMkv(const std::string& path, double seconds, int a, int b);
 // A MIDI file of quarter notes at 120 beats per minute lasting about the given seconds.
 bool MakeMidi(const std::string& path, double seconds);
+// The bytes of a MIDI karaoke song of about `seconds`: its title and one syllable a beat.
+std::string KaraokeSongBytes(const std::string& title, int seconds);
 
 // Processes Qt events until done() or timeoutMs; returns done().
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "requests/qr_code.h"
 #include "screen/text_sprites.h"
 #include "screen_rig.h"
 
@@ -328,6 +329,52 @@ TEST_F(FramePixelsTest, TheMessageShowsInGreenFor100Frames) {
     rig.surfaces.Present();
   EXPECT_GT(Count(Present(), area, kMessageGreen), 500);
   EXPECT_EQ(Count(Present(), area, kMessageGreen), 0);
+}
+
+TEST_F(FramePixelsTest, TheRequestInvitationShowsItsCodeAddressAndRoomCodeAtTheTopRight) {
+  rig.settings.reservedListEnable = 0;
+  const std::string address = "http://192.168.1.20:8080/";
+  const QrCode qr = EncodeQr(address);
+  ASSERT_GE(qr.size, 21);
+  RequestInvite invite;
+  invite.address = QString::fromStdString(address);
+  invite.roomCode = QStringLiteral("4821");
+  invite.qrSize = qr.size;
+  invite.qrModules = qr.dark;
+  screen.SetRequestInvite(invite);
+  const QRect corner(1200, 0, 720, 480);
+  EXPECT_EQ(CountOther(Present(), corner, kKey), 0);  // not shown yet
+  screen.SetRequestInviteShown(true);
+  const QImage& frame = Present();
+  // The code fills a square a quarter of the frame high, 24 pixels in from the right and 80 from
+  // the top, with four light modules around it.
+  const int side = 1080 / 4;
+  const int modules = qr.size + 8;
+  auto at = [&](int mx, int my) {
+    return frame.pixel(1920 - 24 - side + (mx + 4) * side / modules + side / modules / 2,
+                       80 + (my + 4) * side / modules + side / modules / 2);
+  };
+  const QRgb black = qRgb(0, 0, 0);
+  const QRgb white = qRgb(255, 255, 255);
+  // Every QR code has its three finder patterns: a dark ring, a light ring, a dark centre, each
+  // with a light separator, at three corners; and a light quiet zone.
+  for (auto [fx, fy] : {std::pair{0, 0}, std::pair{qr.size - 7, 0}, std::pair{0, qr.size - 7}}) {
+    EXPECT_EQ(at(fx, fy), black);
+    EXPECT_EQ(at(fx + 6, fy + 6), black);
+    EXPECT_EQ(at(fx + 1, fy + 1), white);
+    EXPECT_EQ(at(fx + 3, fy + 3), black);
+  }
+  EXPECT_EQ(at(7, 7), white);
+  EXPECT_EQ(at(-2, -2), white);
+  EXPECT_EQ(at(qr.size + 1, qr.size + 1), white);
+  // The address and the room code in white under it.
+  EXPECT_GT(Count(frame, QRect(1200, 80 + side + 4, 720, 90), white), 300);
+  screen.SetRequestInviteShown(false);
+  EXPECT_EQ(CountOther(Present(), corner, kKey), 0);
+  // No address: nothing, whether shown or not.
+  screen.SetRequestInvite({});
+  screen.SetRequestInviteShown(true);
+  EXPECT_EQ(CountOther(Present(), corner, kKey), 0);
 }
 
 TEST_F(FramePixelsTest, ANoticeShowsInTheMessagesPlaceForItsTime) {

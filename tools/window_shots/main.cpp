@@ -23,6 +23,16 @@
 //
 //   lyrovox-window-shots --first-start OUT_DIR [NAME]
 //
+// With --requests it takes song requests on the loopback network and saves
+//
+//   requests-idle.png     the video window on the idle screen: the address, QR code and room code
+//   phone-search.png      a phone (PHONE_SCRIPT: headless Chromium) with its search results
+//   phone-requests.png    the same phone with its request and its turn
+//   requests-desktop.png  the whole screen: the reserved list with its singers, SONG starting
+//                         with the invitation on the screen
+//
+//   lyrovox-window-shots --requests OUT_DIR SONG PHONE_SCRIPT
+//
 // Run it under a display (tools/make_window_screenshots runs it under Xvfb); the program's own
 // profile is not touched.
 
@@ -30,6 +40,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
+#include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -39,6 +50,7 @@
 #include <vector>
 
 #include "app/program.h"
+#include "app/request_service.h"
 #include "app/splash_dlg.h"
 #include "controller/main_frame.h"
 #include "media/video_dlg.h"
@@ -59,6 +71,18 @@ bool WriteShot(const QPixmap& pixmap, const QString& outDir, const QString& name
   std::printf("%s\n", qPrintable(path));
   std::fflush(stdout);
   return true;
+}
+
+// The program's options with its profile, data and temporary files in `home` (the user's own
+// profile is never touched).
+lyrovox::ProgramOptions OptionsIn(const QTemporaryDir& home) {
+  lyrovox::ProgramOptions options;
+  options.profilePath = home.filePath(QStringLiteral("LyroVox.conf"));
+  options.dataFolder = home.path();
+  options.programFolder = QCoreApplication::applicationDirPath();
+  options.systemTemp = home.path();
+  options.ctrlHeld = false;
+  return options;
 }
 
 // One step of the run: after waitMs, do the work.
@@ -215,12 +239,7 @@ int RunFirstStart(const QStringList& args) {
     return 1;
   }
   QTemporaryDir home;
-  lyrovox::ProgramOptions options;
-  options.profilePath = home.filePath(QStringLiteral("LyroVox.conf"));
-  options.dataFolder = home.path();
-  options.programFolder = QCoreApplication::applicationDirPath();
-  options.systemTemp = home.path();
-  options.ctrlHeld = false;
+  lyrovox::ProgramOptions options = OptionsIn(home);
   Program program(options);
   FirstStartRun run(program, args[0], args.size() > 1 ? args[1] : QStringLiteral("first-start"));
   run.Begin();
@@ -228,6 +247,83 @@ int RunFirstStart(const QStringList& args) {
   QApplication::exec();
   program.Shutdown();
   return run.status();
+}
+
+// Song requests: the idle screen with the invitation, a phone asking for songs, the reserved list.
+int RunRequests(const QStringList& args) {
+  if (args.size() != 3) {
+    std::fprintf(stderr, "usage: lyrovox-window-shots --requests OUT_DIR SONG PHONE_SCRIPT\n");
+    return 2;
+  }
+  const QString out = args[0];
+  if (!QDir().mkpath(out)) return 1;
+  QTemporaryDir home;
+  QDir().mkpath(home.filePath(QStringLiteral("TuneWell")));
+  {
+    QFile profile(home.filePath(QStringLiteral("LyroVox.conf")));
+    QFile list(home.filePath(QStringLiteral("TuneWell/lyrovox.m3u")));
+    if (!profile.open(QIODevice::WriteOnly) || !list.open(QIODevice::WriteOnly)) return 1;
+    profile.write(
+        "[Setup]\nVideo_Width=808\nVideo_Height=646\nRequestsEnable=1\n"
+        "RequestsPort=0\nRequestsInterface=lo\n");
+    QStringList songs = {QFileInfo(args[1]).absoluteFilePath()};
+    for (const char* name : {"Hoà Bình", "Đêm Đông", "Hoa Bình Minh", "Bình Yên", "Love Story",
+                             "Mưa Hồng", "Hoà Bình Cho Em", "Yesterday"}) {
+      songs << home.filePath(QStringLiteral("songs/") + QString::fromUtf8(name) + ".kar");
+    }
+    list.write(("\xEF\xBB\xBF#EXTM3U\n" + songs.join('\n') + '\n').toUtf8());
+  }
+  lyrovox::ProgramOptions options = OptionsIn(home);
+  options.splash = false;
+  Program program(options);
+  if (!program.Start() || program.requests() == nullptr || !program.requests()->running()) {
+    std::fprintf(stderr, "lyrovox-window-shots: song requests did not start\n");
+    return 1;
+  }
+  int status = 0;
+  auto write = [&](const QPixmap& pixmap, const char* name) {
+    if (!WriteShot(pixmap, out, QString::fromLatin1(name))) status = 1;
+  };
+  auto grab = [](QWidget& window) {
+    window.repaint();
+    QPixmap pixmap;
+    if (QScreen* screen = window.screen()) pixmap = screen->grabWindow(window.winId());
+    return pixmap.isNull() ? window.grab() : pixmap;
+  };
+  QProcess phone;
+  QTimer::singleShot(2500, [&] {
+    write(grab(program.videoWindow()), "requests-idle.png");
+    // The host's own songs, a song playing, then the phone.
+    lyrovox::CMainFrame& frame = program.frame();
+    frame.ReserveNumberedSong(args[1], 1, false);
+    frame.ReserveNumberedSong(home.filePath(QStringLiteral("songs/Yesterday.kar")), 9, false);
+    frame.ReserveRequestedSong(home.filePath(QStringLiteral("songs/Mưa Hồng.kar")), 7,
+                               QStringLiteral("Lan"), 1);
+    frame.ReserveRequestedSong(home.filePath(QStringLiteral("songs/Love Story.kar")), 6,
+                               QStringLiteral("Lan"), 2);
+    phone.setProgram(QStringLiteral("/usr/bin/python3"));
+    phone.setArguments({args[2], program.requests()->address(), program.requests()->roomCode(),
+                        QStringLiteral("Mai"), QStringLiteral("hoa binh"), out});
+    phone.setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(&phone, &QProcess::finished, [&](int code) {
+      if (code != 0) status = 1;
+      for (const char* name : {"phone_search.png", "phone_requests.png"}) {
+        const QString shot = QDir(out).filePath(QString::fromLatin1(name));
+        const QString renamed = QDir(out).filePath(QString::fromLatin1(name).replace('_', '-'));
+        QFile::remove(renamed);
+        if (QFile::rename(shot, renamed)) std::printf("%s\n", qPrintable(renamed));
+      }
+      QTimer::singleShot(500, [&] {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        write(screen != nullptr ? screen->grabWindow(0) : QPixmap(), "requests-desktop.png");
+        QCoreApplication::quit();
+      });
+    });
+    phone.start();
+  });
+  QApplication::exec();
+  program.Shutdown();
+  return status;
 }
 
 }  // namespace
@@ -239,6 +335,7 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   const QStringList args = QCoreApplication::arguments().mid(1);
   if (!args.isEmpty() && args.front() == u"--first-start") return RunFirstStart(args.mid(1));
+  if (!args.isEmpty() && args.front() == u"--requests") return RunRequests(args.mid(1));
   bool secondsOk = true;
   const int seconds = args.size() > 2 ? args[2].toInt(&secondsOk) : 8;
   if (args.size() < 2 || args.size() > 3 || !secondsOk || seconds < 1) {
@@ -264,12 +361,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  lyrovox::ProgramOptions options;
-  options.profilePath = profile;
-  options.dataFolder = home.path();
-  options.programFolder = QCoreApplication::applicationDirPath();
-  options.systemTemp = home.path();
-  options.ctrlHeld = false;
+  const lyrovox::ProgramOptions options = OptionsIn(home);
 
   Program program(options);
   ShotRun run(program, outDir, QFileInfo(args[1]).absoluteFilePath(), seconds * 1000);

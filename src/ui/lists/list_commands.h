@@ -26,5 +26,8 @@ inline constexpr int kCmdQueueSelectedResults = 1132;
 inline constexpr int kIdReservedList = 1023;
 inline constexpr int kCmdMoveReservedToFirst = 1134;
 inline constexpr int kCmdDeleteReserved = 1135;
+// The selected song's singer: paused (or resumed), removed with their songs.
+inline constexpr int kCmdPauseReservedSinger = 1136;
+inline constexpr int kCmdRemoveReservedSinger = 1137;
 
 }  // namespace lyrovox

@@ -40,7 +40,10 @@ class ReservedListDlg : public QWidget, public IReservedList {
   int Count() const override;
   QString Title(int row) const override;
   QString Path(int row) const override;
+  ReservedSong Song(int row) const override;
   void InsertSong(int position, const QString& title, const QString& path) override;
+  void InsertSong(int position, const ReservedSong& song) override;
+  void SetSongs(const std::vector<ReservedSong>& songs) override;
   void DeleteSong(int row) override;
   void ClearSongs() override;
   void Redraw() override;
@@ -61,7 +64,7 @@ class ReservedListDlg : public QWidget, public IReservedList {
   void SwitchMode();
   static bool InModeSpot(QPoint p);
 
-  // Commands 1134 and 1135; false for another id.
+  // Commands 1134 and 1135, and the singer's: pause or resume, remove; false for another id.
   bool OnCommand(int id);
 
   CSkinListCtrl& list() { return *list_; }
@@ -80,6 +83,8 @@ class ReservedListDlg : public QWidget, public IReservedList {
   void OnContextMenu();
   void MoveToFirst();
   void DeleteSelected();
+  void PauseSelectedSinger();
+  void RemoveSelectedSinger();
 
   SettingsStore& settings_;
   CMainFrame* frame_ = nullptr;

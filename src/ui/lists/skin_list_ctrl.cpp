@@ -107,9 +107,21 @@ void SkinRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   painter->fillRect(option.rect, background);
   const QString title = index.data(Qt::DisplayRole).toString();
   if (title.isEmpty()) return;
-  const QRect textRect = option.rect.adjusted(kTextInset, 0, -kTextInset, 0);
-  painter->setPen(text);
+  QRect textRect = option.rect.adjusted(kTextInset, 0, -kTextInset, 0);
   painter->setFont(option.font);
+  // A reserved song's singer at the row's right end, the title in what is left.
+  const QString singer = index.data(kSingerRole).toString();
+  if (!singer.isEmpty()) {
+    // Kept clear of the list's right border.
+    textRect.setRight(textRect.right() - kTextInset);
+    const QString shown =
+        option.fontMetrics.elidedText(singer, Qt::ElideRight, textRect.width() * 2 / 5);
+    const int width = option.fontMetrics.horizontalAdvance(shown);
+    painter->setPen(selected ? text : CSkinListCtrl::kSingerText);
+    painter->drawText(textRect, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    textRect.setRight(textRect.right() - width - kTextInset * 2);
+  }
+  painter->setPen(text);
   painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                     option.fontMetrics.elidedText(title, Qt::ElideRight, textRect.width()));
 }

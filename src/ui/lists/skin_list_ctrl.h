@@ -22,6 +22,8 @@ class CSkinListCtrl : public QTableView {
   static constexpr QColor kOddBackground{74, 83, 110};  // also the empty area
   static constexpr QColor kEvenBackground{83, 93, 125};
   static constexpr QColor kMarkedText{128, 191, 255};
+  // A reserved song's singer.
+  static constexpr QColor kSingerText{247, 166, 0};
   static constexpr int kRowHeight = 18;
 
   // multiSelect: several rows may be selected at once (else one at a time).

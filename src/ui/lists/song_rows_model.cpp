@@ -17,10 +17,13 @@ int SongRowsModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant SongRowsModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= count() ||
-      (role != Qt::DisplayRole && role != Qt::ToolTipRole))
-    return {};
+  if (!index.isValid() || index.row() >= count()) return {};
   const SongRow& r = row(index.row());
+  if (role == kSingerRole) {
+    if (r.singer.isEmpty()) return QString();
+    return r.paused ? r.singer + QStringLiteral(" (paused)") : r.singer;
+  }
+  if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   switch (index.column()) {
     case kColumnTitle:
       return role == Qt::ToolTipRole ? r.path : r.title;

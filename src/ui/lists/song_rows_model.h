@@ -13,9 +13,21 @@
 namespace lyrovox {
 
 struct SongRow {
+  SongRow() = default;
+  SongRow(QString title_, QString path_) : title(std::move(title_)), path(std::move(path_)) {}
+
   QString title;
   QString path;
+  // Reserved-list rows only: whose turn the song is, its id in the rotation, and whether its
+  // singer is paused.
+  QString singer;
+  quint64 id = 0;
+  bool paused = false;
+  bool moved = false;
 };
+
+// The text a reserved row shows for its singer ("Mai", "Mai (paused)"); empty for none.
+inline constexpr int kSingerRole = Qt::UserRole + 1;
 
 inline constexpr int kColumnNumber = 0;
 inline constexpr int kColumnTitle = 1;

@@ -79,7 +79,8 @@ std::u16string FoldVietnamese(std::u16string_view lowered) {
 }
 
 void SongSearchIndex::Clear() {
-  lowered_ = {};
+  plain_ = {};
+  marked_ = {};
   folded_ = {};
   count_ = 0;
 }
@@ -94,8 +95,12 @@ void SongSearchIndex::Texts::Add(std::u16string_view rowText, uint32_t row) {
 void SongSearchIndex::Append(std::u16string_view title) {
   const std::u16string lowered = LowerAscii(title);
   const std::u16string folded = FoldVietnamese(lowered);
-  if (folded != lowered) folded_.Add(folded, count_);
-  lowered_.Add(lowered, count_);
+  if (folded != lowered) {
+    marked_.Add(lowered, count_);
+    folded_.Add(folded, count_);
+  } else {
+    plain_.Add(lowered, count_);
+  }
   ++count_;
 }
 
@@ -134,8 +139,14 @@ std::vector<int> SongSearchIndex::Find(std::u16string_view query) const {
   if (query.empty()) return rowsFound;
   const std::u16string needle = LowerAscii(query);
   std::vector<uint8_t> hits(rows(), 0);
-  lowered_.Mark(needle, hits);
+  plain_.Mark(needle, hits);
   folded_.Mark(needle, hits);
+  // A query of plain letters that occurs in a marked title's lowered text occurs in its folded
+  // text too (folding leaves plain characters as they are and drops only combining marks), so
+  // the marked titles' own texts are searched only for a query with other characters.
+  const bool plainQuery =
+      std::all_of(needle.begin(), needle.end(), [](char16_t c) { return c < 0x80; });
+  if (!plainQuery) marked_.Mark(needle, hits);
   for (size_t row = 0; row < hits.size(); ++row) {
     if (hits[row] != 0) rowsFound.push_back(static_cast<int>(row));
   }

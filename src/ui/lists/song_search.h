@@ -45,8 +45,10 @@ class SongSearchIndex {
     // Marks the rows that contain the needle.
     void Mark(std::u16string_view needle, std::vector<uint8_t>& hits) const;
   };
-  Texts lowered_;
-  Texts folded_;  // only the titles that folding changes
+  // The lowered titles that folding leaves as they are; the others lowered, and folded.
+  Texts plain_;
+  Texts marked_;
+  Texts folded_;
   uint32_t count_ = 0;
 };
 

@@ -7,6 +7,7 @@
 #include "ui/setup/audio_setup_page.h"
 #include "ui/setup/display_setup.h"
 #include "ui/setup/midi_dvd_setup.h"
+#include "ui/setup/requests_setup.h"
 #include "ui/setup/songs_location_dlg.h"
 
 namespace lyrovox {
@@ -17,13 +18,15 @@ CSetupSheet::CSetupSheet(IFileDialogs& dialogs, IMessagePort& messages, QWidget*
       display_(new CDisplaySetup(dialogs, messages)),
       audio_(new CAudioSetupPage(dialogs)),
       songs_(new CSongsLocationDlg(dialogs)),
-      dvd_(new CMidiDVDSetup(dialogs)) {
+      dvd_(new CMidiDVDSetup(dialogs)),
+      requests_(new CRequestsSetup) {
   setWindowTitle(QStringLiteral("Setup"));
   setModal(true);
   tabs_->addTab(display_, QStringLiteral("Display"));
   tabs_->addTab(audio_, QStringLiteral("Audio/Video"));
   tabs_->addTab(songs_, QStringLiteral("Songs Locations"));
   tabs_->addTab(dvd_, QStringLiteral("MIDI DVD Setup"));
+  tabs_->addTab(requests_, QStringLiteral("Requests"));
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   connect(buttons, &QDialogButtonBox::accepted, this, &CSetupSheet::accept);
@@ -47,6 +50,11 @@ void CSetupSheet::SetValues(const SetupValues& v) {
     songs_->folders[i] = v.songsFolders[i];
   dvd_->dvdFolder = v.dvdFolder;
   dvd_->dvdKind = 0;
+  requests_->enable = v.requestsEnable;
+  requests_->port = v.requestsPort;
+  requests_->networkInterface = v.requestsInterface;
+  requests_->perMinute = v.requestsPerMinute;
+  requests_->perSinger = v.requestsPerSinger;
 }
 
 SetupValues CSetupSheet::Values() const {
@@ -62,6 +70,11 @@ SetupValues CSetupSheet::Values() const {
   for (int i = 0; i < CSongsLocationDlg::kMaxFolders; ++i)
     v.songsFolders[i] = songs_->folders[i];
   v.dvdFolder = dvd_->dvdFolder;
+  v.requestsEnable = requests_->enable;
+  v.requestsPort = requests_->port;
+  v.requestsInterface = requests_->networkInterface;
+  v.requestsPerMinute = requests_->perMinute;
+  v.requestsPerSinger = requests_->perSinger;
   return v;
 }
 

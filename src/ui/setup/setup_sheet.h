@@ -1,6 +1,6 @@
 #pragma once
 
-// The setup sheet: the modal "Setup" dialog with its four pages, OK and Cancel. The pages are
+// The setup sheet: the modal "Setup" dialog with its five pages, OK and Cancel. The pages are
 // filled with the caller's values before it is shown and give them back after OK.
 
 #include <QDialog>
@@ -14,6 +14,7 @@ namespace lyrovox {
 class CAudioSetupPage;
 class CDisplaySetup;
 class CMidiDVDSetup;
+class CRequestsSetup;
 class CSongsLocationDlg;
 
 class CSetupSheet final : public QDialog {
@@ -33,6 +34,7 @@ class CSetupSheet final : public QDialog {
   CAudioSetupPage& audio() const { return *audio_; }
   CSongsLocationDlg& songs() const { return *songs_; }
   CMidiDVDSetup& dvd() const { return *dvd_; }
+  CRequestsSetup& requests() const { return *requests_; }
 
   // OK: every page that was shown takes its controls' values; a refused value keeps the sheet
   // open on its page.
@@ -44,6 +46,7 @@ class CSetupSheet final : public QDialog {
   CAudioSetupPage* audio_;
   CSongsLocationDlg* songs_;
   CMidiDVDSetup* dvd_;
+  CRequestsSetup* requests_;
 };
 
 // The sheet as the controller reaches it: made, shown modally over the owner and gone again for

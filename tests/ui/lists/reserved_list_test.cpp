@@ -130,6 +130,37 @@ TEST_F(ReservedListTest, MoveToFirstAndDeleteTakeTheSelectedSong) {
   EXPECT_EQ(screen.nextSongTitle, " z");
 }
 
+TEST_F(ReservedListTest, ASongsSingerShowsInItsRowAndTheMenuPausesOrRemovesThem) {
+  reserved->InsertSong(0, ReservedSong{"000001 - a", "/k/a.kar", "Mai", 0, false});
+  reserved->InsertSong(1, ReservedSong{"000002 - b", "/k/b.kar", "Lan", 0, false});
+  reserved->InsertSong(2, ReservedSong{"000003 - c", "/k/c.kar", "Mai", 0, false});
+  frame->RefreshNextSongBanner();
+  auto singer = [this](int row) {
+    return reserved->list().rows().index(row, kColumnTitle).data(kSingerRole).toString();
+  };
+  EXPECT_EQ(ReservedTitles(), QStringList({"000001 - a", "000002 - b", "000003 - c"}));
+  EXPECT_EQ(singer(0), "Mai");
+  EXPECT_EQ(singer(1), "Lan");
+  auto menu = [this](int id) {
+    pick = id;
+    emit reserved->list().customContextMenuRequested({});
+  };
+  reserved->list().selectRow(0);
+  menu(kCmdPauseReservedSinger);
+  EXPECT_EQ(menuTexts,
+            QStringList({"Move Song to First Reserved", "Delete Selected Reserved Song", "",
+                         "Pause Singer \"Mai\"", "Remove Singer \"Mai\" and Their Songs"}));
+  EXPECT_EQ(ReservedTitles(), QStringList({"000002 - b", "000001 - a", "000003 - c"}));
+  EXPECT_EQ(singer(1), "Mai (paused)");
+  EXPECT_EQ(screen.nextSongTitle, " b");
+  // The selection went with the song.
+  EXPECT_EQ(reserved->list().FirstSelectedRow(), 1);
+  menu(kCmdRemoveReservedSinger);
+  EXPECT_EQ(menuTexts.at(3), "Resume Singer \"Mai\"");
+  EXPECT_EQ(ReservedTitles(), QStringList({"000002 - b"}));
+  EXPECT_EQ(screen.reservedCount, 1);
+}
+
 TEST_F(ReservedListTest, TheQueueIsKeptInItsOwnFileSoonAfterEveryChangeAndComesBack) {
   const QString path = Folder() + "/TuneWell/reserved.m3u";
   reserved->SetListPath(path);
@@ -172,6 +203,54 @@ TEST_F(ReservedListTest, TheQueueIsKeptInItsOwnFileSoonAfterEveryChangeAndComesB
   reserved->SetListPath(path);
   ASSERT_TRUE(reserved->RestoreList());
   EXPECT_EQ(ReservedTitles(), QStringList({"x", "y"}));
+}
+
+TEST_F(ReservedListTest, TheQueueKeepsItsSingersAndTheHostsSayAcrossARestart) {
+  const QString path = Folder() + "/TuneWell/reserved.m3u";
+  reserved->SetListPath(path);
+  const char* const singers[] = {"Mai", "Lan", "Mai", "", "Lan"};
+  for (int i = 0; i < 5; ++i) {
+    const QString name(QChar('a' + i));
+    reserved->InsertSong(i, ReservedSong{QString("00000%1 - %2").arg(i + 1).arg(name),
+                                         "/k/" + name + ".kar", singers[i], 0, false, false});
+  }
+  frame->RefreshNextSongBanner();
+  // Mai, Lan and the host joined in that order: a b d in round one, c e in round two.
+  EXPECT_EQ(ReservedTitles(),
+            QStringList({"000001 - a", "000002 - b", "000004 - d", "000003 - c", "000005 - e"}));
+  frame->PauseSinger("Lan", true);
+  frame->MoveReservedToFront(2);  // c, after a and d
+  const QStringList kept = {"000003 - c", "000001 - a", "000004 - d", "000002 - b", "000005 - e"};
+  EXPECT_EQ(ReservedTitles(), kept);
+  const std::string expected =
+      "\xFF\xFE" +
+      Le(u"#EXTM3U\r\n"
+         u"#EXTINF:-1,000003 - c\r\n#LYROVOX-SINGER:Mai\r\n#LYROVOX-MOVED:1\r\n/k/c.kar\r\n"
+         u"#EXTINF:-1,000001 - a\r\n#LYROVOX-SINGER:Mai\r\n/k/a.kar\r\n"
+         u"#EXTINF:-1,000004 - d\r\n/k/d.kar\r\n"
+         u"#EXTINF:-1,000002 - b\r\n#LYROVOX-SINGER:Lan\r\n#LYROVOX-PAUSED:1\r\n"
+         u"/k/b.kar\r\n"
+         u"#EXTINF:-1,000005 - e\r\n#LYROVOX-SINGER:Lan\r\n#LYROVOX-PAUSED:1\r\n"
+         u"/k/e.kar\r\n");
+  EXPECT_TRUE(WaitFor([&] { return FileBytes(path).toStdString() == expected; }, 2500))
+      << FileBytes(path).toStdString();
+
+  // A new start: the same queue, the same singers, Lan still paused, c still first.
+  Make(true);
+  reserved->SetListPath(path);
+  ASSERT_TRUE(reserved->RestoreList());
+  frame->RefreshNextSongBanner();
+  EXPECT_EQ(ReservedTitles(), kept);
+  EXPECT_TRUE(played.isEmpty());
+  EXPECT_EQ(reserved->Song(0).singer, "Mai");
+  EXPECT_TRUE(reserved->Song(0).moved);
+  EXPECT_EQ(reserved->Song(2).singer, "Host");
+  EXPECT_TRUE(reserved->Song(3).paused);
+  EXPECT_TRUE(frame->rotation().IsPaused("Lan"));
+  // The turns go on from the kept order: Lan back sings after the host, as the list shows.
+  frame->PauseSinger("Lan", false);
+  EXPECT_EQ(ReservedTitles(),
+            QStringList({"000003 - c", "000001 - a", "000004 - d", "000002 - b", "000005 - e"}));
 }
 
 TEST_F(ReservedListTest, AKeeperThatCannotWriteSaysSo) {

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@
 #include "ui/setup/font_families.h"
 #include "ui/setup/lyric_preview.h"
 #include "ui/setup/midi_dvd_setup.h"
+#include "ui/setup/requests_setup.h"
 #include "ui/setup/setup_sheet.h"
 #include "ui/setup/songs_location_dlg.h"
 
@@ -45,7 +47,7 @@ QStringList Rows(const QListWidget* list) {
   return rows;
 }
 
-enum Page { kDisplay, kAudio, kSongs, kDvd };
+enum Page { kDisplay, kAudio, kSongs, kDvd, kRequests };
 
 class SetupSheetTest : public ::testing::Test {
  protected:
@@ -67,12 +69,13 @@ class SetupSheetTest : public ::testing::Test {
   CSetupSheet sheet{dialogs, messages};
 };
 
-TEST_F(SetupSheetTest, TheSheetHasItsFourPagesInOrderWithOkAndCancelOnly) {
+TEST_F(SetupSheetTest, TheSheetHasItsFivePagesInOrderWithOkAndCancelOnly) {
   EXPECT_EQ(sheet.windowTitle(), "Setup");
   QStringList titles;
   for (int i = 0; i < sheet.tabs()->count(); ++i)
     titles << sheet.tabs()->tabText(i);
-  EXPECT_EQ(titles, QStringList({"Display", "Audio/Video", "Songs Locations", "MIDI DVD Setup"}));
+  EXPECT_EQ(titles, QStringList({"Display", "Audio/Video", "Songs Locations", "MIDI DVD Setup",
+                                 "Requests"}));
   const auto* buttons = sheet.findChild<QDialogButtonBox*>();
   ASSERT_NE(buttons, nullptr);
   EXPECT_EQ(buttons->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -108,8 +111,12 @@ TEST_F(SetupSheetTest, TheControlsShowTheValuesAndOkTakesWhatTheyHold) {
   v.audioTrack = 1;
   v.songsFolders[0] = "/songs/a";
   v.dvdFolder = "/media/dvd";
+  v.requestsEnable = false;
+  v.requestsPort = 8181;
+  v.requestsPerMinute = 12;
+  v.requestsPerSinger = 4;
   Open(v);
-  for (Page p : {kAudio, kSongs, kDvd})
+  for (Page p : {kAudio, kSongs, kDvd, kRequests})
     sheet.tabs()->setCurrentIndex(p);
   CDisplaySetup& display = sheet.display();
   CAudioSetupPage& audio = sheet.audio();
@@ -125,6 +132,12 @@ TEST_F(SetupSheetTest, TheControlsShowTheValuesAndOkTakesWhatTheyHold) {
   EXPECT_EQ(audio.trackBox()->currentText(), "Track 2");
   EXPECT_EQ(Rows(sheet.songs().folderList()), QStringList({"/songs/a"}));
   EXPECT_EQ(sheet.dvd().locationEdit()->text(), "/media/dvd");
+  CRequestsSetup& requests = sheet.requests();
+  EXPECT_FALSE(requests.enableBox()->isChecked());
+  EXPECT_EQ(requests.portBox()->value(), 8181);
+  EXPECT_EQ(requests.interfaceBox()->currentText(), "Every network");
+  EXPECT_EQ(requests.perMinuteBox()->value(), 12);
+  EXPECT_EQ(requests.perSingerBox()->value(), 4);
 
   display.codePageBox()->setCurrentIndex(17);
   display.sizeBox()->SetText("64");
@@ -137,6 +150,9 @@ TEST_F(SetupSheetTest, TheControlsShowTheValuesAndOkTakesWhatTheyHold) {
   audio.channelBox()->setCurrentIndex(2);
   audio.trackBox()->setCurrentIndex(0);
   sheet.dvd().locationEdit()->setText("/typed/dvd");
+  requests.enableBox()->click();
+  requests.portBox()->setValue(9090);
+  requests.perSingerBox()->setValue(6);
   SetupValues expected = v;
   expected.codePage = 17;
   expected.fontSize = 64;
@@ -149,6 +165,9 @@ TEST_F(SetupSheetTest, TheControlsShowTheValuesAndOkTakesWhatTheyHold) {
   expected.audioChannel = 2;
   expected.audioTrack = 0;
   expected.dvdFolder = "/typed/dvd";
+  expected.requestsEnable = true;
+  expected.requestsPort = 9090;
+  expected.requestsPerSinger = 6;
   EXPECT_EQ(PressOk(), expected);
 }
 
