@@ -274,10 +274,11 @@ TEST_F(MprisTest, AVideoSongCanBeSoughtAndTheJumpIsAnnounced) {
   EXPECT_GE(client.Get("Position").toLongLong(), 5400000);
   // Seek moves from where the song is when the call comes, which is no earlier than the position
   // read just before (less the key frame the first jump may have landed on) and no later than
-  // that position and the time the call took, however busy the machine.
-  const qlonglong before = client.Get("Position").toLongLong();
+  // that position and the time both calls took (the position is read somewhere inside the first
+  // call's round trip), however busy the machine.
   QElapsedTimer call;
   call.start();
+  const qlonglong before = client.Get("Position").toLongLong();
   client.Call(bus::kPlayer, QStringLiteral("Seek"), {-3000000LL});
   const qlonglong tookUs = call.elapsed() * 1000;
   ASSERT_TRUE(WaitUntil([&] { return client.seeked.size() == 2; }, 5000));
