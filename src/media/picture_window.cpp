@@ -112,9 +112,11 @@ gst::CompositionPtr MakeLyricsOverlay(const QImage& keyed, const QRegion& covere
     const int y0 = static_cast<int>(r.y() * sy);
     const int x1 = static_cast<int>((r.x() + r.width()) * sx + 0.5);
     const int y1 = static_cast<int>((r.y() + r.height()) * sy + 0.5);
+    // Given as they are: the keyed pixels of an opaque lyrics frame are either transparent or
+    // opaque, the same premultiplied or not, and the blend wants them not premultiplied.
     GstVideoOverlayRectangle* rectangle = gst_video_overlay_rectangle_new_raw(
         buffer, x0, y0, std::max(x1 - x0, 1), std::max(y1 - y0, 1),
-        GST_VIDEO_OVERLAY_FORMAT_FLAG_PREMULTIPLIED_ALPHA);
+        GST_VIDEO_OVERLAY_FORMAT_FLAG_NONE);
     gst_buffer_unref(buffer);
     if (rectangle == nullptr) return nullptr;
     if (!composition) {
@@ -271,6 +273,12 @@ PictureWindow::Path PictureWindow::MakePath(bool stretch) {
   }
   std::lock_guard lock(mutex_);
   gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(overlay.get()), handle_);
+  // A sink that does not start now (the display's XVideo ports taken, say) leaves this graph's
+  // picture to the video area.
+  if (gst_element_set_state(path.sink.get(), GST_STATE_READY) != GST_STATE_CHANGE_SUCCESS) {
+    gst_element_set_state(path.sink.get(), GST_STATE_NULL);
+    return Path{};
+  }
   ApplySize(path, size_);
   return path;
 }

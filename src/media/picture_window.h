@@ -44,8 +44,9 @@ std::string ChooseWindowSink(const std::vector<std::string>& candidates);
 std::string ChooseProgramWindowSink();
 
 // The lyrics overlay for a picture of renderSize: the parts `covered` of the keyed lyrics
-// frame (premultiplied ARGB, key colour transparent) at their places, scaled from the frame's
-// size to renderSize. Null when nothing is covered.
+// frame (premultiplied ARGB, key colour transparent, the rest opaque as the lyrics screen's
+// frames are) at their places, scaled from the frame's size to renderSize. Null when nothing is
+// covered.
 gst::CompositionPtr MakeLyricsOverlay(const QImage& keyed, const QRegion& covered,
                                       QSize renderSize);
 
@@ -105,8 +106,9 @@ class PictureWindow {
     gst::ElementPtr overlay;  // overlaycomposition
     gst::ElementPtr sink;     // the window sink (or a bin holding it)
   };
-  // Makes a path's elements: null elements when something is missing. stretch: the picture
-  // fills the window, else it keeps its proportions with black bars.
+  // Makes a path's elements, the sink started (ready): null elements when something is missing
+  // or the sink does not start. stretch: the picture fills the window, else it keeps its
+  // proportions with black bars.
   Path MakePath(bool stretch);
   // The path starts following the window; the id drops it again.
   uint64_t AddPath(Path path);

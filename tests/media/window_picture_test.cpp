@@ -143,6 +143,37 @@ TEST(WindowSink, TheFirstSinkThatStartsIsChosen) {
   EXPECT_EQ(ChooseProgramWindowSink(), "ximagesink");
 }
 
+TEST(WindowSink, AGraphWhoseSinkDoesNotStartHandsItsFramesToTheVideoArea) {
+  testing::TempDir dir;
+  const std::string clip = dir.File("clip.mpg");
+  ASSERT_TRUE(MakeSolidMpg(clip, 2, 0x2040C0, 0));
+  QWidget window;
+  window.resize(320, 240);
+  window.show();
+  struct Case {
+    const char* sink;
+    bool framesToTheArea;
+  };
+  // Xvfb has no XVideo.
+  for (const Case& c : {Case{"ximagesink", false}, Case{"xvimagesink", true}}) {
+    SCOPED_TRACE(c.sink);
+    auto picture = std::make_shared<PictureWindow>(c.sink);
+    picture->SetWindow(static_cast<uintptr_t>(window.winId()), QSize(320, 240));
+    CFilePlayer player;
+    player.SetPictureWindow(picture);
+    player.SetFileName(QString::fromStdString(clip), true);
+    ASSERT_TRUE(player.CreateGraph());
+    testing::EventRecorder receiver;
+    ASSERT_TRUE(testing::OpenAndRun(player, receiver));
+    ASSERT_TRUE(WaitUntil([&] { return player.frames()->serial() > 2; }, 5000));
+    EXPECT_EQ(!player.frames()->Frame().isNull(), c.framesToTheArea);
+    int width = 0, height = 0;
+    player.GetNativeVideoSize(&width, &height, nullptr, nullptr);
+    EXPECT_EQ(QSize(width, height), QSize(320, 240));
+    player.Close();
+  }
+}
+
 TEST_P(WindowPictureTest, AVideoSongShowsItsPictureWithItsLyricsOverIt) {
   const std::string clip = dir.File("clip.mpg");
   constexpr uint32_t kPicture = 0xC02030;  // red
