@@ -285,6 +285,11 @@ PictureWindow::Path PictureWindow::MakePath(bool stretch) {
 
 uint64_t PictureWindow::AddPath(Path path) {
   std::lock_guard lock(mutex_);
+  // The window may have changed since the path was made.
+  if (gst::ElementPtr overlay = OverlayElement(path.sink.get())) {
+    gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(overlay.get()), handle_);
+  }
+  ApplySize(path, size_);
   const uint64_t id = nextPath_++;
   paths_.push_back(Followed{id, std::move(path), {}, {}});
   return id;
