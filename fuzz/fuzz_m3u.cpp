@@ -1,6 +1,7 @@
 // Song list files in both encodings: the first byte chooses the mark put before the rest (none,
 // UTF-16LE, UTF-8). Every entry is a whole line turned into an absolute path whose song name is the
-// start of its last name, and the paths, once written by the program, read back unchanged.
+// start of its last name, and the paths, once written by the program, read back unchanged, also
+// when read and written with their entries' titles and values.
 
 #include <cstddef>
 #include <cstdint>
@@ -65,5 +66,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (HasLoneSurrogate(path)) return 0;
   }
   if (Paths(lyrovox::m3u::EncodeListFile(paths)) != paths) __builtin_trap();
+
+  // The same list read with its entries' titles and values: the same songs, which a list of
+  // entries written by the program gives back.
+  using namespace lyrovox::m3u;
+  const std::u16string text =
+      DecodeText({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+  const std::vector<Entry> entries = Entries(text, u"/lists/");
+  if (entries.size() != paths.size()) __builtin_trap();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].path != paths[i]) __builtin_trap();
+  }
+  const std::string written = EncodeEntryFile(entries);
+  const std::vector<Entry> back = Entries(
+      DecodeText({reinterpret_cast<const uint8_t*>(written.data()), written.size()}), u"/lists/");
+  if (back.size() != entries.size()) __builtin_trap();
+  for (size_t i = 0; i < back.size(); ++i) {
+    if (back[i].path != entries[i].path) __builtin_trap();
+  }
+  (void)IsListText(text);
   return 0;
 }

@@ -261,7 +261,26 @@ void Program::AttachWindows() {
   panelPeers.messages = messages_.get();
   panelPeers.showAbout = [this](QWidget* owner) { ShowAbout(owner); };
   panelPeers.setAlwaysOnTop = [this](bool on) { SetAlwaysOnTop(on); };
+  panelPeers.beforeExit = [this](QWidget* owner) { SaveListsBeforeExit(owner); };
   panel_->Attach(*frame_, panelPeers);
+}
+
+void Program::SaveListsBeforeExit(QWidget* owner) {
+  reservedList_->WriteList();
+  if (songList_->WriteDefaultList()) return;
+  // Said as Save says it, and the list may be kept elsewhere before the program closes.
+  QString path = defaultListPath_;
+  while (messages_->AskYesNo(QStringLiteral("Can't save the songlist to %1.\n"
+                                            "Do you want to save it somewhere else?")
+                                 .arg(path))) {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save songlist");
+    request.filters = {QStringLiteral("M3U songlist (*.m3u)")};
+    request.initialName = QStringLiteral("*.m3u");
+    request.owner = owner;
+    path = fileDialogs_->SaveFile(request);
+    if (path.isEmpty() || songList_->WriteSongListFile(path)) return;
+  }
 }
 
 void Program::ShowAbout(QWidget* owner) {
@@ -307,6 +326,13 @@ void Program::ReadDefaultSongList() {
   defaultListPath_ = folder + QStringLiteral("/lyrovox.m3u");
   songList_->SetDefaultListPath(defaultListPath_);
   if (QFileInfo::exists(defaultListPath_)) songList_->ReadSongListFile(defaultListPath_);
+  // The reserved songs of the last run come back, waiting for their turn.
+  reservedListPath_ = folder + QStringLiteral("/reserved.m3u");
+  reservedList_->SetListPath(reservedListPath_);
+  if (settings_.values().reservedListEnable != 0 && reservedList_->RestoreList()) {
+    reservedList_->Redraw();
+    frame_->RefreshNextSongBanner();
+  }
 }
 
 void Program::CloseSplash() {

@@ -119,6 +119,8 @@ class Program final : public QObject {
   MprisService* mediaBus() { return mpris_.get(); }
   const QString& tempFolder() const { return tempFolder_; }
   const QString& defaultListPath() const { return defaultListPath_; }
+  // The file the reserved list is kept in, beside the default song list.
+  const QString& reservedListPath() const { return reservedListPath_; }
   // Milliseconds the splash was shown for (once it closed).
   qint64 splashShownMs() const { return splashShownMs_; }
   // Called after every frame presented into the video window.
@@ -139,6 +141,9 @@ class Program final : public QObject {
   void AttachWindows();
   // The About box: the splash window, shown modally over owner.
   void ShowAbout(QWidget* owner);
+  // Exit: the song list and the reserved list are written now; a song list that cannot be
+  // written is said, and the user may save it elsewhere.
+  void SaveListsBeforeExit(QWidget* owner);
   // Every floating window stays above the others, or stops doing so.
   void SetAlwaysOnTop(bool on);
 
@@ -147,6 +152,7 @@ class Program final : public QObject {
   bool ctrlHeld_ = false;
   QString tempFolder_;
   QString defaultListPath_;
+  QString reservedListPath_;
   QStringList filesToOpen_;
   bool startupDone_ = false;
   bool shutDown_ = false;

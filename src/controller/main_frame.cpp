@@ -65,6 +65,9 @@ void CMainFrame::Attach(const Windows& windows) {
 
 bool CMainFrame::PlaySong(const QString& path) {
   ResetSingerEffects();
+  openingPath_ = path;
+  openingTitle_.clear();
+  saidCantPlay_ = false;
   if (parts_.screen != nullptr) {
     ApplyLanguage(LanguageFromPath(path));
     parts_.screen->ClearTypedNumber();
@@ -82,14 +85,15 @@ bool CMainFrame::PlaySong(const QString& path) {
       parts_.videoPlayer->SetSourceKind(0);
       LoadSongLyrics(path);
     }
-    if (!StartVideoPlayback()) SongFailedToStart();
+    if (!StartVideoPlayback()) SongFailedToStart(parts_.videoPlayer);
     emit SongStarted(path);
     return true;
   }
 
   if (windows_.panel != nullptr) windows_.panel->SetSeekable(false);
   if (IsZipPath(path)) {
-    if (PlayZipSong(path) == 0 || !isPlaying_) SongFailedToStart();
+    // An archive without a song in it fails here; its song's own failure has been said.
+    if ((PlayZipSong(path) == 0 || !isPlaying_) && !saidCantPlay_) SongFailedToStart(nullptr);
     emit SongStarted(path);
     return true;
   }
@@ -103,10 +107,11 @@ bool CMainFrame::PlaySong(const QString& path) {
   return true;
 }
 
-void CMainFrame::SongFailedToStart() {
+void CMainFrame::SongFailedToStart(const IMediaPlayer* player) {
   // A song that does not start is not playing, and no end event will come for it: it is skipped
   // as one that broke off would be, so that the reserved songs behind it are not held up.
   isPlaying_ = false;
+  SayCantPlay(player);
   if (nextAfterFailure_) return;
   nextAfterFailure_ = true;
   QMetaObject::invokeMethod(
@@ -116,6 +121,31 @@ void CMainFrame::SongFailedToStart() {
         if (!isPlaying_) PlayNextSong();
       },
       Qt::QueuedConnection);
+}
+
+void CMainFrame::SayCantPlay(const IMediaPlayer* player) {
+  saidCantPlay_ = true;
+  const QString path = openingPath_;
+  QString title = openingTitle_.trimmed();
+  if (title.isEmpty()) title = pendingTitle_.trimmed();
+  if (title.isEmpty()) title = FileTitle(path);
+  QString reason;
+  if (!QFileInfo(path).isFile()) {
+    reason = QStringLiteral("file not found");
+  } else if (QFileInfo(path).size() == 0) {
+    reason = QStringLiteral("not a song file");
+  } else if (player != nullptr) {
+    reason = player->FailureReason();
+  }
+  if (reason.isEmpty()) reason = QStringLiteral("not a song file");
+  const QString text = QStringLiteral("Can't play %1: %2").arg(title, reason);
+  if (parts_.screen != nullptr) parts_.screen->ShowNotice(text, kCantPlayNoticeMs);
+  // The title of a song that does not play is not shown.
+  currentSongTitle_.clear();
+  if (windows_.panel != nullptr) {
+    windows_.panel->ResetSongDisplay();
+    windows_.panel->ShowNotice(text, kCantPlayNoticeMs);
+  }
 }
 
 bool CMainFrame::PlayAudioSong(const QString& path) {
@@ -142,7 +172,7 @@ bool CMainFrame::PlayAudioSong(const QString& path) {
       audioPlayer_->Destroy();
     }
   }
-  SongFailedToStart();
+  SongFailedToStart(audioPlayer_.get());
   return true;
 }
 
@@ -191,6 +221,7 @@ void CMainFrame::LoadLyricsForKind(const QString& path, int kind) {
   QString title = ToQString(TextView(store.title));
   if (title.isEmpty()) title = pending.size() > 2 ? pending : FileTitle(path);
   screen->SetSongTitle(title);
+  openingTitle_ = title;
   screen->SetSongArtist(ToQString(TextView(store.artist)));
   screen->SetPlayState(kPlayStateLoaded);
 }
@@ -323,7 +354,7 @@ void CMainFrame::VideoFailedToStart() {
   numberEntryTimer_.stop();
   lyricTimer_.stop();
   parts_.videoPlayer->Destroy();
-  if (playerKind_ == kPlayerKindVideo) SongFailedToStart();
+  if (playerKind_ == kPlayerKindVideo) SongFailedToStart(parts_.videoPlayer);
 }
 
 void CMainFrame::StartMainLoop() {
@@ -479,7 +510,7 @@ int CMainFrame::OnGraphEvent() {
       break;
     case kGraphEventStartFailed:
       audioPlayer_->Destroy();
-      SongFailedToStart();
+      SongFailedToStart(audioPlayer_.get());
       return 0;
     default:
       break;
@@ -490,6 +521,8 @@ int CMainFrame::OnGraphEvent() {
   while (audioPlayer_->GetEvent(code)) {
     if (code == kGraphEventComplete || code == kGraphEventUserAbort ||
         code == kGraphEventErrorAbort) {
+      // A song that breaks off with an error is said, as one that does not start is.
+      if (code == kGraphEventErrorAbort) SayCantPlay(audioPlayer_.get());
       PlayNextSong();
       emit SongEnded();
       return 1;
@@ -568,6 +601,8 @@ void CMainFrame::PlayNextSong() {
   } else {
     PlayNextInPlayList();
   }
+  // Nothing follows: the panel shows no title of a song that is not playing.
+  if (!isPlaying_ && windows_.panel != nullptr) windows_.panel->ResetSongDisplay();
 }
 
 void CMainFrame::PlayPreviousSong() {
@@ -682,12 +717,16 @@ void CMainFrame::VolumeUp() {
   if (volume_ < 100) ++volume_;
   if (windows_.panel != nullptr) windows_.panel->SetVolumeDisplay(volume_);
   SetVolume(volume_);
+  if (parts_.screen != nullptr)
+    parts_.screen->ShowStatus(QStringLiteral("Volume: %1%").arg(volume_));
 }
 
 void CMainFrame::VolumeDown() {
   if (volume_ > 0) --volume_;
   if (windows_.panel != nullptr) windows_.panel->SetVolumeDisplay(volume_);
   SetVolume(volume_);
+  if (parts_.screen != nullptr)
+    parts_.screen->ShowStatus(QStringLiteral("Volume: %1%").arg(volume_));
 }
 
 void CMainFrame::SpeedUp() {
@@ -704,6 +743,8 @@ void CMainFrame::ChangeRate(bool faster) {
   const double rate = player->ChangeRate(faster);
   if (rate > 0) rate_ = rate;
   if (rate > 0 && windows_.panel != nullptr) windows_.panel->ShowRate(rate);
+  if (rate > 0 && parts_.screen != nullptr)
+    parts_.screen->ShowStatus(QString::asprintf("Speed: %.02fX", rate));
 }
 
 bool CMainFrame::OnCommand(int id) {
@@ -776,6 +817,11 @@ IMediaPlayer* CMainFrame::CurrentPlayer() const {
 
 void CMainFrame::ShowOnScreen(const QString& text) {
   if (parts_.screen != nullptr) parts_.screen->ShowMessage(text);
+}
+
+void CMainFrame::ShowStatus(const QString& text) {
+  if (windows_.panel != nullptr) windows_.panel->ShowStatusText(text);
+  if (parts_.screen != nullptr) parts_.screen->ShowStatus(text);
 }
 
 void CMainFrame::SetPlayerKind(int kind) {

@@ -42,6 +42,11 @@ inline constexpr int kFirstFolderSongNumber = 100000;
 // DVD lookups give a number above this when the song exists.
 inline constexpr int kDvdSongNumberFloor = 200000;
 
+// How long the screen says that Escape removed the last reserved song, and that a song could not
+// be played.
+inline constexpr int kRemovedNoticeMs = 2000;
+inline constexpr int kCantPlayNoticeMs = 4000;
+
 // Volume percent as hundredths of a decibel: -(1 - percent/100)^4 x 10000, truncated.
 int32_t VolumeLevel(int percent);
 
@@ -179,8 +184,9 @@ class CMainFrame : public QObject {
   void SetReservedListEnable(bool on);
   bool reservedListEnabled() const { return settings_.values().reservedListEnable != 0; }
 
-  // The Load button: chosen files become the song list, whose first row plays. False when
-  // cancelled.
+  // The Load button: the chosen songs (list files stand for theirs) play, the first at once. A
+  // song list holding other songs is replaced by them only when the user agrees; else they join
+  // its end. False when cancelled or when nothing chosen gave a song.
   bool OpenKaraokeFile(QObject* owner);
   // Appends the songs of an M3U list file to the song list.
   void ReadPlayListFile(const QString& path);
@@ -245,6 +251,8 @@ class CMainFrame : public QObject {
   void SetPlayerKind(int kind);
   void RunLyricTick();
   void ShowOnScreen(const QString& text);
+  // What a key did to the playing song: on the screen and in the control panel's title band.
+  void ShowStatus(const QString& text);
   void ChangeRate(bool faster);
   // The songs folders' file whose name holds the digits; kind -1 when none.
   int FindSongInFolders(const QString& digits, QString& path) const;
@@ -252,7 +260,10 @@ class CMainFrame : public QObject {
   // reserved, else inserts the row.
   void ReserveRow(const QString& path, const QString& text, bool atFront, bool playNow);
   void SetPreview(const QString& text);
-  void SongFailedToStart();
+  // player: the one that failed (null: none was reached).
+  void SongFailedToStart(const IMediaPlayer* player);
+  // "Can't play <title>: <reason>" on the screen and in the control panel's title band.
+  void SayCantPlay(const IMediaPlayer* player);
   // What follows once a player runs: the audio song's volume; the picture's volume, audio track
   // and the main loop. A picture that could not start goes as one that failed at once.
   void AudioSongRunning();
@@ -288,6 +299,9 @@ class CMainFrame : public QObject {
   QBasicTimer lyricTimer_;
   QString pendingTitle_;
   QString currentSongPath_;
+  QString openingPath_;        // the song PlaySong was last given
+  QString openingTitle_;       // and the title its opening gave it
+  bool saidCantPlay_ = false;  // its failure was said
   QString currentSongTitle_;
   QString defaultBackgroundVideo_;
 };

@@ -19,18 +19,15 @@ void CMainFrame::SetKey(int semitones) {
   const int key = std::clamp(semitones, -kMaxKeySemitones, kMaxKeySemitones);
   if (!player->SetKey(key)) return;
   key_ = key;
-  if (windows_.panel == nullptr) return;
-  windows_.panel->ShowStatusText(key > 0 ? QStringLiteral("Key: +%1").arg(key)
-                                         : QStringLiteral("Key: %1").arg(key));
+  ShowStatus(key > 0 ? QStringLiteral("Key: +%1").arg(key) : QStringLiteral("Key: %1").arg(key));
 }
 
 void CMainFrame::ToggleVocalReduction() {
   IMediaPlayer* player = CurrentPlayer();
   if (!isPlaying_ || player == nullptr || !player->SetVocalReduction(!vocalReduction_)) return;
   vocalReduction_ = !vocalReduction_;
-  if (windows_.panel == nullptr) return;
-  windows_.panel->ShowStatusText(vocalReduction_ ? QStringLiteral("Vocal Reduction: On")
-                                                 : QStringLiteral("Vocal Reduction: Off"));
+  ShowStatus(vocalReduction_ ? QStringLiteral("Vocal Reduction: On")
+                             : QStringLiteral("Vocal Reduction: Off"));
 }
 
 }  // namespace lyrovox

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include "controller/lyric_source.h"
 #include "controller/main_frame.h"
@@ -17,6 +18,8 @@ namespace lyrovox {
 namespace {
 
 const QString kNotFound = QStringLiteral("NOT FOUND");
+// The preview of a song list row whose file is gone.
+const QString kFileNotFound = QStringLiteral("File not found");
 const QString kNoLyrics = QStringLiteral("File found, but no lyrics");
 
 // A preview shorter than this is replaced by the file's name.
@@ -58,7 +61,12 @@ void CMainFrame::OnEscapeKey() {
   IReservedList* reserved = windows_.reservedList;
   if (escapeCount_ < 2 || reserved == nullptr || reserved->Count() == 0) return;
   const bool only = reserved->Count() == 1;
+  const QString removed = reserved->Title(reserved->Count() - 1);
   reserved->DeleteSong(reserved->Count() - 1);
+  // Said on the screen, where the singer who pressed it looks.
+  screen->ShowNotice(
+      QStringLiteral("Removed: %1").arg(TitleAfterNumber(removed).value_or(removed).trimmed()),
+      kRemovedNoticeMs);
   reserved->Redraw();
   escapeCount_ = 0;
   if (only) screen->SetNextSongTitle(QString());
@@ -92,7 +100,10 @@ void CMainFrame::PreviewTypedNumber() {
       return;
     }
     const QString text = list->Title(row);
-    if (!NumberSeparator(text)) {
+    if (!QFileInfo(list->Path(row)).isFile()) {
+      // The row's song is gone from the disk: said before it is chosen.
+      SetPreview(kFileNotFound);
+    } else if (!NumberSeparator(text)) {
       SetPreview(text);
     } else if (const auto title = TitleAfterNumber(text)) {
       SetPreview(*title);
@@ -271,15 +282,43 @@ bool CMainFrame::OpenKaraokeFile(QObject* owner) {
 
   ISongList* list = windows_.songList;
   if (list == nullptr) return false;
-  list->ClearSongList();
+  // The songs loaded, list files standing for their songs: (name, path).
+  std::vector<std::pair<QString, QString>> loaded;
   for (const QString& path : files) {
-    if (IsListFileName(path)) {
-      ReadPlayListFile(path);
-    } else {
-      list->AddSong(FileTitle(path), path, list->Count());
+    if (!IsListFileName(path)) {
+      loaded.emplace_back(FileTitle(path), path);
+      continue;
     }
+    const m3u::ListFile file = m3u::ReadListFile(NativePath(path));
+    if (file.paths.empty()) {
+      if (parts_.messages != nullptr)
+        parts_.messages->ShowMessageBox(QStringLiteral("%1 is not a song list.").arg(path));
+      continue;
+    }
+    for (const std::u16string& entry : file.paths)
+      loaded.emplace_back(ToQString(m3u::NameOfPath(entry)), ToQString(entry));
   }
-  PlaySongListItem(0);
+  if (loaded.empty()) return false;
+
+  // Loading a song never costs the host the list: a list holding songs that are not among the
+  // loaded ones is replaced only when the host says so; otherwise the loaded songs join its end.
+  QSet<QString> loadedPaths;
+  for (const auto& song : loaded)
+    loadedPaths.insert(song.second);
+  bool replace = true;
+  for (int row = 0; row < list->Count(); ++row) {
+    if (loadedPaths.contains(list->Path(row))) continue;
+    replace = parts_.messages != nullptr &&
+              parts_.messages->AskYesNo(
+                  QStringLiteral("Replace the song list (%1 songs) with the loaded files?")
+                      .arg(list->Count()));
+    break;
+  }
+  if (replace) list->ClearSongList();
+  const int first = list->Count();
+  for (const auto& [name, path] : loaded)
+    list->AddSong(name, path, list->Count());
+  PlaySongListItem(first);
   return true;
 }
 

@@ -62,6 +62,11 @@ class ILyricScreen : public ILyricFeedScreen {
   virtual void LoadCdgFile(const QString& path) = 0;
   // The on-screen message ("Audio Track 2", "Left Audio Channel").
   virtual void ShowMessage(const QString& text) = 0;
+  // A notice in the message's place, for ms milliseconds ("Removed: Hello", "Can't play ...").
+  virtual void ShowNotice(const QString& text, int ms) = 0;
+  // What a key did to the playing song ("Volume: 80%", "Key: +2"), small at the top right of
+  // the frame, away from the lyric lines, until kStatusMs after the last change.
+  virtual void ShowStatus(const QString& text) = 0;
 
   // Player kind 0 nothing yet, 1 audio song, 2 video song: it decides the frame's background.
   virtual void SetPlayerKind(int kind) = 0;
@@ -145,6 +150,8 @@ class IControlPanel {
   virtual void ShowRate(double rate) = 0;
   // Any other status text ("Key: +2"), shown in the title band as the volume and speed are.
   virtual void ShowStatusText(const QString& text) = 0;
+  // A notice shown in the title band in place of the title for ms milliseconds.
+  virtual void ShowNotice(const QString& text, int ms) = 0;
   // The playing song's position and duration in milliseconds (0 without a song), written by
   // the lyric timer on every tick and read back for the next-song banner.
   virtual void SetPosition(int32_t ms) = 0;
@@ -299,6 +306,9 @@ class IMediaPlayer {
   // The next graph event code (1 end, 2 user abort, 3 error, or a start's outcome), without
   // waiting; false when none.
   virtual bool GetEvent(int32_t& code) = 0;
+  // Why the last file could not be played, in the user's words ("damaged", "not a song file",
+  // "no decoder for its format (missing GStreamer element: ...)"); empty when nothing was said.
+  virtual QString FailureReason() const = 0;
   virtual void Close() = 0;
   virtual void Destroy() = 0;
 };

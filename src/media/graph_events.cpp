@@ -1,5 +1,7 @@
 #include "media/graph_events.h"
 
+#include <gst/pbutils/pbutils.h>
+
 #include <QCoreApplication>
 #include <QEvent>
 
@@ -10,6 +12,49 @@ namespace {
 // The relay's own notice type, private to this file.
 const QEvent::Type kRelayNotice = static_cast<QEvent::Type>(QEvent::registerEventType());
 
+constexpr char kNoDecoder[] = "no decoder for its format";
+
+// An error of the pipeline in the user's words.
+std::string FailureOf(const GError* error, const std::string& missing) {
+  if (error == nullptr) return "damaged";
+  if (error->domain == GST_RESOURCE_ERROR && (error->code == GST_RESOURCE_ERROR_NOT_FOUND ||
+                                              error->code == GST_RESOURCE_ERROR_OPEN_READ)) {
+    return "file not found";
+  }
+  if (error->domain == GST_STREAM_ERROR && (error->code == GST_STREAM_ERROR_TYPE_NOT_FOUND ||
+                                            error->code == GST_STREAM_ERROR_WRONG_TYPE)) {
+    return "not a song file";
+  }
+  if ((error->domain == GST_STREAM_ERROR && error->code == GST_STREAM_ERROR_CODEC_NOT_FOUND) ||
+      (error->domain == GST_CORE_ERROR && error->code == GST_CORE_ERROR_MISSING_PLUGIN) ||
+      !missing.empty()) {
+    return missing.empty()
+               ? kNoDecoder
+               : std::string(kNoDecoder) + " (missing GStreamer element: " + missing + ")";
+  }
+  return "damaged";
+}
+
+// What a missing-plugin message says is missing: the element's description and the format.
+std::string MissingElement(GstMessage* message) {
+  std::string missing;
+  if (gchar* description = gst_missing_plugin_message_get_description(message)) {
+    missing = description;
+    g_free(description);
+  }
+  const GstStructure* s = gst_message_get_structure(message);
+  const GValue* detail = s != nullptr ? gst_structure_get_value(s, "detail") : nullptr;
+  if (detail != nullptr && GST_VALUE_HOLDS_CAPS(detail)) {
+    const GstCaps* caps = gst_value_get_caps(detail);
+    if (caps != nullptr && gst_caps_get_size(caps) > 0) {
+      const char* format = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+      if (format != nullptr && missing.find(format) == std::string::npos)
+        missing += missing.empty() ? format : std::string(" for ") + format;
+    }
+  }
+  return missing;
+}
+
 }  // namespace
 
 // State shared between the bus's sync handler (any thread) and the player (UI thread).
@@ -17,6 +62,8 @@ struct GraphEvents::Channel {
   std::mutex mutex;
   bool open = true;
   bool errorSeen = false;
+  std::string missing;  // what a missing-plugin message named
+  std::string failure;  // the first error, in the user's words
   uint64_t asyncDone = 0;
   std::deque<int32_t> codes;
   GstElement* pipeline = nullptr;  // compared only, never used
@@ -31,6 +78,13 @@ GraphEvents::~GraphEvents() {
 
 void GraphEvents::Attach(GstBus* bus, GstElement* pipeline, QObject* receiver) {
   Detach();
+  lastFailure_.clear();
+  // The descriptions of missing elements come from the plugins base utilities.
+  static const bool pbutils = [] {
+    gst_pb_utils_init();
+    return true;
+  }();
+  (void)pbutils;
   receiver_ = receiver;
   channel_ = std::make_shared<Channel>();
   channel_->relay = this;
@@ -43,6 +97,7 @@ void GraphEvents::Attach(GstBus* bus, GstElement* pipeline, QObject* receiver) {
 void GraphEvents::Detach() {
   if (channel_) {
     std::lock_guard lock(channel_->mutex);
+    lastFailure_ = channel_->failure;
     channel_->open = false;
     channel_->relay = nullptr;
     channel_->codes.clear();
@@ -68,6 +123,12 @@ bool GraphEvents::GetEvent(int32_t& code) {
   code = delivered_.front();
   delivered_.pop_front();
   return true;
+}
+
+std::string GraphEvents::failure() const {
+  if (!channel_) return lastFailure_;
+  std::lock_guard lock(channel_->mutex);
+  return channel_->failure;
 }
 
 bool GraphEvents::errorSeen() const {
@@ -107,8 +168,23 @@ GstBusSyncReply GraphEvents::OnMessage(GstBus*, GstMessage* message, gpointer da
     case GST_MESSAGE_EOS:
       code = kGraphEventComplete;
       break;
-    case GST_MESSAGE_ERROR:
+    case GST_MESSAGE_ERROR: {
       code = kGraphEventErrorAbort;
+      GError* error = nullptr;
+      gst_message_parse_error(message, &error, nullptr);
+      {
+        std::lock_guard lock(channel.mutex);
+        if (channel.failure.empty()) channel.failure = FailureOf(error, channel.missing);
+      }
+      if (error != nullptr) g_error_free(error);
+      break;
+    }
+    case GST_MESSAGE_ELEMENT:
+      if (gst_is_missing_plugin_message(message)) {
+        std::string missing = MissingElement(message);
+        std::lock_guard lock(channel.mutex);
+        if (channel.missing.empty()) channel.missing = std::move(missing);
+      }
       break;
     case GST_MESSAGE_REQUEST_STATE: {
       // An element asks from outside for the pipeline to stop (e.g. its window went away).

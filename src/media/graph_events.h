@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "controller/ports.h"
 
@@ -50,6 +51,10 @@ class GraphEvents : public QObject {
   bool GetEvent(int32_t& code);
   // True once the current pipeline reported an error.
   bool errorSeen() const;
+  // Why the current pipeline (or the last one, once detached) failed, in the user's words: "file
+  // not found", "not a song file", "damaged", or "no decoder for its format" naming what is
+  // missing. Empty when it reported no error.
+  std::string failure() const;
   // How often the current pipeline finished an asynchronous state change.
   uint64_t asyncDoneCount() const;
 
@@ -67,6 +72,7 @@ class GraphEvents : public QObject {
   GstBus* bus_ = nullptr;  // owned reference while attached
   std::function<bool(int32_t)> filter_;
   std::deque<int32_t> delivered_;  // for the receiver, user-interface thread only
+  std::string lastFailure_;        // the detached pipeline's failure
 };
 
 }  // namespace lyrovox

@@ -108,6 +108,8 @@ class MediaGraph {
   bool SwitchAudioStream();
   int audioTrack() const { return audioTrack_; }
   bool GetEvent(int32_t& code) { return events_.GetEvent(code); }
+  // Why the graph's last start or run failed (GraphEvents::failure).
+  std::string failure() const { return events_.failure(); }
 
   // Where the picture path's frames go (may be null).
   const std::shared_ptr<VideoFrameHolder>& frames() const { return frames_; }

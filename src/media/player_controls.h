@@ -21,6 +21,7 @@ class PlayerControls : public Interface {
   bool Pause() override { return graph_.Pause(); }
   bool Stop() override { return graph_.Stop(); }
   int State() const override { return graph_.state(); }
+  QString FailureReason() const override { return QString::fromStdString(graph_.failure()); }
   uint32_t GetPositionMs() override { return graph_.GetPositionMs(); }
   uint32_t GetDurationMs() override { return graph_.GetDurationMs(); }
   void SetVolume(int32_t hundredthsOfDecibel) override { graph_.SetVolume(hundredthsOfDecibel); }

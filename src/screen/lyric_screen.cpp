@@ -209,6 +209,24 @@ void CLyricScreen::ShowMessage(const QString& text) {
   osdFrames_ = kMessageFrames;
 }
 
+void CLyricScreen::ShowNotice(const QString& text, int ms) {
+  osdText_ = CutText(ViewOf(text), kLineUnits);
+  osdFrames_ = std::max(1, (ms + kFrameMs - 1) / kFrameMs);
+}
+
+void CLyricScreen::ShowStatus(const QString& text) {
+  statusText_ = CutText(ViewOf(text), kMessageUnits);
+  statusFrames_ = kStatusMs / kFrameMs;
+}
+
+QString CLyricScreen::MessageText() const {
+  return osdFrames_ > 0 ? ToQString(osdText_) : QString();
+}
+
+QString CLyricScreen::StatusText() const {
+  return statusFrames_ > 0 ? ToQString(statusText_) : QString();
+}
+
 void CLyricScreen::SetReservedNumbers(const QString& numbers) {
   reservedNumbers_ = CutText(ViewOf(numbers), kLineUnits);
 }

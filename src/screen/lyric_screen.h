@@ -35,6 +35,9 @@ class CLyricScreen final : public ILyricScreen {
   static constexpr size_t kMessageUnits = 32;
   static constexpr size_t kNumberUnits = 16;
   static constexpr int kMessageFrames = 100;
+  // The frames a notice and a status text stay: a frame is presented every 30 ms.
+  static constexpr int kFrameMs = 30;
+  static constexpr int kStatusMs = 1500;
 
   // settings: the values of the program's settings store, which outlive the screen.
   explicit CLyricScreen(const Settings& settings);
@@ -90,6 +93,11 @@ class CLyricScreen final : public ILyricScreen {
   // redraws all of it.
   void ForgetRendered() { renderedDevice_ = nullptr; }
   void ShowMessage(const QString& text) override;
+  void ShowNotice(const QString& text, int ms) override;
+  void ShowStatus(const QString& text) override;
+  QString MessageText() const;
+  QString StatusText() const;
+  int StatusFrames() const { return statusFrames_; }
   void SetNextSongBanner(bool on) override { nextSongBanner_ = on; }
   bool NextSongBanner() const { return nextSongBanner_; }
   void SetReservedCount(int count) override { reservedCount_ = count; }
@@ -158,13 +166,14 @@ class CLyricScreen final : public ILyricScreen {
   // Frame elements, in the order a frame draws them.
   void DrawWholeFrame(Canvas& canvas);
   void DrawMessage(Canvas& canvas);
+  void DrawStatus(Canvas& canvas);
   void DrawNumberEntry(Canvas& canvas);
   void DrawChosenNumber(Canvas& canvas);
   void DrawLyrics(Canvas& canvas);
   // The pixel wipe's clip; right-to-left lines (lineWidth wide) are wiped from their right end.
-  void RunWipe(Canvas& canvas, bool rightToLeft, int lineWidth);
+  void RunWipe(Canvas& canvas, bool rightToLeft, int lineWidth, double scale);
   // The sung part of a right-to-left line, drawn from the line's right end.
-  void DrawSungRightToLeft(Canvas& canvas, const QString& line, int x, int y);
+  void DrawSungRightToLeft(Canvas& canvas, const QString& line, int x, int y, int lineWidth);
   int TargetX(int layoutX) const;
   // Clips further drawing to the target right of a layout x.
   void ClipFrom(Canvas& canvas, int layoutX);
@@ -173,9 +182,17 @@ class CLyricScreen final : public ILyricScreen {
   // Draws the CD+G picture stretched to target.
   void DrawCdgPicture(QPainter& painter, const QRectF& target);
 
-  // The styles. The single-line style drops a singer mark from the text it is given.
+  // A single line wider than the frame is drawn scaled down, as a whole, to the frame's width:
+  // the scale for a line that wide (1 for a line that fits).
+  double FitScale(int lineWidth) const;
+  // The layout x where a scaled part of a line drawn from x (lineWidth wide unscaled) begins, the
+  // line keeping its centre.
+  static int FittedLeft(int x, int lineWidth, double scale);
+
+  // The styles. The single-line style drops a singer mark from the text it is given. The text is
+  // fitted to the frame by the width of the line it belongs to (fitWidth; -1: itself).
   void DrawSingleLine(Canvas& canvas, std::u16string& text, int x, int y, Align align, QRgb color,
-                      QRgb outline);
+                      QRgb outline, int fitWidth = -1);
   void DrawWrapped(Canvas& canvas, const std::u16string& text, int x, int y, QRgb outline);
   void DrawDiagonalShadow(Canvas& canvas, const std::u16string& text, int x, int y, QRgb color,
                           QRgb shadow);
@@ -242,6 +259,8 @@ class CLyricScreen final : public ILyricScreen {
   FrameDamage renderedDamage_;
   std::u16string osdText_;
   int osdFrames_ = 0;
+  std::u16string statusText_;
+  int statusFrames_ = 0;
   bool nextSongBanner_ = false;
   int reservedCount_ = 0;
   std::u16string reservedNumbers_;

@@ -1,5 +1,6 @@
 // The frames of the lyrics screen: what Compose and Render draw, and in which order.
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QRectF>
 #include <algorithm>
@@ -28,6 +29,9 @@ constexpr uint32_t kTypedTitleOutline = 0xEEEEEE;
 // The wipe takes a frame to last this long, so a syllable's colour reaches its end in about its
 // duration.
 constexpr int kAssumedFrameMs = 34;
+
+// The status text's distance from the frame's top and right edges, in layout pixels.
+constexpr int kStatusMargin = 20;
 
 }  // namespace
 
@@ -82,6 +86,7 @@ void CLyricScreen::Compose() {
     }
     currentFont_ = FontRole::kSmall;
     DrawMessage(canvas);
+    DrawStatus(canvas);
     DrawNumberEntry(canvas);
   } else {
     DrawWholeFrame(canvas);
@@ -152,6 +157,7 @@ void CLyricScreen::DrawCdgPicture(QPainter& painter, const QRectF& target) {
 void CLyricScreen::DrawWholeFrame(Canvas& canvas) {
   currentFont_ = FontRole::kSmall;
   DrawMessage(canvas);
+  DrawStatus(canvas);
   DrawNumberEntry(canvas);
   DrawChosenNumber(canvas);
   currentFont_ = FontRole::kLyric;
@@ -164,6 +170,14 @@ void CLyricScreen::DrawMessage(Canvas& canvas) {
   if (osdFrames_ <= 0) return;
   --osdFrames_;
   DrawPlain(canvas, osdText_, 10, 50, RgbOf(kMessageGreen));
+}
+
+void CLyricScreen::DrawStatus(Canvas& canvas) {
+  if (statusFrames_ <= 0) return;
+  --statusFrames_;
+  // Top right in the small font, above everything the lyric lines use.
+  DrawSingleLine(canvas, statusText_, layoutRect_.width() - kStatusMargin, kStatusMargin,
+                 Align::kRight, RgbOf(kWhite), RgbOf(kOutlineGrey));
 }
 
 void CLyricScreen::DrawNumberEntry(Canvas& canvas) {
@@ -248,8 +262,9 @@ void CLyricScreen::DrawLyrics(Canvas& canvas) {
   const std::u16string& sungLine = singingLowerLine_ ? lowerLine_ : upperLine_;
   const QString line = ToQString(sungLine);
   const bool rightToLeft = IsRightToLeftText(line);
-  const int lineWidth = rightToLeft ? measures_.Extent(line, lyricFont_) : 0;
-  if (lineTimed_) RunWipe(canvas, rightToLeft, lineWidth);
+  // The sung text is drawn, and wiped, at the scale of the whole line it belongs to.
+  const int lineWidth = measures_.Extent(ToQString(WithoutSingerMark(sungLine)), lyricFont_);
+  if (lineTimed_) RunWipe(canvas, rightToLeft, lineWidth, FitScale(lineWidth));
 
   // A mark still in front of the sung text sets the colour for this and the following lines.
   if (sungText_.size() >= 2 && sungText_[1] == u':') {
@@ -270,25 +285,42 @@ void CLyricScreen::DrawLyrics(Canvas& canvas) {
   const int x = singingLowerLine_ ? lowerLineX_ : upperLineX_;
   const int y = h - (singingLowerLine_ ? lowerLineOffset_ : upperLineOffset_);
   if (rightToLeft) {
-    DrawSungRightToLeft(canvas, line, x, y);
+    DrawSungRightToLeft(canvas, line, x, y, lineWidth);
   } else {
-    DrawSingleLine(canvas, sungText_, x, y, Align::kLeft, RgbOf(SingerColor(sungSinger_)), unsung);
+    DrawSingleLine(canvas, sungText_, x, y, Align::kLeft, RgbOf(SingerColor(sungSinger_)), unsung,
+                   lineWidth);
   }
   DrawTitleOrPrompt(canvas);
 }
 
-void CLyricScreen::DrawSungRightToLeft(Canvas& canvas, const QString& line, int x, int y) {
+void CLyricScreen::DrawSungRightToLeft(Canvas& canvas, const QString& line, int x, int y,
+                                       int lineWidth) {
   RemoveSingerMark(sungText_);
   if (sungText_.empty() || canvas.painter == nullptr) return;
+  const double scale = FitScale(lineWidth);
+  const int left = FittedLeft(x, lineWidth, scale);
   if (!lineTimed_) {
     // Whole syllables: the line itself from where its layout puts the end of the sung text, so
     // that joined letters keep their shapes.
     const int sung = static_cast<int>(std::min(sungText_.size(), static_cast<size_t>(line.size())));
-    ClipFrom(canvas, x + measures_.CursorX(line, lyricFont_, sung));
+    ClipFrom(canvas, left + static_cast<int>(measures_.CursorX(line, lyricFont_, sung) * scale));
   }
   const TextLook look{TextShape::kOutlined, HasShadow(), RgbOf(SingerColor(sungSinger_)),
                       RgbOf(unsungColor_)};
-  Blit(canvas, sprites_.SingleLine(line, lyricFont_, look, canvas.sx, canvas.sy), x, y);
+  const double top = y + (scale < 1.0 ? QFontMetrics(lyricFont_).height() * (1.0 - scale) / 2 : 0);
+  Blit(canvas, sprites_.SingleLine(line, lyricFont_, look, canvas.sx * scale, canvas.sy * scale),
+       left, top);
+}
+
+double CLyricScreen::FitScale(int lineWidth) const {
+  const int frameWidth = layoutRect_.width();
+  if (frameWidth <= 0 || lineWidth <= frameWidth) return 1.0;
+  return static_cast<double>(frameWidth) / lineWidth;
+}
+
+int CLyricScreen::FittedLeft(int x, int lineWidth, double scale) {
+  if (scale >= 1.0) return x;
+  return x + static_cast<int>(std::lround(lineWidth * (1.0 - scale) / 2));
 }
 
 // Device x of a layout x on the target.
@@ -306,7 +338,7 @@ void CLyricScreen::ClipFrom(Canvas& canvas, int layoutX) {
   canvas.clip = QRect(TargetX(layoutX), layoutRect_.top(), kOpenEnd, layoutRect_.height());
 }
 
-void CLyricScreen::RunWipe(Canvas& canvas, bool rightToLeft, int lineWidth) {
+void CLyricScreen::RunWipe(Canvas& canvas, bool rightToLeft, int lineWidth, double scale) {
   if (recomputeWipeStep_) {
     recomputeWipeStep_ = false;
     if (syllableDurationMs_ > 0) {
@@ -326,12 +358,17 @@ void CLyricScreen::RunWipe(Canvas& canvas, bool rightToLeft, int lineWidth) {
         advance >= static_cast<float>(sungWidth_) ? sungWidth_ : static_cast<int>(advance);
     wipeX_ = rightToLeft ? x0 + lineWidth - covered : x0 + covered;
   }
+  // On a line drawn scaled the edge keeps its place in the text: the same share of it is coloured.
+  const int left = FittedLeft(x0, lineWidth, scale);
+  const auto drawn = [&](int layoutX) {
+    return scale < 1.0 ? left + static_cast<int>((layoutX - x0) * scale) : layoutX;
+  };
   if (rightToLeft) {
     // Coloured from the edge to the line's right end; nothing before the line's first frame.
-    ClipFrom(canvas, wipeFrames_ > 0 ? wipeX_ : x0 + lineWidth);
+    ClipFrom(canvas, drawn(wipeFrames_ > 0 ? wipeX_ : x0 + lineWidth));
     return;
   }
-  const int clipRight = TargetX(wipeX_);
+  const int clipRight = TargetX(drawn(wipeX_));
   canvas.clipped = true;
   canvas.clip = QRect(layoutRect_.left(), layoutRect_.top(),
                       std::max(0, clipRight - layoutRect_.left()), layoutRect_.height());
@@ -396,18 +433,25 @@ const QFont& CLyricScreen::CurrentFont() const {
 }
 
 void CLyricScreen::DrawSingleLine(Canvas& canvas, std::u16string& text, int x, int y, Align align,
-                                  QRgb color, QRgb outline) {
+                                  QRgb color, QRgb outline, int fitWidth) {
   RemoveSingerMark(text);
   if (text.empty() || canvas.painter == nullptr) return;
   const QString shown = ToQString(text);
   const QFont& font = CurrentFont();
+  const int width = measures_.Extent(shown, font);
   int left = x;
-  if (align != Align::kLeft) {
-    const int width = measures_.Extent(shown, font);
-    left = align == Align::kCenter ? x - width / 2 : x - width;
-  }
+  if (align != Align::kLeft) left = align == Align::kCenter ? x - width / 2 : x - width;
   const TextLook look{TextShape::kOutlined, HasShadow(), color, outline};
-  Blit(canvas, sprites_.SingleLine(shown, font, look, canvas.sx, canvas.sy), left, y);
+  const int lineWidth = fitWidth >= 0 ? fitWidth : width;
+  const double scale = FitScale(lineWidth);
+  if (scale >= 1.0) {
+    Blit(canvas, sprites_.SingleLine(shown, font, look, canvas.sx, canvas.sy), left, y);
+    return;
+  }
+  // Too wide for the frame: the whole line smaller, about its centre.
+  const double top = y + QFontMetrics(font).height() * (1.0 - scale) / 2;
+  Blit(canvas, sprites_.SingleLine(shown, font, look, canvas.sx * scale, canvas.sy * scale),
+       FittedLeft(left, lineWidth, scale), top);
 }
 
 void CLyricScreen::DrawWrapped(Canvas& canvas, const std::u16string& text, int x, int y,

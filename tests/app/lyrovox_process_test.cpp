@@ -88,6 +88,51 @@ TEST_F(LyrovoxProcessTest, ATerminationSignalClosesTheProgramAsExitDoes) {
   EXPECT_TRUE(profile.contains("Setup/PlayList_Left"));
 }
 
+TEST_F(LyrovoxProcessTest, AKillAfterAnEditLosesNoSongOfTheLists) {
+  smf::File song(1, 480);
+  song.AddTrack().Text(0, "@TLong Song").Text(480, "\\La").Note(0, 480 * 40, 0, 60, 90);
+  const QString a = Q(dir.Write("a.kar", song.Encode()));
+  const QString b = Q(dir.Write("b.kar", song.Encode()));
+  const QString c = Q(dir.Write("c.kar", song.Encode()));
+  const auto text = [](const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QString();
+    const QByteArray bytes = file.readAll();
+    // The program's lists are UTF-16LE with a byte-order mark.
+    if (!bytes.startsWith("\xFF\xFE")) return QString();
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                              (bytes.size() - 2) / 2);
+  };
+  // Files given to the program: the first plays; with the reserved list on the others are
+  // queued, with it off they join the song list. Either list reaches its file while the program
+  // runs, and a kill (no exit, no clean-up) finds it there, whole.
+  const struct {
+    const char* reserved;
+    QString listFile;
+    QString expected;
+  } runs[] = {
+      {"1", Q(dir.path() + "/data/TuneWell/reserved.m3u"),
+       "#EXTM3U\r\n#EXTINF:-1,b\r\n" + b + "\r\n#EXTINF:-1,c\r\n" + c + "\r\n"},
+      {"0", Q(dir.path() + "/data/TuneWell/lyrovox.m3u"), "#EXTM3U\r\n" + b + "\r\n" + c + "\r\n"},
+  };
+  for (const auto& run : runs) {
+    dir.Write("config/TuneWell/LyroVox.conf",
+              std::string("[Setup]\nReservedListEnable=") + run.reserved + "\n");
+    QProcess process;
+    Prepare(process);
+    process.setArguments({a, b, c});
+    process.start();
+    ASSERT_TRUE(process.waitForStarted(5000));
+    EXPECT_TRUE(WaitUntil([&] { return text(run.listFile) == run.expected; }, 15000))
+        << text(run.listFile).toStdString();
+    ASSERT_EQ(process.state(), QProcess::Running);
+    kill(static_cast<pid_t>(process.processId()), SIGKILL);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(text(run.listFile), run.expected);
+  }
+}
+
 // The program on a desktop of these screens ({x, y, width, height}, the primary first), started
 // on the profile text given (none: a first start) and closed once it runs; the window places it
 // wrote then.

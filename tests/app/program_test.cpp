@@ -5,13 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include "app/program.h"
@@ -22,6 +28,7 @@
 #include "media_fixtures.h"
 #include "screen/lyric_screen.h"
 #include "support/temp_dir.h"
+#include "ui/panel/player_dlg.h"
 
 namespace lyrovox {
 namespace {
@@ -261,6 +268,55 @@ TEST_F(ProgramTest, ASingerTypesANumberQueuesAnotherAndBothAreSung) {
   const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
                                           (bytes.size() - 2) / 2);
   EXPECT_EQ(text, "#EXTM3U\r\n" + Q(a) + "\r\n" + Q(b) + "\r\n" + Q(c) + "\r\n");
+}
+
+TEST_F(ProgramTest, AnExitThatCannotSaveTheSongListSaysSoAndOffersAnotherPlace) {
+  ProgramOptions options = Options();
+  options.splash = false;
+  Program program(options);
+  ASSERT_TRUE(program.Start());
+  // The data folder goes, and a file takes its name: nothing can be written there, whoever runs
+  // the program. Then a song joins the list.
+  const QString folder = options.dataFolder + "/TuneWell";
+  ASSERT_TRUE(QDir(folder).removeRecursively());
+  dir.Write("data/TuneWell", "not a folder");
+  const QString song = Q(dir.Write("songs/a.kar", Song("A", 1)));
+  program.frame().windows().songList->AddSong("a", song, 0);
+
+  // The boxes as a user answers them: Yes to saving elsewhere, a file name in the save dialog.
+  const QString elsewhere = Q(dir.path() + "/kept.m3u");
+  QStringList asked;
+  QStringList dialogs;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      asked << box->text();
+      box->button(QMessageBox::Yes)->click();
+    } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      if (dialogs.size() < 1) dialogs << dialog->windowTitle();
+      // The name typed into the dialog, as a user does.
+      dialog->setDirectory(QFileInfo(elsewhere).absolutePath());
+      if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->setText(QFileInfo(elsewhere).fileName());
+      QMetaObject::invokeMethod(dialog, "accept");
+    }
+  });
+  answer.start(50);
+  QSignalSpy quit(&program, &Program::QuitRequested);
+  program.panel().Quit();
+  answer.stop();
+  EXPECT_EQ(asked, QStringList({"Can't save the songlist to " + folder +
+                                "/lyrovox.m3u.\nDo you want to save it somewhere else?"}));
+  EXPECT_EQ(dialogs, QStringList({"Save songlist"}));
+  EXPECT_EQ(quit.count(), 1);  // and the program closes
+  QFile kept(elsewhere);
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  const QByteArray bytes = kept.readAll();
+  EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                               (bytes.size() - 2) / 2),
+            "#EXTM3U\r\n" + song + "\r\n");
+  program.Shutdown();
 }
 
 }  // namespace

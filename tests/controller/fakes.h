@@ -67,6 +67,10 @@ class FakeScreen final : public ILyricScreen {
   }
   void LoadCdgFile(const QString& path) override { cdgFile = path; }
   void ShowMessage(const QString& text) override { messages << text; }
+  void ShowNotice(const QString& text, int ms) override {
+    notices << QString("%1 %2").arg(ms).arg(text);
+  }
+  void ShowStatus(const QString& text) override { statuses << text; }
 
   // The lyric feed's operations, kept as the lines a real screen would show.
   void SetNextLine(std::u16string_view text) override {
@@ -146,6 +150,8 @@ class FakeScreen final : public ILyricScreen {
   QString sungText;
   QString cdgFile;
   QStringList messages;
+  QStringList notices;  // "<ms> <text>"
+  QStringList statuses;
   int fontSize = 70;
   QString typedNumber = "000000";
   QString typedTitle;
@@ -169,6 +175,9 @@ class FakePanel final : public IControlPanel {
   void ShowAudioTrack(int t) override { track = t; }
   void ShowRate(double r) override { rate = r; }
   void ShowStatusText(const QString& text) override { statusTexts << text; }
+  void ShowNotice(const QString& text, int ms) override {
+    notices << QString("%1 %2").arg(ms).arg(text);
+  }
   void SetPosition(int32_t ms) override {
     position = ms;
     log.Note(QString("position %1").arg(ms));
@@ -189,6 +198,7 @@ class FakePanel final : public IControlPanel {
   int track = -1;
   double rate = -1;
   QStringList statusTexts;
+  QStringList notices;  // "<ms> <text>"
   int32_t position = 0;
   int32_t duration = 0;
 };
@@ -402,6 +412,7 @@ class FakePlayer : public Interface {
     events.pop_front();
     return true;
   }
+  QString FailureReason() const override { return failureReason; }
   void SetChannelBoth() override { channel = 0; }
   void SetChannelLeft() override { channel = 1; }
   void SetChannelRight() override { channel = 2; }
@@ -435,6 +446,7 @@ class FakePlayer : public Interface {
   CallLog log;
   QStringList calls;
   bool graphWorks = true;
+  QString failureReason;
   bool openWorks = true;
   bool playWorks = true;
   bool startsLater = false;

@@ -219,6 +219,25 @@ TEST_F(MainFrameTest, ASongThatDoesNotStartKeepsItsTitleButIsNotPlaying) {
   EXPECT_EQ(audio->calls, QStringList({"graph", "open", "pause", "play", "destroy"}));
 }
 
+TEST_F(MainFrameTest, ASongThatCannotBePlayedSaysWhy) {
+  // The reasons the players give, and the ones the files themselves give.
+  frame->PlaySong(Song("a.kar", KarBytes("A")));  // the audio player is made
+  screen.notices.clear();
+  audio->playWorks = false;
+  audio->failureReason = "damaged";
+  frame->setPendingTitle(" Shown Title");
+  frame->PlaySong(Song("bad.kar", KarBytes("")));
+  frame->PlaySong(Song("empty.mp3", ""));
+  frame->PlaySong(QString::fromStdString(dir.path()) + "/gone.mp3");
+  frame->PlaySong(Song("nothing.zip", "not an archive"));
+  EXPECT_EQ(screen.notices, QStringList({"4000 Can't play Shown Title: damaged",
+                                         "4000 Can't play empty: not a song file",
+                                         "4000 Can't play gone: file not found",
+                                         "4000 Can't play nothing: not a song file"}));
+  EXPECT_EQ(panel.notices, screen.notices);
+  EXPECT_EQ(panel.songTitle, "Please select a song");
+}
+
 TEST_F(MainFrameTest, WithoutAnAudioPlayerTheLyricsAreStillRead) {
   audioWorks = false;
   Make(Settings{});

@@ -267,6 +267,16 @@ TEST_F(PlaybackTest, VolumeStepsStayWithinTheirRangeAndReachThePlayer) {
   EXPECT_EQ(video.volume, -9605);  // 1 %: -(0.99^4) x 10000, cut toward zero
 }
 
+TEST_F(PlaybackTest, WhatTheKeysDidShowsOnTheScreenToo) {
+  PlayAudioSong();
+  frame->VolumeDown();
+  frame->SpeedUp();
+  frame->KeyUp();
+  frame->ToggleVocalReduction();
+  EXPECT_EQ(screen.statuses,
+            QStringList({"Volume: 99%", "Speed: 1.05X", "Key: +1", "Vocal Reduction: On"}));
+}
+
 TEST_F(PlaybackTest, SpeedChangesTheCurrentPlayersRateAndShowsIt) {
   PlayAudioSong();
   frame->SpeedUp();
@@ -427,12 +437,23 @@ TEST_F(LaterStartTest, ASongWhoseStartFailsIsSkippedForTheNextReservedOne) {
     ASSERT_TRUE(frame->currentSongPath().contains("first"));
     EXPECT_TRUE(frame->isPlaying());
     EXPECT_TRUE(frame->timersRunning());  // frames go on while the picture starts
+    screen.notices.clear();
+    panel.notices.clear();
     if (video_song) {
+      video.failureReason = "no decoder for its format (missing GStreamer element: X decoder)";
       video.FinishStart(false);
     } else {
+      audio->failureReason = "damaged";
       audio->FinishStart(false);
     }
     QCoreApplication::processEvents();  // the outcome
+    // Said on the screen and in the panel's title band for 4 s; the panel shows no title then.
+    const QString said = video_song ? "4000 Can't play First: no decoder for its format (missing "
+                                      "GStreamer element: X decoder)"
+                                    : "4000 Can't play Song: damaged";  // the file's own title
+    EXPECT_EQ(screen.notices, QStringList({said}));
+    EXPECT_EQ(panel.notices, QStringList({said}));
+    EXPECT_EQ(panel.songTitle, "Please select a song");
     QCoreApplication::processEvents();  // the skip it queued
     EXPECT_TRUE(frame->currentSongPath().endsWith("second.kar"));
     EXPECT_TRUE(frame->isPlaying());

@@ -70,15 +70,46 @@ TEST_F(SongListTest, LoadReplacesTheSongListWithTheChosenFilesAndPlaysTheFirst) 
       Song("lists/x.m3u", "#EXTM3U\r\nsongs\\a.kar\r\n/abs/b.mp3\r\nabc\r\n# comment\r\n");
   const QString first = Song("First.kar", Kar());
   const QString longName = Song("Long.name.mpeg", "x");
-  dialogs.openFiles = {first, list, longName};
-  EXPECT_TRUE(frame->OpenKaraokeFile(nullptr));
   const QString folder = QString::fromStdString(dir.path());
-  EXPECT_EQ(songList.rows, (std::vector<testing::Row>{{"000001 - First", first},
-                                                      {"000002 - a", folder + "/lists/songs/a.kar"},
-                                                      {"000003 - b", "/abs/b.mp3"},
-                                                      {"000004 - Long.name", longName}}));
+  const std::vector<testing::Row> loaded = {{"000001 - First", first},
+                                            {"000002 - a", folder + "/lists/songs/a.kar"},
+                                            {"000003 - b", "/abs/b.mp3"},
+                                            {"000004 - Long.name", longName}};
+  const std::vector<testing::Row> kept = songList.rows;
+
+  // The list holds other songs: the host is asked. No keeps the list, the loaded songs join its
+  // end, and the first of them plays.
+  dialogs.openFiles = {first, list, longName};
+  messages.answer = false;
+  EXPECT_TRUE(frame->OpenKaraokeFile(nullptr));
+  EXPECT_EQ(messages.asked,
+            QStringList({"Replace the song list (2 songs) with the loaded files?"}));
+  ASSERT_EQ(songList.rows.size(), 6u);
+  EXPECT_EQ(std::vector<testing::Row>(songList.rows.begin(), songList.rows.begin() + 2), kept);
+  EXPECT_EQ(songList.rows[2], (testing::Row{"000003 - First", first}));
+  EXPECT_EQ(songList.rows[5], (testing::Row{"000006 - Long.name", longName}));
+  EXPECT_EQ(frame->currentSongPath(), first);
+  EXPECT_EQ(songList.playPosition, 2);
+
+  // Yes: the loaded songs are the list.
+  messages.answer = true;
+  EXPECT_TRUE(frame->OpenKaraokeFile(nullptr));
+  EXPECT_EQ(messages.asked.size(), 2);
+  EXPECT_EQ(songList.rows, loaded);
   EXPECT_EQ(frame->currentSongPath(), first);
   EXPECT_EQ(screen.songTitle, " First");
+
+  // A list of only the loaded songs is replaced without a question.
+  EXPECT_TRUE(frame->OpenKaraokeFile(nullptr));
+  EXPECT_EQ(messages.asked.size(), 2);
+  EXPECT_EQ(songList.rows, loaded);
+
+  // A list file that gives no song says so and changes nothing.
+  const QString empty = Song("empty.m3u", "");
+  dialogs.openFiles = {empty};
+  EXPECT_FALSE(frame->OpenKaraokeFile(nullptr));
+  EXPECT_EQ(messages.shown, QStringList({empty + " is not a song list."}));
+  EXPECT_EQ(songList.rows, loaded);
 }
 
 TEST_F(SongListTest, FilesGivenToTheProgramPlayTheFirstAndJoinTheSongList) {

@@ -82,9 +82,11 @@ TEST_F(SongNumberTest, SongListNumbersPreviewTheirRowsTitle) {
   AddRows(10);
   songList.rows[3].title = "Bare name";  // no number: the whole text
   songList.rows[4].title = "000005 - ";  // the title is the blank after the hyphen
+  QFile::remove(songList.rows[6].path);  // a song gone from the disk since it was listed
   const std::pair<const char*, const char*> cases[] = {
-      {"000010", " Song 10"},  {"000011", "NOT FOUND"}, {"000000", "NOT FOUND"},
-      {"000004", "Bare name"}, {"000005", " "},         {"000001", " Song 1"}};
+      {"000010", " Song 10"},      {"000011", "NOT FOUND"}, {"000000", "NOT FOUND"},
+      {"000004", "Bare name"},     {"000005", " "},         {"000001", " Song 1"},
+      {"000007", "File not found"}};
   for (const auto& [digits, preview] : cases) {
     Type(digits);
     EXPECT_EQ(screen.typedTitle, preview) << digits;

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-
 #include <QElapsedTimer>
 #include <QThread>
 #include <cmath>
+#include <map>
 
 #include "lyrics/hresult.h"
 #include "media/graph_retirement.h"
@@ -278,6 +278,10 @@ TEST_F(AudioPlayerTest, EventsOfAGraphClosedBeforeTheyAreReadAreDropped) {
 TEST_F(AudioPlayerTest, BrokenFilesFailToStartWithoutHanging) {
   const std::string garbage = dir.Write("broken.mp3", std::string(5000, '\x5a'));
   const std::string empty = dir.Write("empty.wma", "");
+  // Why each could not be played, as GStreamer's errors tell it.
+  const std::map<std::string, QString> reasons = {{garbage, "not a song file"},
+                                                  {empty, "not a song file"},
+                                                  {dir.File("missing.mp3"), "file not found"}};
   for (const std::string& path : {garbage, empty, dir.File("missing.mp3")}) {
     QElapsedTimer clock;
     clock.start();
@@ -289,6 +293,7 @@ TEST_F(AudioPlayerTest, BrokenFilesFailToStartWithoutHanging) {
       EXPECT_TRUE(player.Play());
       EXPECT_EQ(player.State(), kStatePaused);  // on its way, not running
       EXPECT_EQ(testing::AwaitStart(player, receiver), kGraphEventStartFailed) << path;
+      EXPECT_EQ(player.FailureReason(), reasons.at(path)) << path;
     }
     EXPECT_EQ(player.State(), kStateNoGraph);
     EXPECT_FALSE(player.Play());

@@ -330,6 +330,109 @@ TEST_F(FramePixelsTest, TheMessageShowsInGreenFor100Frames) {
   EXPECT_EQ(Count(Present(), area, kMessageGreen), 0);
 }
 
+TEST_F(FramePixelsTest, ANoticeShowsInTheMessagesPlaceForItsTime) {
+  rig.settings.reservedListEnable = 0;
+  // Longer than a message may be; 2 s is 67 frames of 30 ms.
+  screen.ShowNotice(QStringLiteral("Removed: A Rather Long Song Title Here"), 2000);
+  const QRect area(0, 40, 1920, 80);
+  EXPECT_GT(LastColumn(Present(), area, kMessageGreen), 900);
+  for (int i = 0; i < 65; ++i)
+    rig.surfaces.Present();
+  EXPECT_GT(Count(Present(), area, kMessageGreen), 500);
+  EXPECT_EQ(Count(Present(), area, kMessageGreen), 0);
+}
+
+TEST_F(FramePixelsTest, AStatusShowsSmallAtTheTopRightAwayFromTheLyrics) {
+  rig.settings.reservedListEnable = 0;
+  rig.Fill({{1000, 2, u"HHHHH"}, {1500, 0, u"HHHHH"}});
+  rig.RunTo(0, 1020);
+  const QImage before = rig.sink.last.copy();
+  screen.ShowStatus(QStringLiteral("Key: +2"));
+  const QImage& frame = Present();
+  // White text ending near the right edge, within the top band, in the small font.
+  const QRect top(960, 0, 960, 120);
+  EXPECT_GT(Count(frame, top, kWhite), 300);
+  const int right = LastColumn(frame, top, kWhite);
+  EXPECT_GT(right, 1920 - 40);
+  EXPECT_LE(right, 1920 - 20);
+  EXPECT_EQ(Count(frame, QRect(0, 0, 960, 120), kWhite), 0);
+  // The lyric lines are untouched.
+  const QRect lyrics(0, 500, 1920, 580);
+  EXPECT_EQ(frame.copy(lyrics), before.copy(lyrics));
+  // 1.5 s after the last change (50 frames) it is gone.
+  for (int i = 0; i < 48; ++i)
+    rig.surfaces.Present();
+  EXPECT_GT(Count(Present(), top, kWhite), 300);
+  EXPECT_EQ(Count(Present(), top, kWhite), 0);
+}
+
+// A line that fits is drawn as the text's own picture at its place; one wider than the frame is
+// drawn whole, smaller, inside it, and the wipe colours the same share of it.
+TEST_F(FramePixelsTest, ALineWiderThanTheFrameIsFittedAndOneThatFitsIsUnchanged) {
+  for (const int size : {70, 100}) {
+    ScreenRig r;
+    r.settings.defaultFontSizeValue = size;
+    r.screen.ApplyFontSettings(0);
+    r.settings.reservedListEnable = 0;
+    r.screen.SetFullScreen(true);
+    const std::u16string fits = u"Fits in";
+    r.Fill({{1000, 1, fits}, {5000, 1, u"end"}});
+    r.RunTo(0, 120);  // the first line is up, nothing sung yet
+    // What the line is: the outlined text's own picture at the line's place on the key colour.
+    QImage expected(1920, 1080, QImage::Format_RGB32);
+    expected.fill(kKey);
+    {
+      TextSprites sprites;
+      const TextSprite& sprite =
+          sprites.SingleLine(QString::fromStdU16String(fits), r.screen.LyricFont(),
+                             TextLook{TextShape::kOutlined, true, kUnsung, qRgb(20, 20, 20)}, 1, 1);
+      QPainter p(&expected);
+      p.drawImage(QPoint(r.screen.UpperLineX(), 1080 - r.screen.UpperLineOffset()) + sprite.offset,
+                  sprite.image);
+    }
+    EXPECT_EQ(r.sink.last.convertToFormat(QImage::Format_RGB32), expected) << size;
+  }
+
+  // At size 100 a long line is far wider than the frame.
+  ScreenRig r;
+  r.settings.defaultFontSizeValue = 100;
+  r.screen.ApplyFontSettings(0);
+  r.screen.SetFullScreen(true);
+  r.screen.SetLineTimed(true);
+  const std::u16string wide(40, u'M');
+  const int width = TextExtent(QString::fromStdU16String(wide), r.screen.LyricFont());
+  ASSERT_GT(width, 2 * 1920);
+  r.Fill({{1000, 1, wide}, {9000, 1, u"end"}});
+  r.RunTo(0, 4950);  // about half-way through the line, before the next one is put up
+  const QImage& frame = r.sink.last;
+  const QRect band(0, 1080 - r.screen.UpperLineOffset() - 20, 1920, 220);
+  const int first =
+      std::min(FirstColumn(frame, band, kMaleBlue), FirstColumn(frame, band, kUnsung));
+  const int last = std::max(LastColumn(frame, band, kMaleBlue), LastColumn(frame, band, kUnsung));
+  // The whole line is inside the frame, and fills its width.
+  EXPECT_GT(first, 0);
+  EXPECT_LT(last, 1919);
+  EXPECT_GT(last - first, 1800);
+  // Drawn at half the height or less, as it is scaled by the same factor.
+  int topRow = -1;
+  int bottomRow = -1;
+  for (int y = 0; y < 1080; ++y) {
+    if (Count(frame, QRect(0, y, 1920, 1), kUnsung) +
+            Count(frame, QRect(0, y, 1920, 1), kMaleBlue) ==
+        0)
+      continue;
+    if (topRow < 0) topRow = y;
+    bottomRow = y;
+  }
+  EXPECT_LT(bottomRow - topRow, r.screen.FontPixels() / 2);
+  // The sung colour reaches the same share of the drawn line as the wipe's edge of the text.
+  const double share = static_cast<double>(r.screen.WipeX() - r.screen.UpperLineX()) / width;
+  ASSERT_GT(share, 0.3);
+  ASSERT_LT(share, 0.7);
+  const int sungEnd = LastColumn(frame, band, kMaleBlue);
+  EXPECT_NEAR(static_cast<double>(sungEnd - first) / (last - first), share, 0.02);
+}
+
 TEST_F(FramePixelsTest, TheBannerShowsOnlyWithAReservedSongAndATitle) {
   const QRect label(0, 540 - 158, 1920, 110);
   screen.SetNextSongBanner(true);

@@ -28,6 +28,7 @@ class InertPlayer : public Interface {
   bool SetKey(int) override { return false; }
   bool SetVocalReduction(bool) override { return false; }
   bool GetEvent(int32_t&) override { return false; }
+  QString FailureReason() const override { return {}; }
   void Close() override {}
   void Destroy() override {}
   int32_t Open(QObject*) override { return -1; }

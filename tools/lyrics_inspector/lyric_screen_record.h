@@ -24,6 +24,8 @@ class LyricScreenRecord final : public ILyricScreen {
   void ApplyFontSettings(int languageIndex) override { language = languageIndex; }
   void LoadCdgFile(const QString& path) override { cdgFile = path; }
   void ShowMessage(const QString&) override {}
+  void ShowNotice(const QString&, int) override {}
+  void ShowStatus(const QString&) override {}
 
   void SetNextLine(std::u16string_view) override {}
   void StartSungText(std::u16string_view) override {}

@@ -42,6 +42,7 @@ class TimesPanel final : public IControlPanel {
   void ShowAudioTrack(int) override {}
   void ShowRate(double) override {}
   void ShowStatusText(const QString&) override {}
+  void ShowNotice(const QString&, int) override {}
   void SetPosition(int32_t ms) override { position_ = ms; }
   void SetDuration(int32_t ms) override { duration_ = ms; }
   int32_t Position() const override { return position_; }

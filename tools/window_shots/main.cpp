@@ -8,6 +8,10 @@
 //   video-window.png      the video window with SONG's lyrics over the background
 //   desktop.png           the whole screen with every window
 //   video-fullscreen.png  the video window in full screen
+//   key-notice.png        the video window just after the key went a semitone up
+//   size-100-fitted.png   SONG again at the biggest font size, its lines fitted to the screen
+//   cant-play.png         the video window when a song whose file is gone was chosen
+//   cant-play-panel.png   the control panel then
 //
 //   lyrovox-window-shots OUT_DIR SONG [SECONDS]
 //
@@ -103,6 +107,26 @@ class ShotRun {
          [this, &video] {
            Save(video, "video-fullscreen.png");
            video.SetFullScreen(false);
+           program_.frame().KeyUp();
+         }},
+        {400, [this, &video] { Save(video, "key-notice.png"); }},
+        {100,
+         [this] {
+           // The biggest lyric font: the song's lines are wider than the screen.
+           program_.settings().values().defaultFontSizeValue = 100;
+           program_.frame().PlaySong(song_);
+         }},
+        {4600, [this, &video] { Save(video, "size-100-fitted.png"); }},
+        {100,
+         [this] {
+           program_.settings().values().defaultFontSizeValue = 70;
+           program_.frame().PlaySong(
+               QFileInfo(song_).dir().filePath(QStringLiteral("Gone Song.mp3")));
+         }},
+        {600,
+         [this, &panel, &video] {
+           Save(video, "cant-play.png");
+           Save(panel, "cant-play-panel.png");
          }},
         {300, [] { QCoreApplication::quit(); }},
     };

@@ -1,6 +1,7 @@
 #include "ui/lists/m3u_file.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "archive/utf8.h"
 #include "lyrics/file_bytes.h"
@@ -185,8 +186,9 @@ std::string EncodeUtf16Lines(const std::vector<std::u16string>& lines) {
 
 namespace {
 
+// Each line of the text, without its line end (CR LF, LF, trailing zeros).
 template <class Take>
-void ForEachEntryLine(std::u16string_view text, Take take) {
+void ForEachLine(std::u16string_view text, Take take) {
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find(u'\n', start);
@@ -195,9 +197,15 @@ void ForEachEntryLine(std::u16string_view text, Take take) {
     start = end + 1;
     while (!line.empty() && (line.back() == u'\r' || line.back() == u'\0'))
       line.remove_suffix(1);
-    if (line.size() < kShortestEntry || line.front() == u'#') continue;
     take(line);
   }
+}
+
+template <class Take>
+void ForEachEntryLine(std::u16string_view text, Take take) {
+  ForEachLine(text, [&take](std::u16string_view line) {
+    if (line.size() >= kShortestEntry && line.front() != u'#') take(line);
+  });
 }
 
 }  // namespace
@@ -222,16 +230,115 @@ std::u16string ResolveEntry(std::u16string_view entry, std::u16string_view folde
   return std::u16string(folderWithSlash) + path;
 }
 
-bool ReadListFile(const std::string& nativePath, const std::function<void(std::u16string&&)>& take,
-                  uint64_t maxBytes) {
+bool IsListText(std::u16string_view text) {
+  // Some programs end their text with a terminating zero.
+  while (!text.empty() && text.back() == u'\0')
+    text.remove_suffix(1);
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c < 0x20 && c != u'\t' && c != u'\r' && c != u'\n') return false;
+    if (c == 0x7F) return false;
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
+      ++i;
+    } else if (c >= 0xDC00 && c <= 0xDFFF) {
+      return false;
+    }
+  }
+  return true;
+}
+
+namespace {
+
+// The text of a list file, or nothing when it cannot be read or is not text.
+bool ReadListText(const std::string& nativePath, uint64_t maxBytes, std::u16string& text) {
   FileDescriptor fd;
   uint64_t size = 0;
   if (OpenRegularFile(nativePath, fd, size) != kOk || size > maxBytes) return false;
   std::vector<uint8_t> bytes;
   if (ReadFileBytes(nativePath, bytes) != kOk || bytes.size() > maxBytes) return false;
+  text = DecodeText(bytes);
+  // A file that decodes to control characters in every way tried is no list (a song, a picture).
+  if (!IsListText(text)) {
+    text.clear();
+    return false;
+  }
+  return true;
+}
+
+// "#NAME:value" with a name of capitals, digits and "-": the name and the value.
+std::optional<std::pair<std::u16string, std::u16string>> NamedValue(std::u16string_view line) {
+  const size_t colon = line.find(u':');
+  if (line.size() < 2 || line.front() != u'#' || colon == std::u16string_view::npos || colon < 2)
+    return std::nullopt;
+  const std::u16string_view name = line.substr(1, colon - 1);
+  for (char16_t c : name) {
+    if (!((c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-')) return std::nullopt;
+  }
+  return std::pair{std::u16string(name), std::u16string(line.substr(colon + 1))};
+}
+
+// A title or value on one line: its line breaks become blanks.
+std::u16string OneLine(std::u16string_view text) {
+  std::u16string line(text);
+  for (char16_t& c : line) {
+    if (c == u'\r' || c == u'\n' || c == 0) c = u' ';
+  }
+  return line;
+}
+
+}  // namespace
+
+std::vector<Entry> Entries(std::u16string_view text, std::u16string_view folderWithSlash) {
+  std::vector<Entry> entries;
+  Entry next;
+  ForEachLine(text, [&](std::u16string_view line) {
+    if (!line.empty() && line.front() == u'#') {
+      auto named = NamedValue(line);
+      if (!named || named->first == u"EXTM3U") return;
+      if (named->first == u"EXTINF") {
+        // "#EXTINF:<seconds>,<title>"
+        const size_t comma = named->second.find(u',');
+        next.title =
+            comma == std::u16string::npos ? std::u16string() : named->second.substr(comma + 1);
+      } else {
+        next.values.push_back(std::move(*named));
+      }
+      return;
+    }
+    if (line.size() < kShortestEntry) return;
+    next.path = ResolveEntry(line, folderWithSlash);
+    if (!next.path.empty()) entries.push_back(std::move(next));
+    next = Entry{};
+  });
+  return entries;
+}
+
+bool ReadEntryFile(const std::string& nativePath, std::vector<Entry>& entries, uint64_t maxBytes) {
+  std::u16string text;
+  if (!ReadListText(nativePath, maxBytes, text)) return false;
+  entries = Entries(text, FolderOf(Utf16FromUtf8(nativePath)));
+  return true;
+}
+
+std::string EncodeEntryFile(const std::vector<Entry>& entries) {
+  std::vector<std::u16string> lines;
+  lines.reserve(entries.size() * 2 + 1);
+  lines.emplace_back(u"#EXTM3U");
+  for (const Entry& entry : entries) {
+    lines.push_back(u"#EXTINF:-1," + OneLine(entry.title));
+    for (const auto& [name, value] : entry.values)
+      lines.push_back(u"#" + OneLine(name) + u":" + OneLine(value));
+    lines.push_back(ReadsBackUnchanged(entry.path) ? entry.path : FileUrl(entry.path));
+  }
+  return EncodeUtf16Lines(lines);
+}
+
+bool ReadListFile(const std::string& nativePath, const std::function<void(std::u16string&&)>& take,
+                  uint64_t maxBytes) {
+  std::u16string text;
+  if (!ReadListText(nativePath, maxBytes, text)) return false;
   const std::u16string folder = FolderOf(Utf16FromUtf8(nativePath));
-  const std::u16string text = DecodeText(bytes);
-  bytes = {};
   ForEachEntryLine(text, [&](std::u16string_view entry) {
     std::u16string path = ResolveEntry(entry, folder);
     if (!path.empty()) take(std::move(path));

@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace lyrovox::m3u {
@@ -37,7 +38,8 @@ struct ListFile {
 
 inline constexpr uint64_t kMaxListFileBytes = uint64_t{256} << 20;
 
-// Reads a list file given by its native (UTF-8) path. Files above maxBytes are not read.
+// Reads a list file given by its native (UTF-8) path. Files above maxBytes, and files that are not
+// text (IsListText), are not read.
 ListFile ReadListFile(const std::string& nativePath, uint64_t maxBytes = kMaxListFileBytes);
 
 // The same, handing each path to `take` as it is read (no list of them is kept). False when the
@@ -49,6 +51,31 @@ bool ReadListFile(const std::string& nativePath, const std::function<void(std::u
 // cannot carry back unchanged (a line break or "\" in it, shorter than an entry) is written as a
 // "file://" address.
 std::string EncodeListFile(const std::vector<std::u16string>& paths);
+
+// A list entry with what the lines before it tell of it: "#EXTINF:<seconds>,<title>" gives its
+// title, and any other "#NAME:value" line its named values (readers that know only paths skip
+// them all). The reserved list keeps its rows' shown titles this way, and may keep more of them.
+struct Entry {
+  std::u16string path;
+  std::u16string title;
+  std::vector<std::pair<std::u16string, std::u16string>> values;
+};
+
+// The entries of a list's text, paths resolved as ResolveEntry does.
+std::vector<Entry> Entries(std::u16string_view text, std::u16string_view folderWithSlash);
+
+// Reads a list file with its entries' titles and values. False when it could not be read or is
+// not text.
+bool ReadEntryFile(const std::string& nativePath, std::vector<Entry>& entries,
+                   uint64_t maxBytes = kMaxListFileBytes);
+
+// The bytes of a list file of these entries: "#EXTM3U", then for each entry its "#EXTINF" line,
+// its values' lines and its path. Line breaks in titles and values become blanks.
+std::string EncodeEntryFile(const std::vector<Entry>& entries);
+
+// Whether decoded list text is text: no NUL (but at its very end) or other control characters
+// besides tab, carriage return and line feed, and no unpaired surrogate.
+bool IsListText(std::u16string_view text);
 
 // A song's name from its path: the file name without folder and its last extension (a name that
 // begins with its only dot keeps it). The one rule for every song row's name.

@@ -13,7 +13,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSaveFile>
 #include <QTimer>
 #include <QUrl>
 
@@ -23,6 +22,7 @@
 #include "controller/song_library.h"
 #include "controller/song_paths.h"
 #include "ui/lists/list_commands.h"
+#include "ui/lists/list_file_keeper.h"
 #include "ui/lists/m3u_file.h"
 #include "ui/lists/skin_art.h"
 #include "ui/lists/song_files.h"
@@ -49,20 +49,6 @@ int LeadingNumber(const QString& title) {
   for (; i < head.size() && head[i] >= u'0' && head[i] <= u'9'; ++i)
     value = value * 10 + (head[i].unicode() - u'0');
   return negative ? -value : value;
-}
-
-// Writes bytes to a new file and renames it over the old one; the old file stays on failure.
-bool WriteFileAtomically(const QString& path, const std::string& bytes) {
-  QSaveFile file(path);
-  // Unbuffered: a short write (a full disk, a size limit) shows in write()'s count here; a
-  // buffered one can pass unnoticed until commit.
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
-  if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-      static_cast<qint64>(bytes.size())) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
 }
 
 // A big list leaves its reading's buffers free in the heap; they go back to the system.
@@ -146,6 +132,29 @@ PlayListDlg::PlayListDlg(SettingsStore& settings, QWidget* parent)
   connect(rows, &QAbstractItemModel::modelReset, this, refresh);
   connect(rows, &QAbstractItemModel::dataChanged, this, refresh);
 
+  keeper_ = std::make_unique<ListFileKeeper>([this]() -> std::optional<ListFileKeeper::Encoder> {
+    if (Count() > 0) emptiedByUser_ = false;
+    // An empty list replaces the kept songs only when the user emptied it.
+    if (Count() == 0 && !emptiedByUser_ && defaultListHasSongs_) return std::nullopt;
+    defaultListHasSongs_ = Count() > 0;
+    if (defaultListUnreadable_ && QFileInfo::exists(defaultListPath_)) {
+      // Kept aside, not lost, before the list the user made replaces it.
+      const QString aside = defaultListPath_ + QStringLiteral(".bak");
+      QFile::remove(aside);
+      QFile::rename(defaultListPath_, aside);
+    }
+    defaultListUnreadable_ = false;
+    // A copy of the rows (their texts are shared, not copied) is encoded on the worker.
+    return [rows = songList_->rows().rows()] {
+      std::vector<std::u16string> paths;
+      paths.reserve(rows.size());
+      for (const SongRow& row : rows)
+        paths.emplace_back(ViewOf(row.path));
+      return m3u::EncodeListFile(paths);
+    };
+  });
+  keeper_->Watch(songList_->rows());
+
   resize(kWidth, kHeight);
   move(settings_.values().playListLeft, settings_.values().playListTop);
   ShowSongList(1);
@@ -209,8 +218,11 @@ void PlayListDlg::Redraw() {
 }
 
 bool PlayListDlg::ReadSongListFile(const QString& path) {
+  return ReadSongListFile(path, Count());
+}
+
+bool PlayListDlg::ReadSongListFile(const QString& path, int first) {
   const bool isDefault = SamePath(path, defaultListPath_);
-  const int first = Count();
   std::vector<SongRow> songs;
   const bool read = m3u::ReadListFile(NativePath(path), [&](std::u16string&& entry) {
     const int number = first + static_cast<int>(songs.size()) + 1;
@@ -218,14 +230,22 @@ bool PlayListDlg::ReadSongListFile(const QString& path) {
         SongRow{NumberedText(number, ToQString(m3u::NameOfPath(entry))), ToQString(entry)});
   });
   if (!read) {
-    if (isDefault && QFileInfo::exists(path)) defaultListUnreadable_ = true;
+    if (isDefault && QFileInfo::exists(path)) {
+      defaultListUnreadable_ = true;
+      defaultListHasSongs_ = true;
+    }
     return false;
   }
+  // A list file without a song (empty, or only comments) leaves the list as it was.
+  if (songs.empty() && !isDefault) return false;
+  if (first == 0 && Count() > 0) ClearSongList();
   const QString name = QFileInfo(path).completeBaseName();
   listName_ = name == u"lyrovox" ? QStringLiteral("DEFAULT") : name;
+  const bool any = !songs.empty();
   AppendSongs(std::move(songs));
   if (isDefault) {
-    savedChanges_ = songList_->rows().changeCount();
+    defaultListHasSongs_ = any;
+    keeper_->MarkSaved();
     defaultListUnreadable_ = false;
   }
   ReleaseFreedMemory();
@@ -235,6 +255,7 @@ bool PlayListDlg::ReadSongListFile(const QString& path) {
 
 void PlayListDlg::SetDefaultListPath(const QString& path) {
   defaultListPath_ = path;
+  keeper_->SetPath(path);
 }
 
 bool PlayListDlg::WriteSongListFile(const QString& path) const {
@@ -283,6 +304,7 @@ bool PlayListDlg::OnCommand(int id) {
       return true;
     case kCmdClearSongList:
       ClearSongList();
+      emptiedByUser_ = true;
       return true;
     case kCmdLoadSongList:
       LoadSongList();
@@ -390,7 +412,7 @@ void PlayListDlg::AddFiles() {
   request.owner = this;
   for (const QString& path : dialogs_->OpenFiles(request)) {
     if (IsListFileName(path)) {
-      ReadSongListFile(path);
+      if (!ReadSongListFile(path)) SayNotASongList(path);
     } else {
       AppendSongFiles({path});
     }
@@ -422,6 +444,7 @@ void PlayListDlg::RemoveSelected() {
   const int row = songList_->FirstSelectedRow();
   if (row < 0) return;
   songList_->rows().Remove(row);
+  if (Count() == 0) emptiedByUser_ = true;
   // Shown numbers stay the numbers singers type.
   songList_->rows().Renumber(row);
   const int marked = PlayPosition();
@@ -441,9 +464,14 @@ void PlayListDlg::LoadSongList() {
   request.owner = this;
   const QStringList files = dialogs_->OpenFiles(request);
   if (files.isEmpty()) return;
-  ClearSongList();
-  ReadSongListFile(files.front());
+  // The list is replaced only by a file that gives songs; anything else leaves it as it was.
+  if (!ReadSongListFile(files.front(), 0)) SayNotASongList(files.front());
   Redraw();
+}
+
+void PlayListDlg::SayNotASongList(const QString& path) {
+  if (messages_ != nullptr)
+    messages_->ShowMessageBox(QStringLiteral("%1 is not a song list.").arg(path));
 }
 
 void PlayListDlg::SaveSongList() {
@@ -492,18 +520,11 @@ void PlayListDlg::WriteSettings() {
   settings_.values().playListLeft = x();
   settings_.values().playListTop = y();
   settings_.Write({SettingKey::kPlayListLeft, SettingKey::kPlayListTop});
-  if (defaultListPath_.isEmpty() || songList_->rows().changeCount() == savedChanges_) return;
-  QDir().mkpath(QFileInfo(defaultListPath_).absolutePath());
-  if (defaultListUnreadable_ && QFileInfo::exists(defaultListPath_)) {
-    // Kept aside, not lost, before the list the user made replaces it.
-    const QString aside = defaultListPath_ + QStringLiteral(".bak");
-    QFile::remove(aside);
-    QFile::rename(defaultListPath_, aside);
-  }
-  if (WriteSongListFile(defaultListPath_)) {
-    savedChanges_ = songList_->rows().changeCount();
-    defaultListUnreadable_ = false;
-  }
+  WriteDefaultList();
+}
+
+bool PlayListDlg::WriteDefaultList() {
+  return keeper_->WriteNow();
 }
 
 QString PlayListDlg::CaptionText() const {

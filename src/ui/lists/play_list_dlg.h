@@ -11,6 +11,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "controller/ports.h"
 #include "ui/lists/skin_list_ctrl.h"
@@ -23,6 +24,7 @@ class QAction;
 namespace lyrovox {
 
 class CMainFrame;
+class ListFileKeeper;
 class SettingsStore;
 class COwnerDrawButton;
 
@@ -59,7 +61,11 @@ class PlayListDlg : public QWidget, public ISongList {
   void SetPlayPosition(int row) override;
   void ClearSearch() override;
   void Redraw() override;
+  // False also for a file that gives no song (the list is then left as it was).
   bool ReadSongListFile(const QString& path) override;
+  // The songs of a list file numbered from first + 1: appended (first the row count), or, with
+  // first 0, replacing the list once the file has given songs.
+  bool ReadSongListFile(const QString& path, int first);
   void SetDefaultListPath(const QString& path) override;
 
   // Writes the whole song list to a list file (atomically). False when it could not be written.
@@ -77,8 +83,13 @@ class PlayListDlg : public QWidget, public ISongList {
   void DropPaths(const QStringList& paths);
 
   // Writes the window's place, and the song list to the default list file when it changed since
-  // it was read (so a list file that could not be read is never replaced by an empty list).
+  // it was last written (so a list file that could not be read is never replaced by an empty list).
   void WriteSettings();
+  // Writes the song list to the default list file now, when it changed since it was last
+  // written; true when the file holds the list. The list is also written by itself soon after
+  // every change.
+  bool WriteDefaultList();
+  ListFileKeeper& keeper() { return *keeper_; }
 
   QString listName() const { return listName_; }
   QString CaptionText() const;
@@ -127,6 +138,7 @@ class PlayListDlg : public QWidget, public ISongList {
   void AppendSongFiles(const std::vector<QString>& paths);
   void RemoveSelected();
   void LoadSongList();
+  void SayNotASongList(const QString& path);
   void SaveSongList();
   void ExportSongListCommand();
   void AppendSongs(std::vector<SongRow> songs);
@@ -150,11 +162,15 @@ class PlayListDlg : public QWidget, public ISongList {
 
   QString listName_;
   QString defaultListPath_;
-  // The song list's change count when the default list file was last read or written; the list
-  // is written at exit only when it changed since.
-  quint64 savedChanges_ = 0;
+  // Writes the song list to the default list file soon after every change.
+  std::unique_ptr<ListFileKeeper> keeper_;
   // The default list file existed but could not be read: it is kept aside before it is replaced.
   bool defaultListUnreadable_ = false;
+  // The user emptied the song list (Clear songlist, or removing its last song): only then may an
+  // empty list replace the songs kept in the default list file.
+  bool emptiedByUser_ = false;
+  // The default list file holds songs (as far as this run knows).
+  bool defaultListHasSongs_ = false;
 
   bool searchRefreshPending_ = false;
   bool dragging_ = false;

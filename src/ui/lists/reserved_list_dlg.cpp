@@ -7,8 +7,12 @@
 #include <QPainter>
 
 #include "controller/main_frame.h"
+#include "controller/qt_text.h"
 #include "controller/settings_store.h"
+#include "controller/song_paths.h"
 #include "ui/lists/list_commands.h"
+#include "ui/lists/list_file_keeper.h"
+#include "ui/lists/m3u_file.h"
 #include "ui/lists/skin_art.h"
 
 namespace lyrovox {
@@ -30,7 +34,47 @@ ReservedListDlg::ReservedListDlg(SettingsStore& settings, QWidget* parent)
   list_ = new CSkinListCtrl(false, this);
   list_->setObjectName(QStringLiteral("ReservedList"));
   connect(list_, &QWidget::customContextMenuRequested, this, [this] { OnContextMenu(); });
+  keeper_ = std::make_unique<ListFileKeeper>([this]() -> std::optional<ListFileKeeper::Encoder> {
+    // A copy of the rows (their texts are shared, not copied) is encoded on the worker.
+    return [rows = list_->rows().rows()] {
+      std::vector<m3u::Entry> entries;
+      entries.reserve(rows.size());
+      for (const SongRow& row : rows)
+        entries.push_back(
+            m3u::Entry{std::u16string(ViewOf(row.path)), std::u16string(ViewOf(row.title)), {}});
+      return m3u::EncodeEntryFile(entries);
+    };
+  });
+  keeper_->Watch(list_->rows());
   ApplyModeSize();
+}
+
+ReservedListDlg::~ReservedListDlg() {
+  WriteList();
+}
+
+void ReservedListDlg::SetListPath(const QString& path) {
+  keeper_->SetPath(path);
+}
+
+bool ReservedListDlg::RestoreList() {
+  if (keeper_->path().isEmpty()) return false;
+  std::vector<m3u::Entry> entries;
+  if (!m3u::ReadEntryFile(NativePath(keeper_->path()), entries)) return false;
+  std::vector<SongRow> rows;
+  rows.reserve(entries.size());
+  for (const m3u::Entry& entry : entries) {
+    const QString path = ToQString(entry.path);
+    // A row written by an older program without its title shows the file's name.
+    rows.push_back(SongRow{entry.title.empty() ? FileTitle(path) : ToQString(entry.title), path});
+  }
+  list_->rows().InsertRows(Count(), std::move(rows));
+  keeper_->MarkSaved();
+  return true;
+}
+
+bool ReservedListDlg::WriteList() {
+  return keeper_->WriteNow();
 }
 
 void ReservedListDlg::Attach(CMainFrame& frame, IMessagePort& messages) {

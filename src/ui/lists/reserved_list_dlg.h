@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "controller/ports.h"
 #include "ui/lists/skin_list_ctrl.h"
@@ -17,6 +18,7 @@ class QAction;
 namespace lyrovox {
 
 class CMainFrame;
+class ListFileKeeper;
 class SettingsStore;
 
 class ReservedListDlg : public QWidget, public IReservedList {
@@ -30,6 +32,7 @@ class ReservedListDlg : public QWidget, public IReservedList {
   static constexpr int kCorner = 12;
 
   explicit ReservedListDlg(SettingsStore& settings, QWidget* parent = nullptr);
+  ~ReservedListDlg() override;
 
   void Attach(CMainFrame& frame, IMessagePort& messages);
 
@@ -41,6 +44,16 @@ class ReservedListDlg : public QWidget, public IReservedList {
   void DeleteSong(int row) override;
   void ClearSongs() override;
   void Redraw() override;
+
+  // The file the queue is kept in between runs (beside the default song list): written soon after
+  // every change, and once more when the window goes.
+  void SetListPath(const QString& path);
+  // Brings the queue of the last run back from the list file (nothing plays). False when there
+  // was none to read.
+  bool RestoreList();
+  // Writes the queue now when it changed since it was last written; true when the file holds it.
+  bool WriteList();
+  ListFileKeeper& keeper() { return *keeper_; }
 
   bool modeOn() const;
   // The double-click in the header's middle: on; off when empty; when not empty, off after the
@@ -75,6 +88,7 @@ class ReservedListDlg : public QWidget, public IReservedList {
   QPixmap headerOn_;
   QPixmap headerOff_;
   MenuRunner runMenu_;
+  std::unique_ptr<ListFileKeeper> keeper_;
 };
 
 }  // namespace lyrovox

@@ -32,9 +32,9 @@ const QString kQuitQuestion = QStringLiteral("Song is playing.  Are you sure you
 // Help is the user's guide installed with the program, or the build's when it runs from the
 // build folder: readable without a network. Empty when there is none.
 QString GuideUrl() {
-  for (const QString& guide : {QCoreApplication::applicationDirPath() +
-                                   QStringLiteral("/../share/doc/lyrovox/guide.html"),
-                               QStringLiteral(LYROVOX_BUILD_GUIDE)}) {
+  for (const QString& guide :
+       {QCoreApplication::applicationDirPath() + QStringLiteral("/../share/doc/lyrovox/guide.html"),
+        QStringLiteral(LYROVOX_BUILD_GUIDE)}) {
     if (QFileInfo(guide).isFile()) {
       return QUrl::fromLocalFile(QFileInfo(guide).canonicalFilePath()).toString();
     }
@@ -274,6 +274,19 @@ void CPlayerDlg::ShowStatusText(const QString& text) {
   statusText_ = text;
 }
 
+void CPlayerDlg::ShowNotice(const QString& text, int ms) {
+  noticeText_ = text.left(kTitleUnits);
+  noticeWidth_ = QFontMetrics(titleFont_).horizontalAdvance(noticeText_);
+  noticeMarquee_ = Marquee{};
+  if (!noticeClock_.isValid()) noticeClock_.start();
+  noticeUntilMs_ = noticeClock_.elapsed() + ms;
+}
+
+QString CPlayerDlg::noticeText() const {
+  return noticeClock_.isValid() && noticeClock_.elapsed() < noticeUntilMs_ ? noticeText_
+                                                                           : QString();
+}
+
 int CPlayerDlg::playListShow() const {
   return settings_.values().playListShow;
 }
@@ -363,6 +376,7 @@ void CPlayerDlg::Quit() {
       !peers_.messages->AskYesNo(kQuitQuestion)) {
     return;
   }
+  if (peers_.beforeExit) peers_.beforeExit(this);
   frame_->Quit();
 }
 
@@ -397,6 +411,10 @@ CPlayerDlg::Band CPlayerDlg::BandNow() {
   if (volumeDragging_ || statusCounter_ > 0) {
     band.text = statusText_;
     band.x = kPanelCentreX - QFontMetrics(titleFont_).horizontalAdvance(statusText_) / 2;
+  } else if (!noticeText().isEmpty()) {
+    band.text = noticeText_;
+    band.x = noticeWidth_ <= kTitleFitWidth ? (418 - noticeWidth_) / 2
+                                            : noticeMarquee_.Step(noticeWidth_);
   } else if (titleWidth_ <= kTitleFitWidth) {
     band.text = songTitle_;
     band.x = (418 - titleWidth_) / 2;

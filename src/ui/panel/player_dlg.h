@@ -8,6 +8,7 @@
 
 #include <QBasicTimer>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QPixmap>
 #include <QPointer>
@@ -102,6 +103,9 @@ class CPlayerDlg final : public QWidget, public IControlPanel {
     std::function<void(bool on)> setAlwaysOnTop;
     // Opens a web page (the help and donation pages); the desktop's browser when not given.
     std::function<void(const QString& url)> openUrl;
+    // Exit was chosen and agreed to: the lists are saved (the user is told when they cannot be)
+    // before the program closes.
+    std::function<void(QWidget* owner)> beforeExit;
   };
 
   explicit CPlayerDlg(SettingsStore& settings, QWidget* parent = nullptr);
@@ -119,6 +123,7 @@ class CPlayerDlg final : public QWidget, public IControlPanel {
   void ShowRate(double rate) override;
   // Shown for a tick as the speed is.
   void ShowStatusText(const QString& text) override;
+  void ShowNotice(const QString& text, int ms) override;
   void SetPosition(int32_t ms) override { position_ = ms; }
   void SetDuration(int32_t ms) override { duration_ = ms; }
   int32_t Position() const override { return position_; }
@@ -146,6 +151,8 @@ class CPlayerDlg final : public QWidget, public IControlPanel {
   const QString& songTitle() const { return songTitle_; }
   int titleWidth() const { return titleWidth_; }
   const QString& statusText() const { return statusText_; }
+  // The notice in the title band while its time lasts, else empty.
+  QString noticeText() const;
   int statusCounter() const { return statusCounter_; }
   int volumeKnob() const { return volumeKnob_; }
   int seekKnob() const { return seekKnob_; }
@@ -231,6 +238,12 @@ class CPlayerDlg final : public QWidget, public IControlPanel {
   Marquee marquee_;
   QString statusText_;
   int statusCounter_ = 0;
+  // A notice ("Can't play ...") over the title until its time is up.
+  QString noticeText_;
+  int noticeWidth_ = 0;
+  qint64 noticeUntilMs_ = 0;  // on noticeClock_
+  QElapsedTimer noticeClock_;
+  Marquee noticeMarquee_;
   int volumeKnob_ = kVolumeKnobRange;
   bool volumeDragging_ = false;
   bool seekable_ = false;

@@ -7,10 +7,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QMenu>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,6 +34,22 @@ inline std::string Le(std::u16string_view text) {
     out += static_cast<char>(c >> 8);
   }
   return out;
+}
+
+// Runs the event loop until done() or the time is up.
+inline bool WaitFor(const std::function<bool()>& done, int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+inline QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class ListRig : public ::testing::Test {

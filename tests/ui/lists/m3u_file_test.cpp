@@ -155,6 +155,49 @@ TEST(M3uFileTest, WhatCannotBeReadIsSaidSo) {
   const ListFile empty = ReadListFile(dir.Write("empty.m3u", ""));
   EXPECT_TRUE(empty.read);
   EXPECT_TRUE(empty.paths.empty());
+  // Bytes that are text in no encoding tried: control characters, NUL characters, a lone
+  // surrogate.
+  for (const std::string& bytes :
+       {std::string("MThd\0\0\0\x06\0\x01\0\x01\x01\xE0MTrk", 18),
+        std::string("\x01\x02\x03 a.kar\n"),
+        "\xFF\xFE" + Le(u"/k/a.kar") + std::string("\0\0", 2) + Le(u"\r\n"),
+        "\xFF\xFE" + Le(u"/k/\xD800.kar\r\n")}) {
+    EXPECT_FALSE(ReadListFile(dir.Write("binary.m3u", bytes)).read);
+    std::vector<Entry> entries;
+    EXPECT_FALSE(ReadEntryFile(dir.File("binary.m3u"), entries));
+  }
+}
+
+TEST(M3uFileTest, EntriesKeepTheirTitlesAndNamedValues) {
+  TempDir dir;
+  const std::vector<Entry> entries = {
+      {u"/k/a.kar", u"000001 - Hoà Bình", {}},
+      {u"/k/b.mp3", u"", {{u"LYROVOX-SINGER", u"Anna"}}},
+      {u"/k/line\nbreak.kar", u"two\nlines", {{u"LYROVOX-SINGER", u"Ben\r\nB"}}},
+  };
+  const std::string bytes = EncodeEntryFile(entries);
+  EXPECT_EQ(bytes, "\xFF\xFE" + Le(u"#EXTM3U\r\n#EXTINF:-1,000001 - Hoà Bình\r\n/k/a.kar\r\n"
+                                   u"#EXTINF:-1,\r\n#LYROVOX-SINGER:Anna\r\n/k/b.mp3\r\n"
+                                   u"#EXTINF:-1,two lines\r\n#LYROVOX-SINGER:Ben  B\r\n"
+                                   u"file:///k/line%0Abreak.kar\r\n"));
+  std::vector<Entry> back;
+  ASSERT_TRUE(ReadEntryFile(dir.Write("q.m3u", bytes), back));
+  ASSERT_EQ(back.size(), 3u);
+  EXPECT_EQ(back[0].title, u"000001 - Hoà Bình");
+  EXPECT_EQ(back[1].values, entries[1].values);
+  EXPECT_EQ(back[2].path, entries[2].path);
+  EXPECT_EQ(back[2].title, u"two lines");
+  // A reader of paths only takes the same songs.
+  const ListFile plain = ReadListFile(dir.File("q.m3u"));
+  EXPECT_EQ(plain.paths, (Paths{u"/k/a.kar", u"/k/b.mp3", u"/k/line\nbreak.kar"}));
+
+  // Lines of other programs: a duration before the title, comments, a title for no entry.
+  const std::vector<Entry> other = Entries(
+      u"#EXTM3U\n#EXTINF:215,Artist - Song\n# just a note\nsong.mp3\n#EXTINF:1,Lost\n", u"/lists/");
+  ASSERT_EQ(other.size(), 1u);
+  EXPECT_EQ(other[0].path, u"/lists/song.mp3");
+  EXPECT_EQ(other[0].title, u"Artist - Song");
+  EXPECT_TRUE(other[0].values.empty());
 }
 
 TEST(M3uFileTest, ASavedListReadsBackEqual) {

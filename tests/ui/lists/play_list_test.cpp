@@ -257,6 +257,24 @@ TEST_F(PlayListTest, LoadReplacesTheListAndShowsItsName) {
   EXPECT_EQ(dialogs.requests.back().title, "Open songlist");
   EXPECT_EQ(SongTitles(), QStringList({"000001 - a", "000002 - b"}));
   EXPECT_EQ(playList->CaptionText(), "SONGLIST - Party");
+
+  // Files that give no song leave the list as it was, and say so: an empty file, one of only
+  // comments, a song taken for a list, bytes that are text in no encoding.
+  std::string binary = "MThd\0\0\0\x06\0\x01";
+  for (int i = 0; i < 256; ++i)
+    binary += static_cast<char>(i);
+  const QString notLists[] = {QString::fromStdString(dir.Write("empty.m3u", "")),
+                              QString::fromStdString(dir.Write("notes.m3u", "#EXTM3U\n# a\n")),
+                              QString::fromStdString(dir.Write("song.m3u", binary)),
+                              QString::fromStdString(dir.Write("utf16.m3u", "\xFF\xFE" + binary))};
+  for (const QString& file : notLists) {
+    messages.shown.clear();
+    dialogs.openFiles = {file};
+    Click(*playList, QPoint(10, 5));
+    EXPECT_EQ(messages.shown, QStringList({file + " is not a song list."}));
+    EXPECT_EQ(SongTitles(), QStringList({"000001 - a", "000002 - b"}));
+    EXPECT_EQ(playList->CaptionText(), "SONGLIST - Party");
+  }
 }
 
 TEST_F(PlayListTest, SearchShowsMatchesThenTheWholeListAgain) {
@@ -447,6 +465,50 @@ TEST_F(PlayListTest, TheDefaultListIsWrittenAtExitOnlyWhenItChanged) {
   AddSongs({"b"});
   playList.reset();
   EXPECT_EQ(Bytes(path), original + Le((Folder() + "/b.mp3\r\n").toStdU16String()));
+}
+
+TEST_F(PlayListTest, TheDefaultListIsWrittenSoonAfterEveryChange) {
+  const QString path = Folder() + "/TuneWell/lyrovox.m3u";
+  playList->SetDefaultListPath(path);
+  AddSongs({"a"});
+  const auto listOf = [this](std::initializer_list<const char*> names) {
+    std::u16string text = u"#EXTM3U\r\n";
+    for (const char* name : names)
+      text += (Folder() + "/" + name + ".mp3\r\n").toStdU16String();
+    return "\xFF\xFE" + Le(text);
+  };
+  EXPECT_TRUE(WaitFor([&] { return FileBytes(path).toStdString() == listOf({"a"}); }, 2000));
+  AddSongs({"b", "c"});
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return FileBytes(path).toStdString() == listOf({"a", "b", "c"});
+      },
+      2000));
+  // Removing the last song is the user emptying the list: the empty list is kept.
+  for (int i = 0; i < 3; ++i) {
+    playList->songList().selectRow(0);
+    playList->OnCommand(kCmdRemoveSelected);
+  }
+  EXPECT_TRUE(WaitFor([&] { return FileBytes(path).toStdString() == listOf({}); }, 2000));
+}
+
+TEST_F(PlayListTest, AnEmptyListReplacesKeptSongsOnlyWhenTheUserEmptiedIt) {
+  const QString path = Folder() + "/lyrovox.m3u";
+  const std::string original = "\xFF\xFE" + Le(u"#EXTM3U\r\n/k/a.kar\r\n");
+  dir.Write("lyrovox.m3u", original);
+  playList->SetDefaultListPath(path);
+  ASSERT_TRUE(playList->ReadSongListFile(path));
+  playList->ClearSongList();  // not the user's doing (the Load button's replacing, say)
+  EXPECT_TRUE(playList->WriteDefaultList());
+  playList.reset();
+  EXPECT_EQ(Bytes(path), original);
+
+  Make(true);
+  playList->SetDefaultListPath(path);
+  ASSERT_TRUE(playList->ReadSongListFile(path));
+  playList->OnCommand(kCmdClearSongList);
+  playList.reset();
+  EXPECT_EQ(Bytes(path), "\xFF\xFE" + Le(u"#EXTM3U\r\n"));
 }
 
 TEST_F(PlayListTest, ADefaultListThatCannotBeReadIsNeverReplacedByAccident) {

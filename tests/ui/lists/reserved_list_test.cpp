@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMouseEvent>
 
 #include "list_rig.h"
 #include "ui/lists/list_commands.h"
+#include "ui/lists/list_file_keeper.h"
 
 namespace lyrovox::testing {
 namespace {
@@ -124,6 +128,64 @@ TEST_F(ReservedListTest, MoveToFirstAndDeleteTakeTheSelectedSong) {
   menu(kCmdMoveReservedToFirst);
   EXPECT_EQ(ReservedTitles(), QStringList({"000009 - z"}));
   EXPECT_EQ(screen.nextSongTitle, " z");
+}
+
+TEST_F(ReservedListTest, TheQueueIsKeptInItsOwnFileSoonAfterEveryChangeAndComesBack) {
+  const QString path = Folder() + "/TuneWell/reserved.m3u";
+  reserved->SetListPath(path);
+  Queue({"000001 - a", "000002 - b"});
+  reserved->InsertSong(2, "c", "/k/line\nbreak.kar");  // a bare name, a path a line cannot hold
+  // Written in the background within two seconds, whole: "#EXTINF" lines keep the shown titles,
+  // and a reader that takes only paths still reads the songs.
+  const std::string expected =
+      "\xFF\xFE" + Le(u"#EXTM3U\r\n#EXTINF:-1,000001 - a\r\n/k/000001 - a.kar\r\n"
+                      u"#EXTINF:-1,000002 - b\r\n/k/000002 - b.kar\r\n"
+                      u"#EXTINF:-1,c\r\nfile:///k/line%0Abreak.kar\r\n");
+  EXPECT_TRUE(WaitFor([&] { return FileBytes(path).toStdString() == expected; }, 2000))
+      << FileBytes(path).toStdString();
+  // The writer hears that it got there.
+  EXPECT_TRUE(WaitFor([&] { return !reserved->keeper().pending(); }, 500));
+
+  // A new start brings the queue back, titles and paths, and plays nothing.
+  Make(true);
+  reserved->SetListPath(path);
+  ASSERT_TRUE(reserved->RestoreList());
+  EXPECT_EQ(ReservedTitles(), QStringList({"000001 - a", "000002 - b", "c"}));
+  EXPECT_EQ(reserved->Path(2), "/k/line\nbreak.kar");
+  EXPECT_TRUE(played.isEmpty());
+  EXPECT_FALSE(reserved->keeper().pending());  // read back, not written again
+
+  // Escape twice takes the last song off, says so for two seconds, and the file follows.
+  frame->OnEscapeKey();
+  frame->OnEscapeKey();
+  EXPECT_EQ(screen.notices, QStringList({"2000 Removed: c"}));
+  frame->OnEscapeKey();
+  frame->OnEscapeKey();
+  EXPECT_EQ(screen.notices.back(), "2000 Removed: b");  // the text after the number
+  reserved.reset();  // the window going writes what is due at once
+  EXPECT_EQ(FileBytes(path).toStdString(),
+            "\xFF\xFE" + Le(u"#EXTM3U\r\n#EXTINF:-1,000001 - a\r\n/k/000001 - a.kar\r\n"));
+
+  // A list file of the older kind (paths only): the rows show the files' names.
+  dir.Write("TuneWell/reserved.m3u", "/k/x.kar\n/k/y.mp3\n");
+  Make(true);
+  reserved->SetListPath(path);
+  ASSERT_TRUE(reserved->RestoreList());
+  EXPECT_EQ(ReservedTitles(), QStringList({"x", "y"}));
+}
+
+TEST_F(ReservedListTest, AKeeperThatCannotWriteSaysSo) {
+  // The list's folder is a file: nothing can be written there, whoever runs the test.
+  dir.Write("not-a-folder", "x");
+  reserved->SetListPath(Folder() + "/not-a-folder/reserved.m3u");
+  bool failed = false;
+  QObject::connect(&reserved->keeper(), &ListFileKeeper::Written, [&](bool ok) { failed = !ok; });
+  Queue({"000001 - a"});
+  EXPECT_TRUE(WaitFor([&] { return failed; }, 2500));
+  EXPECT_TRUE(reserved->keeper().failed());
+  EXPECT_TRUE(reserved->keeper().pending());
+  EXPECT_FALSE(reserved->WriteList());
+  EXPECT_EQ(FileBytes(Folder() + "/not-a-folder"), "x");
 }
 
 }  // namespace

@@ -253,6 +253,25 @@ TEST_F(PanelTest, AStatusTextShowsForOneTickThenTheTitleReturns) {
   EXPECT_EQ(dlg->bandText(), "Key: +2");
   dlg->Tick();
   EXPECT_EQ(dlg->bandText(), "Hello");
+
+  // A notice stays over the title for its time: centred when short, scrolled when long.
+  dlg->ShowNotice("Can't play X: damaged", 600);
+  for (int tick = 0; tick < 2; ++tick) {
+    dlg->Tick();
+    EXPECT_EQ(dlg->bandText(), "Can't play X: damaged");
+  }
+  EXPECT_EQ(dlg->bandX(),
+            (418 - QFontMetrics(dlg->titleFont()).horizontalAdvance("Can't play X: damaged")) / 2);
+  QTest::qWait(700);
+  dlg->Tick();
+  EXPECT_EQ(dlg->bandText(), "Hello");
+  const QString longNotice = "Can't play " + QString(40, 'M') + ": file not found";
+  dlg->ShowNotice(longNotice, 1000);
+  dlg->Tick();
+  const int first = dlg->bandX();
+  dlg->Tick();
+  EXPECT_EQ(dlg->bandText(), longNotice);
+  EXPECT_LT(dlg->bandX(), first + 1);  // it moves left, as a long title does
 }
 
 // A title of exactly `width` pixels in the title font: wide letters, then two kinds of letter to
