@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "media/media_sinks.h"
@@ -69,11 +70,13 @@ std::string ChooseWindowSink(const std::vector<std::string>& candidates) {
 }
 
 std::string ChooseProgramWindowSink() {
-  if (const char* chosen = std::getenv("LYROVOX_VIDEO_SINK"); chosen != nullptr && *chosen) {
-    // A sink that takes the picture elsewhere (a test's fakesink) keeps it from the window.
-    return ChooseWindowSink({chosen});
-  }
-  return ChooseWindowSink(WindowSinkCandidates());
+  const char* chosen = std::getenv("LYROVOX_VIDEO_SINK");
+  // Not yet the default: in full screen the pipeline's blending costs more than the area's
+  // painting, and the lyrics wait for the next video frame to reach the screen.
+  if (chosen == nullptr || *chosen == '\0') return {};
+  if (std::string_view(chosen) == "auto") return ChooseWindowSink(WindowSinkCandidates());
+  // A sink that takes the picture elsewhere (a test's fakesink) keeps it from the window.
+  return ChooseWindowSink({chosen});
 }
 
 gst::CompositionPtr MakeLyricsOverlay(const QImage& keyed, const QRegion& covered,

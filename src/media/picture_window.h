@@ -38,9 +38,10 @@ std::vector<std::string> WindowSinkCandidates();
 // state, where it opens the display); an empty name when none does. A candidate may be a
 // gst-launch description whose last element is such a sink.
 std::string ChooseWindowSink(const std::vector<std::string>& candidates);
-// The window sink the program uses: LYROVOX_VIDEO_SINK when it names one that starts, else the
-// first of WindowSinkCandidates() that starts; empty when none does (or when LYROVOX_VIDEO_SINK
-// names a sink that does not draw into a window, which then takes the picture instead).
+// The window sink the program uses: LYROVOX_VIDEO_SINK when it names one that starts, or with
+// "auto" the first of WindowSinkCandidates() that starts; empty when none does, when the
+// variable is unset or "area" (the video area draws the frames), or when it names a sink that
+// does not draw into a window (which then takes the picture instead).
 std::string ChooseProgramWindowSink();
 
 // The lyrics overlay for a picture of renderSize: the parts `covered` of the keyed lyrics

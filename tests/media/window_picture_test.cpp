@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -91,11 +92,13 @@ constexpr QRgb kUnsung = 0xFF0000EE;
 class WindowPictureTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
+    setenv("LYROVOX_VIDEO_SINK", "auto", 1);
     // The background video beside the "program", a picture of one colour.
     programFolder = dir.File("program");
     QDir().mkpath(QString::fromStdString(programFolder));
     ASSERT_TRUE(MakeSolidMpg(programFolder + "/video.mpg", 20, kBackground, 0));
   }
+  void TearDown() override { unsetenv("LYROVOX_VIDEO_SINK"); }
   PlayOptions Options(const std::string& song) {
     PlayOptions options;
     options.song = QString::fromStdString(song);
@@ -140,7 +143,13 @@ TEST(WindowSink, TheFirstSinkThatStartsIsChosen) {
   // A sink that draws into no window is none of them.
   EXPECT_EQ(ChooseWindowSink({"fakesink", "nosuchsink"}), "");
   EXPECT_EQ(ChooseWindowSink({"videoconvert ! ximagesink"}), "videoconvert ! ximagesink");
+  // The video area draws unless a window sink is asked for.
+  EXPECT_EQ(ChooseProgramWindowSink(), "");
+  setenv("LYROVOX_VIDEO_SINK", "auto", 1);
   EXPECT_EQ(ChooseProgramWindowSink(), "ximagesink");
+  setenv("LYROVOX_VIDEO_SINK", "area", 1);
+  EXPECT_EQ(ChooseProgramWindowSink(), "");
+  unsetenv("LYROVOX_VIDEO_SINK");
 }
 
 TEST(WindowSink, AGraphWhoseSinkDoesNotStartHandsItsFramesToTheVideoArea) {
