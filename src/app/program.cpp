@@ -28,6 +28,7 @@
 #include "media/audio_player.h"
 #include "media/background_video.h"
 #include "media/file_player.h"
+#include "media/picture_window.h"
 #include "media/video_area.h"
 #include "media/video_dlg.h"
 #include "media/video_frame_holder.h"
@@ -231,6 +232,22 @@ void Program::CreateWindows() {
   videoArea_ = new CVideoArea;
   videoWindow_->SetVideoArea(videoArea_);
   videoWindow_->show();
+  // On X the picture is drawn by a video sink into the area's own window, with the lyrics
+  // composed over it in the pipeline: the frames never pass through this thread. Elsewhere, or
+  // when no such sink starts, the area draws the frames itself.
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    if (std::string sink = ChooseProgramWindowSink(); !sink.empty()) {
+      pictureWindow_ = std::make_shared<PictureWindow>(std::move(sink));
+      std::weak_ptr<PictureWindow> window = pictureWindow_;
+      videoArea_->SetPictureInWindow(
+          [window](uintptr_t handle, QSize size) {
+            if (auto w = window.lock()) w->SetWindow(handle, size);
+          },
+          [window] {
+            if (auto w = window.lock()) w->Expose();
+          });
+    }
+  }
 }
 
 void Program::AttachWindows() {
@@ -295,9 +312,11 @@ void Program::SetAlwaysOnTop(bool on) {
 
 bool Program::CreateScreen() {
   videoPlayer_ = std::make_unique<CFilePlayer>();
+  videoPlayer_->SetPictureWindow(pictureWindow_);
   if (options_.failScreenCreation || QGuiApplication::primaryScreen() == nullptr) return false;
   screen_ = std::make_unique<CLyricScreen>(settings_.values());
-  sink_ = std::make_unique<VideoAreaSink>(*videoArea_, *screen_, videoPlayer_->frames());
+  sink_ = std::make_unique<VideoAreaSink>(*videoArea_, *screen_, videoPlayer_->frames(),
+                                          pictureWindow_);
   surfaces_ = std::make_unique<CScreenSurfaces>(*screen_, sink_.get());
   return true;
 }
@@ -375,6 +394,8 @@ void Program::Shutdown() {
   if (accelerators_) qApp->removeEventFilter(accelerators_.get());
   splash_.reset();
   if (frame_) frame_->OnDestroy();
+  // Every picture pipeline goes before the window its sink draws into.
+  if (videoPlayer_) videoPlayer_->graph().TakeDownAll();
   // Nothing presents any more: the surfaces go before the window they draw into.
   surfaces_.reset();
   sink_.reset();

@@ -38,6 +38,7 @@ class RequestService;
 class ReservedListDlg;
 class SetupSheetPort;
 class VideoAreaSink;
+class PictureWindow;
 
 struct ProgramOptions {
   // The settings profile; empty keeps the defaults in memory and writes nothing.
@@ -111,6 +112,8 @@ class Program final : public QObject {
   CLyricScreen* screen() { return screen_.get(); }
   CScreenSurfaces* surfaces() { return surfaces_.get(); }
   CFilePlayer& videoPlayer() { return *videoPlayer_; }
+  // Where a video sink draws the picture (null: the video area draws it).
+  PictureWindow* pictureWindow() { return pictureWindow_.get(); }
   QWidget& videoWindow();
   CVideoDlg& videoDialog() { return *videoWindow_; }
   CPlayerDlg& panel() { return *panel_; }
@@ -166,6 +169,8 @@ class Program final : public QObject {
   std::unique_ptr<CLyricScreen> screen_;
   std::unique_ptr<CFilePlayer> videoPlayer_;
   std::unique_ptr<VideoAreaSink> sink_;
+  // Where a video sink draws the picture with the lyrics composed over it (null: the area draws).
+  std::shared_ptr<PictureWindow> pictureWindow_;
   std::unique_ptr<CScreenSurfaces> surfaces_;
   std::unique_ptr<MessageBoxes> messages_;
   std::unique_ptr<QtFileDialogs> fileDialogs_;

@@ -3,13 +3,22 @@
 namespace lyrovox {
 
 VideoAreaSink::VideoAreaSink(CVideoArea& area, const CLyricScreen& screen,
-                             std::shared_ptr<VideoFrameHolder> frames)
-    : area_(area), screen_(screen), frames_(std::move(frames)) {}
+                             std::shared_ptr<VideoFrameHolder> frames,
+                             std::shared_ptr<PictureWindow> window)
+    : area_(area), screen_(screen), frames_(std::move(frames)), window_(std::move(window)) {}
 
 bool VideoAreaSink::ShowFrame(const QImage& frame, const FrameDamage& damage) {
   const QRect target = screen_.TargetRect() & frame.rect();
   if (target.isEmpty()) return false;
   area_.SetLyricsFrame(frame, target, damage);
+  if (window_ && area_.lyricsSerial() != overlaySerial_) {
+    // The pipeline composes it over the window's picture, which is the area's size.
+    overlaySerial_ = area_.lyricsSerial();
+    const qreal ratio = area_.devicePixelRatioF();
+    window_->SetOverlay(
+        MakeLyricsOverlay(area_.keyedLyrics(), area_.keyedCovered(),
+                          QSize(qRound(area_.width() * ratio), qRound(area_.height() * ratio))));
+  }
   if (presented_) presented_();
   return true;
 }

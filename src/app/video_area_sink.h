@@ -2,11 +2,14 @@
 
 // Presented frames into the video area: the part of the screen-sized frame that the lyrics screen
 // drew into its target rectangle becomes the video area's lyrics frame, drawn over the picture.
+// Where a video sink draws the picture into the area's window, the keyed lyrics frame becomes the
+// overlay the pipeline composes over the picture, whenever it changed.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 
+#include "media/picture_window.h"
 #include "media/video_area.h"
 #include "media/video_frame_holder.h"
 #include "screen/lyric_screen.h"
@@ -17,8 +20,10 @@ namespace lyrovox {
 class VideoAreaSink final : public IFrameSink {
  public:
   // frames: the picture player's, shown while the surfaces say video is shown.
+  // window: where a sink draws the picture (null: the area draws it).
   VideoAreaSink(CVideoArea& area, const CLyricScreen& screen,
-                std::shared_ptr<VideoFrameHolder> frames);
+                std::shared_ptr<VideoFrameHolder> frames,
+                std::shared_ptr<PictureWindow> window = nullptr);
 
   bool ShowFrame(const QImage& frame, const FrameDamage& damage) override;
   void SetVideoShown(bool shown) override;
@@ -30,7 +35,9 @@ class VideoAreaSink final : public IFrameSink {
   CVideoArea& area_;
   const CLyricScreen& screen_;
   std::shared_ptr<VideoFrameHolder> frames_;
+  std::shared_ptr<PictureWindow> window_;
   std::function<void()> presented_;
+  uint64_t overlaySerial_ = 0;  // the area's lyrics serial the overlay was made from
   uint64_t shownChanges_ = 0;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // for calls queued on the area
 };

@@ -33,6 +33,10 @@ class CBaseVideoPlayer : public PlayerControls<IVideoPlayer> {
 
   // The frames the video area draws.
   const std::shared_ptr<VideoFrameHolder>& frames() const { return graph_.frames(); }
+  // Where graphs built from now on show their picture themselves (null: in the frames).
+  void SetPictureWindow(std::shared_ptr<PictureWindow> window) {
+    graph_.SetPictureWindow(std::move(window));
+  }
   const QString& fileName() const { return fileName_; }
   bool videoOnly() const { return videoOnly_; }
 

@@ -56,6 +56,8 @@ struct MediaGraph::Pipeline {
   MediaGraph* owner = nullptr;    // outlives the pipeline: it waits for its retired pipelines
   GstElement* element = nullptr;  // the pipeline that owns this
   std::shared_ptr<VideoFrameHolder> frames;
+  std::shared_ptr<PictureWindow> window;  // outlives the sinks that call it
+  uint64_t windowPath = 0;                // the picture path following the window
   VidAudioSampleGrabber* grabber = nullptr;
   std::atomic<uint64_t> source{0};  // the frame holder's source of its frames
 
@@ -72,6 +74,10 @@ struct MediaGraph::Pipeline {
   bool automatic = false;
   QString file;
 
+  ~Pipeline() {
+    if (window && windowPath != 0) window->DropPath(windowPath);
+  }
+
   static Pipeline* Of(GstElement* pipeline) {
     return static_cast<Pipeline*>(g_object_get_data(G_OBJECT(pipeline), kPipelineKey));
   }
@@ -81,6 +87,7 @@ struct MediaGraph::Pipeline {
   void LinkStream(GstPad* pad, StreamKind kind);
   GstPad* AudioPathPad();    // an input-selector sink pad, building the path at first use
   GstPad* PicturePathPad();  // the picture path's sink pad
+  GstPad* WindowPathPad();   // the same through the window's sink; null when it cannot be built
   bool LinkToOwnSink(GstPad* pad);
   bool AddAndSync(const std::vector<gst::ElementPtr>& chain);
   void ApplyGain() {
@@ -98,6 +105,20 @@ struct MediaGraph::Pipeline {
     if (sample) p->frames->Push(sample.get(), p->source.load());
     return GST_FLOW_OK;
   }
+  // Each frame the window's sink is handed counts as the picture shown; its native size is that
+  // of the frames going into the scaler.
+  static GstPadProbeReturn OnWindowFrame(GstPad* /*pad*/, GstPadProbeInfo* /*info*/,
+                                         gpointer self) {
+    auto* p = static_cast<Pipeline*>(self);
+    if (p->window) p->window->SampleSinkFrames(p->windowPath);
+    if (p->frames && p->nativeCaps) {
+      gst::CapsPtr caps(gst_pad_get_current_caps(p->nativeCaps.get()));
+      p->frames->NoteShown(caps.get(), p->source.load());
+    }
+    return GST_PAD_PROBE_OK;
+  }
+  gst::PadPtr nativeCaps;  // the scaler's sink pad
+
   static GstFlowReturn OnNewPreroll(GstAppSink* sink, gpointer self) {
     gst::SamplePtr sample(gst_app_sink_pull_preroll(sink));
     auto* p = static_cast<Pipeline*>(self);
@@ -117,10 +138,14 @@ MediaGraph::MediaGraph(int eventType, VidAudioSampleGrabber* grabber,
 }
 
 MediaGraph::~MediaGraph() {
+  // The retired pipelines' streaming threads use the grabber and the frames until they stop.
+  TakeDownAll();
+}
+
+void MediaGraph::TakeDownAll() {
   Destroy();
   ReleaseOutgoing();
   DiscardParked();
-  // The retired pipelines' streaming threads use the grabber and the frames until they stop.
   DrainRetiredGraphs();
 }
 
@@ -131,6 +156,7 @@ void MediaGraph::NewPipeline() {
   p->owner = this;
   p->element = pipeline_.get();
   p->frames = frames_;
+  if (window_ && window_->usable()) p->window = window_;
   p->grabber = grabber_;
   p->gain = gain_;
   if (frames_) p->source = frames_->BeginSource();
@@ -326,7 +352,33 @@ GstPad* MediaGraph::Pipeline::AudioPathPad() {
   return gst_element_request_pad_simple(selector, "sink_%u");
 }
 
+GstPad* MediaGraph::Pipeline::WindowPathPad() {
+  PictureWindow::Path path = window->MakePath(frames && frames->stretch());
+  if (!path.sink) return nullptr;
+  // Scaled first (fewer pixels to convert when the window is smaller), then converted to what
+  // the sink shows, where the lyrics are blended at the window's own pixels.
+  std::vector<gst::ElementPtr> chain;
+  chain.push_back(gst::MakeElement("videoconvert"));
+  chain.push_back(gst::ElementPtr(GST_ELEMENT(gst_object_ref(path.scaler.get()))));
+  chain.push_back(gst::ElementPtr(GST_ELEMENT(gst_object_ref(path.filter.get()))));
+  chain.push_back(gst::MakeElement("videoconvert"));
+  chain.push_back(gst::ElementPtr(GST_ELEMENT(gst_object_ref(path.overlay.get()))));
+  chain.push_back(gst::ElementPtr(GST_ELEMENT(gst_object_ref(path.sink.get()))));
+  GstElement* sink = path.sink.get();
+  nativeCaps.reset(gst_element_get_static_pad(path.scaler.get(), "sink"));
+  if (!AddAndSync(chain)) return nullptr;
+  if (gst::PadPtr in{gst_element_get_static_pad(sink, "sink")}) {
+    gst_pad_add_probe(in.get(), GST_PAD_PROBE_TYPE_BUFFER, &Pipeline::OnWindowFrame, this, nullptr);
+  }
+  windowPath = window->AddPath(std::move(path));
+  if (positionSink == nullptr) positionSink = sink;
+  return gst_element_get_static_pad(chain.front().get(), "sink");
+}
+
 GstPad* MediaGraph::Pipeline::PicturePathPad() {
+  if (window) {
+    if (GstPad* pad = WindowPathPad()) return pad;
+  }
   std::vector<gst::ElementPtr> chain;
   chain.push_back(gst::MakeElement("videoconvert"));
   gst::ElementPtr sink = MakeVideoSinkOverride();

@@ -3,9 +3,11 @@
 // The GStreamer pipeline behind both players: a file decoded by decodebin, a MIDI file played by
 // our own sequencer (midi_source.h), or a live picture source; its audio streams behind an
 // input-selector into the channel grabber, tempo, volume and the audio sink (vocal reduction and
-// key change spliced in while on), its first video stream into the picture path (an appsink that
-// fills the frame holder), and every other stream into a sink of its own. Controls, positions,
-// rate, seeking, the audio stream walk and the graph events live here; the players add their rules.
+// key change spliced in while on), its first video stream into the picture path (a sink drawing
+// into the video area's window with the lyrics composed over the picture, see picture_window.h,
+// else an appsink that fills the frame holder), and every other stream into a sink of its own.
+// Controls, positions, rate, seeking, the audio stream walk and the graph events live here; the
+// players add their rules.
 //
 // Nothing here waits for the pipeline on the caller's thread. Start begins the preroll and Play
 // asks for the playing state; the pipeline gets there on its own threads, and the outcome comes
@@ -28,6 +30,7 @@
 
 #include "media/graph_events.h"
 #include "media/gst_handles.h"
+#include "media/picture_window.h"
 #include "media/sample_grabber.h"
 #include "media/sound_effects.h"
 #include "media/video_frame_holder.h"
@@ -88,6 +91,9 @@ class MediaGraph {
   // thread): state 0. A pipeline not yet started stays until Destroy or the next Create.
   void Close();
   void Destroy();
+  // Destroy, and also the pipeline still showing its picture, the parked one and those being
+  // taken down: none is left once it returns (before the window they draw into goes).
+  void TakeDownAll();
 
   uint32_t GetPositionMs() const;
   uint32_t GetDurationMs() const;
@@ -107,6 +113,9 @@ class MediaGraph {
 
   // Where the picture path's frames go (may be null).
   const std::shared_ptr<VideoFrameHolder>& frames() const { return frames_; }
+  // A window that pipelines built from now on show their picture in themselves, with the lyrics
+  // composed over it, while it is usable (null: the frame holder gets the frames).
+  void SetPictureWindow(std::shared_ptr<PictureWindow> window) { window_ = std::move(window); }
   // For diagnostics and tests: the pipeline (may be null) and the file source's kind.
   GstElement* pipeline() const { return pipeline_.get(); }
   bool renderedAutomatically() const;
@@ -134,6 +143,7 @@ class MediaGraph {
   const int eventType_;
   VidAudioSampleGrabber* const grabber_;
   std::shared_ptr<VideoFrameHolder> frames_;
+  std::shared_ptr<PictureWindow> window_;
   GraphEvents events_;
   SoundEffects effects_;
   std::mutex effectsMutex_;      // which pipeline the effects belong to

@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QTimerEvent>
 
 #include "media/file_player.h"
@@ -106,6 +107,39 @@ bool KeyOutPartInto(const QImage& frame, const QRect& source, const QRect& part,
   return KeyOutRows(frame, cut, KeyPixel(keyColor), out, cut.topLeft() - area.topLeft());
 }
 
+PictureSurface::PictureSurface(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_NativeWindow);
+  setAttribute(Qt::WA_DontCreateNativeAncestors);
+  // The sink draws every pixel: Qt neither paints nor clears it.
+  setAttribute(Qt::WA_PaintOnScreen);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void PictureSurface::SetHooks(std::function<void(uintptr_t, QSize)> changed,
+                              std::function<void()> exposed) {
+  changed_ = std::move(changed);
+  exposed_ = std::move(exposed);
+  Report();
+}
+
+void PictureSurface::Report() {
+  if (!changed_) return;
+  const qreal ratio = devicePixelRatioF();
+  changed_(static_cast<uintptr_t>(winId()),
+           QSize(qRound(width() * ratio), qRound(height() * ratio)));
+}
+
+void PictureSurface::paintEvent(QPaintEvent* /*event*/) {
+  if (exposed_) exposed_();
+}
+
+void PictureSurface::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Report();
+}
+
 CVideoArea::CVideoArea(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   pollTimer_ = startTimer(kPollMs, Qt::PreciseTimer);
@@ -116,13 +150,45 @@ CVideoArea::~CVideoArea() = default;
 void CVideoArea::SetFrameSource(std::shared_ptr<VideoFrameHolder> frames) {
   frames_ = std::move(frames);
   paintedPicture_ = QImage();
+  UpdateSurface();
   update();
+}
+
+void CVideoArea::SetPictureInWindow(std::function<void(uintptr_t, QSize)> changed,
+                                    std::function<void()> exposed) {
+  if (surface_ == nullptr) {
+    surface_ = new PictureSurface(this);
+    surface_->setGeometry(rect());
+    surface_->hide();
+  }
+  surface_->SetHooks(std::move(changed), std::move(exposed));
+  UpdateSurface();
+}
+
+bool CVideoArea::pictureInWindow() const {
+  return surface_ != nullptr && !surface_->isHidden();
+}
+
+// The sink's window is up while a picture source is set whose frames the area is not given.
+void CVideoArea::UpdateSurface() {
+  if (surface_ == nullptr) return;
+  const bool up = frames_ != nullptr && frames_->Frame().isNull();
+  if (up != surface_->isHidden()) return;
+  surface_->setVisible(up);
+  // The lyrics were left to the sink: they are painted again.
+  if (!up) update();
+}
+
+void CVideoArea::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (surface_ != nullptr) surface_->setGeometry(rect());
 }
 
 void CVideoArea::SetLyricsFrame(const QImage& frame) {
   lyricsFrame_ = frame;
   keyedValid_ = false;
   keyedSource_ = QRect();
+  ++lyricsSerial_;
   update();
 }
 
@@ -153,8 +219,10 @@ void CVideoArea::SetLyricsFrame(const QImage& frame, const QRect& source,
   keyedSource_ = area;
   keyedCovered_ = damage.covered.translated(-area.topLeft()) & QRect(QPoint(0, 0), area.size());
   // Most presents repeat the frame before them: those repaint nothing. Drawn unscaled, only what
-  // changed is repainted.
+  // changed is repainted; nothing while the sink shows the lyrics.
   if (!changed) return;
+  ++lyricsSerial_;
+  if (pictureInWindow()) return;
   if (keyedFrame_.size() == size()) {
     update(repaint.translated(-area.topLeft()));
   } else {
@@ -172,7 +240,20 @@ QRect CVideoArea::videoRect() const {
 }
 
 void CVideoArea::PollFrames() {
-  if (frames_ && frames_->serial() != paintedSerial_) update();
+  if (!frames_) return;
+  const uint64_t serial = frames_->serial();
+  if (serial == paintedSerial_) return;
+  if (surface_ != nullptr) UpdateSurface();
+  if (!pictureInWindow()) {
+    update();
+    return;
+  }
+  // The sink shows it: noted, not painted.
+  paintedSerial_ = serial;
+  if (serial != shownPictureSerial_) {
+    shownPictureSerial_ = serial;
+    if (picturePainted_) picturePainted_();
+  }
 }
 
 void CVideoArea::timerEvent(QTimerEvent* event) {

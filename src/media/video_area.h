@@ -3,6 +3,10 @@
 // The video area: the picture player's latest frame in the video rectangle (stretched, or keeping
 // its proportions with black bars), then the lyrics frame over it, with the key colour
 // transparent so that the picture shows through exactly where the frame has that colour.
+//
+// Where a video sink draws the picture itself (picture_window.h), the area holds a native child
+// window for it, shown while a picture plays: the area then only keys out the lyrics frame, which
+// the program hands to the pipeline, and paints nothing while the picture plays.
 
 #include <QImage>
 #include <QRect>
@@ -32,6 +36,25 @@ bool KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor
 bool KeyOutPartInto(const QImage& frame, const QRect& source, const QRect& part, uint32_t keyColor,
                     QImage& out);
 
+// The native window a video sink draws into. Qt never paints it; it says when it was uncovered.
+class PictureSurface final : public QWidget {
+ public:
+  explicit PictureSurface(QWidget* parent);
+  // handle: the native window; size in pixels.
+  void SetHooks(std::function<void(uintptr_t handle, QSize size)> changed,
+                std::function<void()> exposed);
+  QPaintEngine* paintEngine() const override { return nullptr; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Report();
+  std::function<void(uintptr_t, QSize)> changed_;
+  std::function<void()> exposed_;
+};
+
 class CVideoArea : public QWidget {
  public:
   explicit CVideoArea(QWidget* parent = nullptr);
@@ -52,12 +75,27 @@ class CVideoArea : public QWidget {
 
   // Repaints when the player has a new frame; the presented lyrics frame repaints by itself.
   void PollFrames();
-  // Called after each paint that showed a picture not shown before (measurements).
+  // Called after each paint that showed a picture not shown before (measurements). Where a sink
+  // draws the picture, called when the poll sees that the sink was handed a frame not seen before.
   void SetPicturePaintedHook(std::function<void()> hook) { picturePainted_ = std::move(hook); }
+
+  // From now on a video sink draws the picture into the area's native child window while a frame
+  // source is set; the hooks tell its handle and size (at once, and when they change) and when it
+  // needs drawing again.
+  void SetPictureInWindow(std::function<void(uintptr_t handle, QSize size)> changed,
+                          std::function<void()> exposed);
+  // Whether the sink's window is up (a picture plays through it).
+  bool pictureInWindow() const;
+  // The lyrics frame keyed out (premultiplied ARGB, null before the first), where it may be other
+  // than transparent (in its own coordinates), and a number that changes whenever either does.
+  const QImage& keyedLyrics() const { return keyedFrame_; }
+  const QRegion& keyedCovered() const { return keyedCovered_; }
+  uint64_t lyricsSerial() const { return lyricsSerial_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   std::shared_ptr<VideoFrameHolder> frames_;
@@ -74,6 +112,9 @@ class CVideoArea : public QWidget {
   int pollTimer_ = 0;
   uint64_t shownPictureSerial_ = 0;
   std::function<void()> picturePainted_;
+  uint64_t lyricsSerial_ = 0;
+  PictureSurface* surface_ = nullptr;  // a child, when a sink draws the picture
+  void UpdateSurface();
 };
 
 }  // namespace lyrovox

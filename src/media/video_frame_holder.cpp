@@ -23,6 +23,15 @@ void ReleaseMappedBuffer(void* data) {
   delete mapped;
 }
 
+// The display aspect ratio of a picture from its pixel aspect ratio.
+void DisplayAspect(const GstVideoInfo& info, int* aspectX, int* aspectY) {
+  int64_t ax = int64_t{GST_VIDEO_INFO_WIDTH(&info)} * std::max(GST_VIDEO_INFO_PAR_N(&info), 1);
+  int64_t ay = int64_t{GST_VIDEO_INFO_HEIGHT(&info)} * std::max(GST_VIDEO_INFO_PAR_D(&info), 1);
+  const int64_t g = std::max<int64_t>(std::gcd(ax, ay), 1);
+  *aspectX = static_cast<int>(ax / g);
+  *aspectY = static_cast<int>(ay / g);
+}
+
 }  // namespace
 
 uint64_t VideoFrameHolder::BeginSource() {
@@ -77,12 +86,9 @@ void VideoFrameHolder::Push(GstSample* sample, uint64_t source) {
   QImage image(mapped->map.data + offset, width, height, stride, QImage::Format_RGB32,
                &ReleaseMappedBuffer, mapped);
 
-  // Display aspect ratio from the pixel aspect ratio.
-  int64_t ax = int64_t{width} * std::max(GST_VIDEO_INFO_PAR_N(&info), 1);
-  int64_t ay = int64_t{height} * std::max(GST_VIDEO_INFO_PAR_D(&info), 1);
-  const int64_t g = std::gcd(ax, ay);
-  ax /= g;
-  ay /= g;
+  int ax = 0;
+  int ay = 0;
+  DisplayAspect(info, &ax, &ay);
 
   std::lock_guard lock(mutex_);
   // The new source may have taken over since the check above.
@@ -92,8 +98,25 @@ void VideoFrameHolder::Push(GstSample* sample, uint64_t source) {
   shown_ = source;
   width_ = width;
   height_ = height;
-  aspectX_ = static_cast<int>(ax);
-  aspectY_ = static_cast<int>(ay);
+  aspectX_ = ax;
+  aspectY_ = ay;
+}
+
+void VideoFrameHolder::NoteShown(GstCaps* caps, uint64_t source) {
+  GstVideoInfo info;
+  if (caps == nullptr || !gst_video_info_from_caps(&info, caps)) return;
+  int ax = 0;
+  int ay = 0;
+  DisplayAspect(info, &ax, &ay);
+  std::lock_guard lock(mutex_);
+  if (source != current_ && !(source == previous_ && shown_ != current_)) return;
+  frame_ = QImage();
+  ++serial_;
+  shown_ = source;
+  width_ = GST_VIDEO_INFO_WIDTH(&info);
+  height_ = GST_VIDEO_INFO_HEIGHT(&info);
+  aspectX_ = ax;
+  aspectY_ = ay;
 }
 
 void VideoFrameHolder::Clear() {

@@ -26,13 +26,16 @@ class VideoFrameHolder {
   // ignored. Without a source: the current one's.
   void Push(GstSample* sample, uint64_t source);
   void Push(GstSample* sample);
+  // A frame of a source that a sink of its own draws (no image comes here): counted as the
+  // picture shown, with its native size from caps (the frame's before it is scaled).
+  void NoteShown(GstCaps* caps, uint64_t source);
   // Whether the picture shown is a frame of the source.
   bool Showing(uint64_t source) const;
   // Forgets the picture.
   void Clear();
 
-  // The latest frame (a null image before the first) and its serial number, which changes with
-  // every new frame.
+  // The latest frame (a null image before the first, and for frames a sink draws itself) and its
+  // serial number, which changes with every new frame.
   QImage Frame(uint64_t* serial = nullptr) const;
   uint64_t serial() const;
   // The picture's native size and display aspect ratio (width, height); 0 before the first frame.

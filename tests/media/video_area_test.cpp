@@ -10,6 +10,7 @@
 
 #include "media/file_player.h"
 #include "media/gst_handles.h"
+#include "media/picture_window.h"
 
 namespace lyrovox {
 namespace {
@@ -146,6 +147,95 @@ TEST(VideoFrameHolder, TheSourceShownBeforeGoesOnUntilTheNewOneHasAPicture) {
   // Without a source: the newest one's.
   holder.Push(SolidSample(4, 4, kWhite).get());
   EXPECT_TRUE(holder.Showing(d));
+}
+
+TEST(VideoFrameHolder, AFrameASinkDrawsCountsAsShownWithoutAnImage) {
+  ASSERT_TRUE(gst::EnsureInitialized());
+  VideoFrameHolder holder;
+  const uint64_t a = holder.BeginSource();
+  holder.Push(SolidSample(4, 4, kRed).get(), a);
+  const uint64_t b = holder.BeginSource();
+  // A 720x576 picture of 16:11 pixels: 4:3 on the screen (720 x 16 : 576 x 11 = 11520 : 6336).
+  gst::CapsPtr caps(
+      gst_caps_from_string("video/x-raw, format=(string)I420, width=(int)720, height=(int)576, "
+                           "pixel-aspect-ratio=(fraction)16/11, framerate=(fraction)25/1"));
+  const uint64_t before = holder.serial();
+  holder.NoteShown(caps.get(), b);
+  EXPECT_GT(holder.serial(), before);
+  EXPECT_TRUE(holder.Showing(b));  // the hand-over from a is done
+  EXPECT_TRUE(holder.Frame().isNull());
+  int width = 0, height = 0, ax = 0, ay = 0;
+  holder.NativeSize(&width, &height, &ax, &ay);
+  EXPECT_EQ(QSize(width, height), QSize(720, 576));
+  EXPECT_EQ(QSize(ax, ay), QSize(20, 11));
+  // a's frames are no longer shown; caps that say no picture change nothing.
+  const uint64_t after = holder.serial();
+  holder.NoteShown(caps.get(), a);
+  holder.NoteShown(nullptr, b);
+  EXPECT_EQ(holder.serial(), after);
+}
+
+TEST(LyricsOverlay, TheInkedPartsBecomeRectanglesAtTheirPlacesScaledToThePicture) {
+  ASSERT_TRUE(gst::EnsureInitialized());
+  QImage keyed(200, 100, QImage::Format_ARGB32_Premultiplied);
+  keyed.fill(0);
+  keyed.setPixel(10, 20, 0xFF123456);
+  struct Case {
+    QRegion covered;
+    QSize render;
+    std::vector<QRect> rects;  // where the rectangles go in the picture
+  };
+  QRegion many;
+  for (int i = 0; i < 17; ++i)
+    many |= QRect(i * 10, i * 5, 5, 2);
+  const std::vector<Case> cases = {
+      // Unscaled: each part where it is.
+      {QRegion(QRect(10, 20, 30, 10)) | QRect(100, 60, 50, 20),
+       QSize(200, 100),
+       {QRect(10, 20, 30, 10), QRect(100, 60, 50, 20)}},
+      // Twice the size: 10..40 x 20..30 becomes 20..80 x 40..60.
+      {QRegion(QRect(10, 20, 30, 10)), QSize(400, 200), {QRect(20, 40, 60, 20)}},
+      // 0.33 of the size: x 10 x 0.33 = 3.3 down to 3, 40 x 0.33 = 13.2 rounded to 13; y 20 x 0.33
+      // = 6.6 down to 6, 30 x 0.33 = 9.9 rounded to 10.
+      {QRegion(QRect(10, 20, 30, 10)), QSize(66, 33), {QRect(3, 6, 10, 4)}},
+      // Parts outside the frame are cut off.
+      {QRegion(QRect(180, 90, 50, 50)), QSize(200, 100), {QRect(180, 90, 20, 10)}},
+      // More than 16 parts: the one rectangle around them.
+      {many, QSize(200, 100), {QRect(0, 0, 165, 82)}},
+      // Nothing inked, or no picture: no overlay.
+      {QRegion(), QSize(200, 100), {}},
+      {QRegion(QRect(0, 0, 10, 10)), QSize(), {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.render.width()) + " " +
+                 ::testing::PrintToString(c.rects.size()));
+    gst::CompositionPtr overlay = MakeLyricsOverlay(keyed, c.covered, c.render);
+    if (c.rects.empty()) {
+      EXPECT_FALSE(overlay);
+      continue;
+    }
+    ASSERT_TRUE(overlay);
+    ASSERT_EQ(gst_video_overlay_composition_n_rectangles(overlay.get()), c.rects.size());
+    for (guint i = 0; i < c.rects.size(); ++i) {
+      GstVideoOverlayRectangle* r = gst_video_overlay_composition_get_rectangle(overlay.get(), i);
+      gint x = 0, y = 0;
+      guint w = 0, h = 0;
+      gst_video_overlay_rectangle_get_render_rectangle(r, &x, &y, &w, &h);
+      EXPECT_EQ(QRect(x, y, static_cast<int>(w), static_cast<int>(h)), c.rects[i]);
+    }
+  }
+  // The pixels go over as they are: the first part's corner is the inked pixel.
+  gst::CompositionPtr overlay =
+      MakeLyricsOverlay(keyed, QRegion(QRect(10, 20, 2, 2)), QSize(200, 100));
+  ASSERT_TRUE(overlay);
+  GstBuffer* pixels = gst_video_overlay_rectangle_get_pixels_unscaled_raw(
+      gst_video_overlay_composition_get_rectangle(overlay.get(), 0),
+      GST_VIDEO_OVERLAY_FORMAT_FLAG_NONE);
+  gst::BufferMap map(pixels, GST_MAP_READ);
+  ASSERT_TRUE(map.ok());
+  ASSERT_EQ(map.size(), 16u);
+  EXPECT_EQ(*reinterpret_cast<const uint32_t*>(map.data()), 0xFF123456u);
+  EXPECT_EQ(*reinterpret_cast<const uint32_t*>(map.data() + 4), 0u);
 }
 
 TEST(CVideoArea, ThePictureShowsExactlyWhereTheLyricsFrameHasTheKeyColour) {

@@ -18,6 +18,7 @@
 #include "media/file_player.h"
 #include "media/graph_events.h"
 #include "media/media_graph.h"
+#include "media/picture_window.h"
 #include "media/video_area.h"
 #include "media/video_dlg.h"
 #include "screen/lyric_screen.h"
@@ -151,6 +152,10 @@ bool PlaySession::Start() {
   }
   // Measured from before the song is opened: its start is part of what the singer sees.
   measure_.Begin();
+  if (PictureWindow* window = program_.pictureWindow()) {
+    window->ResetOverlayDelays();
+    window->ResetSinkFrames();
+  }
   QElapsedTimer opening;
   opening.start();
   frame.PlaySong(options_.song);
@@ -264,6 +269,20 @@ void PlaySession::PrintMeasurements() {
   out_ << "lyricMode: " << program_.frame().lyricMode() << '\n';
   out_ << "ended: " << (songEnded_ ? 1 : 0) << '\n';
   measure_.Print(out_);
+  // Where a sink draws the picture, the lyrics reach the screen with its next frame: how long
+  // each overlay waited for one, and the sinks' own count of frames drawn and dropped.
+  const PictureWindow* window = program_.pictureWindow();
+  out_ << "pictureSink: " << (window != nullptr ? window->sinkName() : std::string("area")) << '\n';
+  if (window != nullptr) {
+    const PictureWindow::OverlayDelays delays = window->overlayDelays();
+    const PictureWindow::SinkFrames frames = window->sinkFrames();
+    out_ << "overlays: " << delays.count << '\n';
+    out_ << "overlayDelayMeanMs: "
+         << static_cast<int>(delays.count > 0 ? delays.totalMs / delays.count + 0.5 : 0) << '\n';
+    out_ << "overlayDelayWorstMs: " << static_cast<int>(delays.worstMs + 0.5) << '\n';
+    out_ << "sinkRendered: " << frames.rendered << '\n';
+    out_ << "sinkDropped: " << frames.dropped << '\n';
+  }
   out_.flush();
 }
 

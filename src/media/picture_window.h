@@ -1,0 +1,141 @@
+#pragma once
+
+// The picture shown by a video sink of its own in a native window of the video area, with the
+// lyrics composed over it inside the pipeline: decoded frames go from the decoder to the screen
+// without passing through the user-interface thread.
+//
+// The picture graphs build their picture path from it: the picture scaled to the window's size
+// (black bars where it keeps its proportions), the lyrics overlay blended over it, then the sink
+// drawing into the window. The user-interface thread tells it the window and its size, and hands
+// it each lyrics overlay that changed; the streaming threads take the overlay for each frame.
+// Thread-safe.
+
+#include <gst/video/video.h>
+
+#include <QImage>
+#include <QRegion>
+#include <QSize>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "media/gst_handles.h"
+
+namespace lyrovox {
+
+namespace gst {
+struct CompositionUnref {
+  void operator()(GstVideoOverlayComposition* c) const { gst_video_overlay_composition_unref(c); }
+};
+using CompositionPtr = std::unique_ptr<GstVideoOverlayComposition, CompositionUnref>;
+}  // namespace gst
+
+// The sinks that draw into a window, in the order they are tried: XVideo, OpenGL, plain X.
+std::vector<std::string> WindowSinkCandidates();
+// The first of the candidates that exists, draws into a window and starts (reaches the ready
+// state, where it opens the display); an empty name when none does. A candidate may be a
+// gst-launch description whose last element is such a sink.
+std::string ChooseWindowSink(const std::vector<std::string>& candidates);
+// The window sink the program uses: LYROVOX_VIDEO_SINK when it names one that starts, or with
+// "auto" the first of WindowSinkCandidates() that starts; empty when none does, when the
+// variable is unset or "area" (the video area draws the frames), or when it names a sink that
+// does not draw into a window (which then takes the picture instead).
+std::string ChooseProgramWindowSink();
+
+// The lyrics overlay for a picture of renderSize: the parts `covered` of the keyed lyrics
+// frame (premultiplied ARGB, key colour transparent, the rest opaque as the lyrics screen's
+// frames are) at their places, scaled from the frame's size to renderSize. Null when nothing is
+// covered.
+gst::CompositionPtr MakeLyricsOverlay(const QImage& keyed, const QRegion& covered,
+                                      QSize renderSize);
+
+class PictureWindow {
+ public:
+  // sinkName: the sink (or description) chosen by ChooseWindowSink.
+  explicit PictureWindow(std::string sinkName);
+  ~PictureWindow();
+  PictureWindow(const PictureWindow&) = delete;
+  PictureWindow& operator=(const PictureWindow&) = delete;
+
+  const std::string& sinkName() const { return sinkName_; }
+
+  // The native window (0: none) and its size in pixels. A new size reshapes the pictures of
+  // every graph showing.
+  void SetWindow(uintptr_t handle, QSize size);
+  uintptr_t handle() const;
+  QSize size() const;
+  // Whether a picture path can be built now: a sink and a window of some size.
+  bool usable() const;
+  // The window needs drawing again (uncovered): the newest path's sink draws its last picture
+  // again.
+  void Expose();
+
+  // The lyrics overlay from now on (null: none).
+  void SetOverlay(gst::CompositionPtr overlay);
+  // The overlay for the next frame, one more reference (null: none).
+  GstVideoOverlayComposition* TakeOverlayRef();
+
+  // How long overlays waited from SetOverlay until a frame was composed with them (the lyrics
+  // reach the screen with the picture's next frame), for measurements.
+  struct OverlayDelays {
+    int count = 0;
+    double worstMs = 0;
+    double totalMs = 0;
+  };
+  OverlayDelays overlayDelays() const;
+  void ResetOverlayDelays();
+  // What the sinks rendered and dropped (their QoS statistics), those gone and those showing,
+  // since the last reset.
+  struct SinkFrames {
+    uint64_t rendered = 0;
+    uint64_t dropped = 0;
+  };
+  SinkFrames sinkFrames() const;
+  void ResetSinkFrames();
+  // Takes in a path's sink statistics now (each frame it is handed): the sink starts them again
+  // at every flush (a seek, the background's loop), so they are added up here.
+  void SampleSinkFrames(uint64_t path);
+
+  // A picture path: elements of one pipeline, made and linked by the caller. The scaler's
+  // output size follows the window; the sink is told the window. Holds references until the
+  // path is dropped.
+  struct Path {
+    gst::ElementPtr scaler;   // videoscale
+    gst::ElementPtr filter;   // the capsfilter after it
+    gst::ElementPtr overlay;  // overlaycomposition
+    gst::ElementPtr sink;     // the window sink (or a bin holding it)
+  };
+  // Makes a path's elements, the sink started (ready): null elements when something is missing
+  // or the sink does not start. stretch: the picture fills the window, else it keeps its
+  // proportions with black bars.
+  Path MakePath(bool stretch);
+  // The path starts following the window; the id drops it again.
+  uint64_t AddPath(Path path);
+  void DropPath(uint64_t id);
+
+ private:
+  static GstVideoOverlayComposition* OnDraw(GstElement* overlay, GstSample* sample, gpointer self);
+  void ApplySize(const Path& path, QSize size) const;
+
+  const std::string sinkName_;
+  mutable std::mutex mutex_;
+  uintptr_t handle_ = 0;
+  QSize size_;
+  gst::CompositionPtr overlay_;
+  int64_t overlaySetUs_ = -1;  // when overlay_ came; -1 once a frame took it
+  OverlayDelays delays_;
+  SinkFrames goneFrames_;  // of the paths dropped
+  SinkFrames resetAt_;     // the totals at the last reset
+  uint64_t nextPath_ = 1;
+  struct Followed {
+    uint64_t id = 0;
+    Path path;
+    SinkFrames before;  // of the sink's statistics started again since
+    SinkFrames last;    // the sink's statistics last sampled
+  };
+  std::vector<Followed> paths_;
+};
+
+}  // namespace lyrovox
