@@ -13,10 +13,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -160,11 +162,12 @@ int RunPhones(const std::string& url, const std::string& room, int seconds, int 
 
 // --- The player (this process) ---
 
+// Runs the event loop for ms, sleeping while there is nothing to do: a busy loop here would take
+// a core from the program it measures.
 void Spin(int ms) {
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() < ms)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
 }
 
 PlayMeasure::Summary PlayMeasured(Program& program, const QString& song, int seconds,
