@@ -263,8 +263,9 @@ void CLyricScreen::DrawLyrics(Canvas& canvas) {
   const std::u16string& sungLine = singingLowerLine_ ? lowerLine_ : upperLine_;
   const QString line = ToQString(sungLine);
   const bool rightToLeft = IsRightToLeftText(line);
-  // The sung text is drawn, and wiped, at the scale of the whole line it belongs to.
-  const int lineWidth = measures_.Extent(ToQString(WithoutSingerMark(sungLine)), lyricFont_);
+  // The sung text is drawn, and wiped, at the scale of the whole line it belongs to (the line's
+  // singer mark went when it was drawn above).
+  const int lineWidth = measures_.Extent(line, lyricFont_);
   if (lineTimed_) RunWipe(canvas, rightToLeft, lineWidth, FitScale(lineWidth));
 
   // A mark still in front of the sung text sets the colour for this and the following lines.
@@ -464,7 +465,9 @@ void CLyricScreen::DrawSingleLine(Canvas& canvas, std::u16string& text, int x, i
   if (text.empty() || canvas.painter == nullptr) return;
   const QString shown = ToQString(text);
   const QFont& font = CurrentFont();
-  const int width = measures_.Extent(shown, font);
+  // Measured only where the place or the fit needs it: the sung text is drawn every frame.
+  const bool measured = align != Align::kLeft || fitWidth < 0;
+  const int width = measured ? measures_.Extent(shown, font) : 0;
   int left = x;
   if (align != Align::kLeft) left = align == Align::kCenter ? x - width / 2 : x - width;
   const TextLook look{TextShape::kOutlined, HasShadow(), color, outline};
