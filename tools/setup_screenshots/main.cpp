@@ -4,7 +4,7 @@
 //
 //   lyrovox-setup-screenshots OUT_DIR [SUFFIX]
 //
-// writes OUT_DIR/setup-1-display[SUFFIX].png ... setup-4-midi-dvd[SUFFIX].png, the Display page
+// writes OUT_DIR/setup-1-display[SUFFIX].png ... setup-5-requests[SUFFIX].png, the Display page
 // once more with the shadow off (setup-1-display-no-shadow[SUFFIX].png), and the sheet over the
 // program's video window (setup-on-screen[SUFFIX].png).
 
@@ -128,8 +128,9 @@ int main(int argc, char** argv) {
                  QString("%1/setup-on-screen%2.png").arg(out, suffix));
     }
 
-    const char* const pages[] = {"display", "audio-video", "songs-locations", "midi-dvd"};
-    for (int i = 0; i < 4; ++i) {
+    const char* const pages[] = {"display", "audio-video", "songs-locations", "midi-dvd",
+                                 "requests"};
+    for (int i = 0; i < 5; ++i) {
       sheet->tabs()->setCurrentIndex(i);
       // The solid colour's swatch shows once that source is chosen.
       if (i == 1) sheet->audio().sourceBox()->setCurrentIndex(2);

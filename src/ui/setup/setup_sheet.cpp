@@ -27,6 +27,8 @@ CSetupSheet::CSetupSheet(IFileDialogs& dialogs, IMessagePort& messages, QWidget*
   tabs_->addTab(songs_, QStringLiteral("Songs Locations"));
   tabs_->addTab(dvd_, QStringLiteral("MIDI DVD Setup"));
   tabs_->addTab(requests_, QStringLiteral("Requests"));
+  // Every page's tab in sight: the sheet is as wide as its tabs need, never scrolling them.
+  tabs_->setUsesScrollButtons(false);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   connect(buttons, &QDialogButtonBox::accepted, this, &CSetupSheet::accept);

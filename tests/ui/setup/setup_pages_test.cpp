@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <string>
 #include <vector>
@@ -76,6 +77,10 @@ TEST_F(SetupSheetTest, TheSheetHasItsFivePagesInOrderWithOkAndCancelOnly) {
     titles << sheet.tabs()->tabText(i);
   EXPECT_EQ(titles, QStringList({"Display", "Audio/Video", "Songs Locations", "MIDI DVD Setup",
                                  "Requests"}));
+  // Every tab is in sight when the sheet opens: none hides behind scroll arrows.
+  sheet.show();
+  const QTabBar* bar = sheet.tabs()->tabBar();
+  EXPECT_LE(bar->tabRect(bar->count() - 1).right(), bar->width() - 1);
   const auto* buttons = sheet.findChild<QDialogButtonBox*>();
   ASSERT_NE(buttons, nullptr);
   EXPECT_EQ(buttons->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
