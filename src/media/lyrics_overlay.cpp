@@ -43,7 +43,37 @@ void WritePixels(uint8_t* out, const uint32_t* pixels, int count, LyricsOverlay:
   }
 }
 
+// The first pixel from x on (width at most) that is not clear; eight at a time, which the
+// compiler turns into vector compares, since most of a lyrics frame is clear.
+int SkipClear(const uint32_t* line, int x, int width, uint32_t opaque, uint32_t clear) {
+  for (; x + 8 <= width; x += 8) {
+    uint32_t differ = 0;
+    for (int i = 0; i < 8; ++i)
+      differ |= (line[x + i] | opaque) ^ clear;
+    if (differ != 0) break;
+  }
+  while (x < width && (line[x] | opaque) == clear)
+    ++x;
+  return x;
+}
+
 }  // namespace
+
+bool LyricsOverlay::SameRow(const uint32_t* line, int width, uint32_t opaque, uint32_t clear,
+                            const Row* row) {
+  int x = 0;
+  if (row != nullptr) {
+    for (const Run& run : row->runs) {
+      if (SkipClear(line, x, run.x, opaque, clear) != run.x) return false;
+      const uint32_t* pixels = row->pixels.data() + run.first;
+      for (int i = 0; i < run.length; ++i) {
+        if ((line[run.x + i] | opaque) != pixels[i]) return false;
+      }
+      x = run.x + run.length;
+    }
+  }
+  return SkipClear(line, x, width, opaque, clear) == width;
+}
 
 std::shared_ptr<const LyricsOverlay::Row> LyricsOverlay::MakeRow(const uint32_t* line,
                                                                  int lineWidth, uint32_t opaque,
@@ -52,8 +82,7 @@ std::shared_ptr<const LyricsOverlay::Row> LyricsOverlay::MakeRow(const uint32_t*
   if (lineWidth == width) {
     // Unscaled: the runs are found first, then their pixels copied in one go each.
     for (int x = 0; x < width;) {
-      while (x < width && (line[x] | opaque) == clear)
-        ++x;
+      x = SkipClear(line, x, width, opaque, clear);
       if (x == width) break;
       const int start = x;
       while (x < width && (line[x] | opaque) != clear)
@@ -109,8 +138,16 @@ std::shared_ptr<const LyricsOverlay> LyricsOverlay::Make(
     const int partY = SourceOf(y, renderSize.height(), part.height());
     std::shared_ptr<const Row>& row = overlay->rows_[static_cast<size_t>(y)];
     if (redo[static_cast<size_t>(partY)]) {
-      const auto* line = reinterpret_cast<const uint32_t*>(frame.constScanLine(part.top() + partY));
-      row = MakeRow(line + part.left(), part.width(), opaque, clear, renderSize.width());
+      const auto* line =
+          reinterpret_cast<const uint32_t*>(frame.constScanLine(part.top() + partY)) + part.left();
+      // Most of what a frame redraws comes out as it was: such a row is kept as it is.
+      const bool unscaled = part.width() == renderSize.width();
+      if (reuse && unscaled &&
+          SameRow(line, part.width(), opaque, clear, before->rows_[static_cast<size_t>(y)].get())) {
+        row = before->rows_[static_cast<size_t>(y)];
+      } else {
+        row = MakeRow(line, part.width(), opaque, clear, renderSize.width());
+      }
     } else {
       row = before->rows_[static_cast<size_t>(y)];
     }

@@ -51,6 +51,9 @@ class LyricsOverlay {
     std::vector<Run> runs;
     std::vector<uint32_t> pixels;  // 0xAARRGGBB
   };
+  // Whether an unscaled line of the frame writes what row does (null: nothing).
+  static bool SameRow(const uint32_t* line, int width, uint32_t opaque, uint32_t clear,
+                      const Row* row);
   static std::shared_ptr<const Row> MakeRow(const uint32_t* line, int lineWidth, uint32_t opaque,
                                             uint32_t clear, int width);
 

@@ -271,14 +271,16 @@ void PictureWindow::ApplySize(const Path& path, QSize size) const {
 
 PictureWindow::Path PictureWindow::MakePath(bool stretch) {
   Path path;
+  path.pixels = gst::MakeElement("capsfilter");
   path.scaler = gst::MakeElement("videoscale");
   path.filter = gst::MakeElement("capsfilter");
   path.overlay = gst::MakeElement("capsfilter");
   path.sink = MakeSinkFromDescription(sinkName_.c_str());
-  if (!path.scaler || !path.filter || !path.overlay || !path.sink) return Path{};
+  if (!path.pixels || !path.scaler || !path.filter || !path.overlay || !path.sink) return Path{};
   // Black bars keep the proportions; without them the picture fills the window.
   g_object_set(path.scaler.get(), "add-borders", stretch ? FALSE : TRUE, nullptr);
   gst::CapsPtr pictures = LyricsPictureCaps();
+  g_object_set(path.pixels.get(), "caps", pictures.get(), nullptr);
   g_object_set(path.overlay.get(), "caps", pictures.get(), nullptr);
   if (gst::PadPtr out{gst_element_get_static_pad(path.overlay.get(), "src")}) {
     auto* stamp = new Stamp;

@@ -90,6 +90,7 @@ class PictureWindow {
   // output size follows the window; the sink is told the window. Holds references until the
   // path is dropped.
   struct Path {
+    gst::ElementPtr pixels;   // a capsfilter: frames in pixels the lyrics can be written into
     gst::ElementPtr scaler;   // videoscale
     gst::ElementPtr filter;   // the capsfilter after it
     gst::ElementPtr overlay;  // a capsfilter for the pixels the lyrics are written into

@@ -306,6 +306,15 @@ TEST(LyricsOverlay, OnlyTheRowsThatChangedAreMadeAgain) {
   EXPECT_EQ(BytesAt(picture, 8, 1, 0), (Bytes{0x33, 0x22, 0x11, 0xFF}));  // the row kept
   EXPECT_EQ(BytesAt(picture, 8, 6, 2), (Bytes{0, 0, 0, 0}));
   EXPECT_EQ(BytesAt(picture, 8, 3, 2), (Bytes{0x03, 0x02, 0x01, 0xFF}));
+  // A colour that changes in place, as a wipe's does, is taken up; a row said to have changed that
+  // did not keeps its pixels.
+  keyed.setPixel(3, 2, 0xFF0A0B0C);
+  const auto wiped =
+      LyricsOverlay::Make(keyed, keyed.rect(), 0, QRect(0, 0, 8, 3), QSize(8, 4), next);
+  ASSERT_TRUE(wiped);
+  wiped->Apply(picture.data(), 8 * 4, 8, 4, LyricsOverlay::PixelOrder::kBGRx);
+  EXPECT_EQ(BytesAt(picture, 8, 3, 2), (Bytes{0x0C, 0x0B, 0x0A, 0xFF}));
+  EXPECT_EQ(BytesAt(picture, 8, 1, 0), (Bytes{0x66, 0x55, 0x44, 0xFF}));
   // Another picture size makes every row again.
   const auto resized =
       LyricsOverlay::Make(keyed, keyed.rect(), 0, QRect(0, 2, 8, 1), QSize(16, 8), next);
