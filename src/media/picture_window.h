@@ -4,9 +4,9 @@
 // lyrics composed over it inside the pipeline: decoded frames go from the decoder to the screen
 // without passing through the user-interface thread.
 //
-// The picture graphs build their picture path from it: the picture scaled to the window's size
-// (black bars where it keeps its proportions), the lyrics overlay blended over it, then the sink
-// drawing into the window. The user-interface thread tells it the window and its size, and hands
+// The picture graphs build their picture path from it: the picture converted to the sink's RGB
+// order and scaled to the window's size (black bars where it keeps its proportions), the lyrics
+// overlay written over it (lyrics_overlay.h), then the sink drawing into the window. The user-interface thread tells it the window and its size, and hands
 // it each lyrics overlay that changed; the streaming threads write the overlay into each frame on
 // its way to the sink. Thread-safe.
 
