@@ -56,15 +56,27 @@ bool Near(QRgb a, QRgb b, int tolerance) {
          std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
+// A part of the screen as the X server shows it.
+QImage ReadScreen(const QRect& part) {
+  return QGuiApplication::primaryScreen()
+      ->grabWindow(0, part.x(), part.y(), part.width(), part.height())
+      .toImage()
+      .convertToFormat(QImage::Format_RGB32);
+}
+
 // The video area as the X server shows it.
 QImage ReadBack(PlaySession& session) {
   auto* area = session.program().videoDialog().videoArea();
-  QScreen* screen = QGuiApplication::primaryScreen();
-  const QPoint at = area->mapToGlobal(QPoint(0, 0));
-  QImage image = screen->grabWindow(0, at.x(), at.y(), area->width(), area->height())
-                     .toImage()
-                     .convertToFormat(QImage::Format_RGB32);
-  return image;
+  return ReadScreen(QRect(area->mapToGlobal(QPoint(0, 0)), area->size()));
+}
+
+// Plays clip with its picture through the window's sink until a few pictures were drawn.
+bool PlayThroughWindow(CFilePlayer& player, testing::EventRecorder& receiver,
+                       std::shared_ptr<PictureWindow> window, const std::string& clip) {
+  player.SetPictureWindow(std::move(window));
+  player.SetFileName(QString::fromStdString(clip), true);
+  return player.CreateGraph() && testing::OpenAndRun(player, receiver) &&
+         WaitUntil([&] { return player.frames()->serial() > 2; }, 5000);
 }
 
 // How many pixels have each colour.
@@ -169,12 +181,8 @@ TEST(WindowSink, AGraphWhoseSinkDoesNotStartHandsItsFramesToTheVideoArea) {
     auto picture = std::make_shared<PictureWindow>(c.sink);
     picture->SetWindow(static_cast<uintptr_t>(window.winId()), QSize(320, 240));
     CFilePlayer player;
-    player.SetPictureWindow(picture);
-    player.SetFileName(QString::fromStdString(clip), true);
-    ASSERT_TRUE(player.CreateGraph());
     testing::EventRecorder receiver;
-    ASSERT_TRUE(testing::OpenAndRun(player, receiver));
-    ASSERT_TRUE(WaitUntil([&] { return player.frames()->serial() > 2; }, 5000));
+    ASSERT_TRUE(PlayThroughWindow(player, receiver, picture, clip));
     EXPECT_EQ(!player.frames()->Frame().isNull(), c.framesToTheArea);
     int width = 0, height = 0;
     player.GetNativeVideoSize(&width, &height, nullptr, nullptr);
@@ -210,12 +218,8 @@ TEST(WindowSink, TheSinkFollowsAResizeThatNothingExposes) {
     window.show();
     ASSERT_TRUE(WaitUntil([&] { return exposed > 0; }, 5000));
     CFilePlayer player;
-    player.SetPictureWindow(picture);
-    player.SetFileName(QString::fromStdString(clip), true);
-    ASSERT_TRUE(player.CreateGraph());
     testing::EventRecorder receiver;
-    ASSERT_TRUE(testing::OpenAndRun(player, receiver));
-    ASSERT_TRUE(WaitUntil([&] { return player.frames()->serial() > 2; }, 5000));
+    ASSERT_TRUE(PlayThroughWindow(player, receiver, picture, clip));
     surface->setGeometry(QRect(QPoint(0, 0), c.to));
     ASSERT_EQ(picture->size(), c.to);
     // The resized window's exposes do not reach the sink. Read once frames of the new size are
@@ -227,11 +231,7 @@ TEST(WindowSink, TheSinkFollowsAResizeThatNothingExposes) {
     int shown = 0;
     WaitUntil(
         [&] {
-          const QImage image = QGuiApplication::primaryScreen()
-                                   ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-                                   .toImage()
-                                   .convertToFormat(QImage::Format_RGB32);
-          shown = CountNear(Census(image), 0xFF000000u | kPicture, 24);
+          shown = CountNear(Census(ReadScreen(area)), 0xFF000000u | kPicture, 24);
           return shown > all * 9 / 10;
         },
         5000);
