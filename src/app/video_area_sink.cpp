@@ -10,17 +10,32 @@ VideoAreaSink::VideoAreaSink(CVideoArea& area, const CLyricScreen& screen,
 bool VideoAreaSink::ShowFrame(const QImage& frame, const FrameDamage& damage) {
   const QRect target = screen_.TargetRect() & frame.rect();
   if (target.isEmpty()) return false;
-  area_.SetLyricsFrame(frame, target, damage);
-  if (window_ && area_.lyricsSerial() != overlaySerial_) {
-    // The pipeline composes it over the window's picture, which is the area's size.
-    overlaySerial_ = area_.lyricsSerial();
-    const qreal ratio = area_.devicePixelRatioF();
-    window_->SetOverlay(
-        MakeLyricsOverlay(area_.keyedLyrics(), area_.keyedCovered(),
-                          QSize(qRound(area_.width() * ratio), qRound(area_.height() * ratio))));
+  if (window_ && area_.pictureInWindow()) {
+    ShowInWindow(frame, target, damage);
+  } else {
+    overlayFresh_ = false;
+    area_.SetLyricsFrame(frame, target, damage);
   }
   if (presented_) presented_();
   return true;
+}
+
+void VideoAreaSink::ShowInWindow(const QImage& frame, const QRect& target,
+                                 const FrameDamage& damage) {
+  // The area keys nothing out while the sink shows the lyrics.
+  area_.ForgetLyricsFrame();
+  const qreal ratio = area_.devicePixelRatioF();
+  const QSize size(qRound(area_.width() * ratio), qRound(area_.height() * ratio));
+  const bool same = overlayFresh_ && size == overlaySize_ && target == overlaySource_;
+  // Most presents repeat the frame before them.
+  if (same && !damage.changed.intersects(target)) return;
+  // Only the rows that changed since the last overlay are made again.
+  overlay_ = LyricsOverlay::Make(frame, target, KeyPixel(kKeyColor), damage.changed, size,
+                                 same ? overlay_ : nullptr);
+  overlayFresh_ = true;
+  overlaySize_ = size;
+  overlaySource_ = target;
+  window_->SetOverlay(overlay_);
 }
 
 void VideoAreaSink::SetVideoShown(bool shown) {

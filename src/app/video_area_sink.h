@@ -2,8 +2,8 @@
 
 // Presented frames into the video area: the part of the screen-sized frame that the lyrics screen
 // drew into its target rectangle becomes the video area's lyrics frame, drawn over the picture.
-// Where a video sink draws the picture into the area's window, the keyed lyrics frame becomes the
-// overlay the pipeline composes over the picture, whenever it changed.
+// Where a video sink draws the picture into the area's window, the lyrics frame becomes instead the
+// overlay the pipeline writes over the picture, made again where it changed.
 
 #include <cstdint>
 #include <functional>
@@ -37,7 +37,14 @@ class VideoAreaSink final : public IFrameSink {
   std::shared_ptr<VideoFrameHolder> frames_;
   std::shared_ptr<PictureWindow> window_;
   std::function<void()> presented_;
-  uint64_t overlaySerial_ = 0;  // the area's lyrics serial the overlay was made from
+  void ShowInWindow(const QImage& frame, const QRect& target, const FrameDamage& damage);
+
+  // The overlay last handed to the window, the size and part of the frame it was made for, and
+  // whether it holds every change since (the area showed the lyrics in between).
+  std::shared_ptr<const LyricsOverlay> overlay_;
+  QSize overlaySize_;
+  QRect overlaySource_;
+  bool overlayFresh_ = false;
   uint64_t shownChanges_ = 0;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // for calls queued on the area
 };

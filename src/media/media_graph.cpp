@@ -358,15 +358,19 @@ GstPad* MediaGraph::Pipeline::AudioPathPad() {
 GstPad* MediaGraph::Pipeline::WindowPathPad() {
   PictureWindow::Path path = window->MakePath(frames && frames->stretch());
   if (!path.sink) return nullptr;
-  // Scaled first (fewer pixels to convert when the window is smaller), then converted to what
-  // the sink shows, where the lyrics are blended at the window's own pixels.
+  // Converted to what the sink shows first, then scaled, as a plain pipeline into the same sink
+  // does (converting after scaling up to full screen costs more); the lyrics are written at the
+  // window's own pixels. The sink's own pixel order reaches the converter through the scaler.
   std::vector<gst::ElementPtr> chain;
+  const auto take = [&chain](const gst::ElementPtr& e) {
+    chain.push_back(gst::ElementPtr(GST_ELEMENT(gst_object_ref(e.get()))));
+  };
   chain.push_back(gst::MakeElement("videoconvert"));
-  chain.push_back(gst::ElementPtr(GST_ELEMENT(gst_object_ref(path.scaler.get()))));
-  chain.push_back(gst::ElementPtr(GST_ELEMENT(gst_object_ref(path.filter.get()))));
-  chain.push_back(gst::MakeElement("videoconvert"));
-  chain.push_back(gst::ElementPtr(GST_ELEMENT(gst_object_ref(path.overlay.get()))));
-  chain.push_back(gst::ElementPtr(GST_ELEMENT(gst_object_ref(path.sink.get()))));
+  take(path.pixels);
+  take(path.scaler);
+  take(path.filter);
+  take(path.overlay);
+  take(path.sink);
   GstElement* sink = path.sink.get();
   nativeCaps.reset(gst_element_get_static_pad(path.scaler.get(), "sink"));
   if (!AddAndSync(chain)) return nullptr;

@@ -16,8 +16,37 @@ namespace lyrovox {
 
 namespace {
 
-// More parts than this are overlaid as the one rectangle around them.
-constexpr int kMostOverlayParts = 16;
+// The pictures the lyrics can be written into: 4 bytes a pixel, in each RGB order.
+constexpr const char* kLyricsPictureCaps =
+    "video/x-raw, format=(string){ BGRx, BGRA, RGBx, RGBA, xRGB, ARGB, xBGR, ABGR }";
+
+gst::CapsPtr LyricsPictureCaps() {
+  return gst::CapsPtr(gst_caps_from_string(kLyricsPictureCaps));
+}
+
+bool OrderOf(GstVideoFormat format, LyricsOverlay::PixelOrder* order) {
+  using Order = LyricsOverlay::PixelOrder;
+  switch (format) {
+    case GST_VIDEO_FORMAT_BGRx:
+    case GST_VIDEO_FORMAT_BGRA:
+      *order = Order::kBGRx;
+      return true;
+    case GST_VIDEO_FORMAT_RGBx:
+    case GST_VIDEO_FORMAT_RGBA:
+      *order = Order::kRGBx;
+      return true;
+    case GST_VIDEO_FORMAT_xRGB:
+    case GST_VIDEO_FORMAT_ARGB:
+      *order = Order::kxRGB;
+      return true;
+    case GST_VIDEO_FORMAT_xBGR:
+    case GST_VIDEO_FORMAT_ABGR:
+      *order = Order::kxBGR;
+      return true;
+    default:
+      return false;
+  }
+}
 
 // The element of a sink that draws into a window: the sink itself, or the one inside a bin.
 gst::ElementPtr OverlayElement(GstElement* sink) {
@@ -29,11 +58,23 @@ gst::ElementPtr OverlayElement(GstElement* sink) {
   return nullptr;
 }
 
+// Whether a started sink takes pictures the lyrics can be written into (an XVideo port may take
+// only YUV).
+bool TakesLyricsPictures(GstElement* sink) {
+  gst::PadPtr pad(gst_element_get_static_pad(sink, "sink"));
+  if (!pad) return false;
+  gst::CapsPtr wanted = LyricsPictureCaps();
+  gst::CapsPtr taken(gst_pad_query_caps(pad.get(), wanted.get()));
+  return taken && !gst_caps_is_empty(taken.get());
+}
+
 bool SinkStarts(const std::string& description) {
   gst::ElementPtr sink = MakeSinkFromDescription(description.c_str());
   if (!sink || !OverlayElement(sink.get())) return false;
   // The sinks open the display (and look for what they draw with) on their way to ready.
-  const bool ready = gst_element_set_state(sink.get(), GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS;
+  const bool ready =
+      gst_element_set_state(sink.get(), GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS &&
+      TakesLyricsPictures(sink.get());
   gst_element_set_state(sink.get(), GST_STATE_NULL);
   return ready;
 }
@@ -108,59 +149,6 @@ std::string ChooseProgramWindowSink() {
   return ChooseWindowSink({chosen});
 }
 
-gst::CompositionPtr MakeLyricsOverlay(const QImage& keyed, const QRegion& covered,
-                                      QSize renderSize) {
-  if (keyed.isNull() || keyed.format() != QImage::Format_ARGB32_Premultiplied ||
-      renderSize.isEmpty()) {
-    return nullptr;
-  }
-  const QRegion parts = covered & keyed.rect();
-  if (parts.isEmpty()) return nullptr;
-  std::vector<QRect> rects(parts.begin(), parts.end());
-  if (static_cast<int>(rects.size()) > kMostOverlayParts) rects = {parts.boundingRect()};
-  const double sx = static_cast<double>(renderSize.width()) / keyed.width();
-  const double sy = static_cast<double>(renderSize.height()) / keyed.height();
-  gst::CompositionPtr composition;
-  for (const QRect& r : rects) {
-    const gsize stride = static_cast<gsize>(r.width()) * 4;
-    GstBuffer* buffer = gst_buffer_new_allocate(nullptr, stride * r.height(), nullptr);
-    if (buffer == nullptr) return nullptr;
-    {
-      gst::BufferMap map(buffer, GST_MAP_WRITE);
-      if (!map.ok()) {
-        gst_buffer_unref(buffer);
-        return nullptr;
-      }
-      for (int y = 0; y < r.height(); ++y) {
-        std::memcpy(map.data() + stride * y, keyed.constScanLine(r.y() + y) + r.x() * 4, stride);
-      }
-    }
-    // QImage's 0xAARRGGBB words lie in memory as B, G, R, A on a little-endian machine: the
-    // overlay's own format there.
-    gst_buffer_add_video_meta(buffer, GST_VIDEO_FRAME_FLAG_NONE,
-                              GST_VIDEO_OVERLAY_COMPOSITION_FORMAT_RGB, r.width(), r.height());
-    // Whole pixels in the picture: the edges of scaled parts meet without a gap.
-    const int x0 = static_cast<int>(r.x() * sx);
-    const int y0 = static_cast<int>(r.y() * sy);
-    const int x1 = static_cast<int>((r.x() + r.width()) * sx + 0.5);
-    const int y1 = static_cast<int>((r.y() + r.height()) * sy + 0.5);
-    // Given as they are: the keyed pixels of an opaque lyrics frame are either transparent or
-    // opaque, the same premultiplied or not, and the blend wants them not premultiplied.
-    GstVideoOverlayRectangle* rectangle = gst_video_overlay_rectangle_new_raw(
-        buffer, x0, y0, std::max(x1 - x0, 1), std::max(y1 - y0, 1),
-        GST_VIDEO_OVERLAY_FORMAT_FLAG_NONE);
-    gst_buffer_unref(buffer);
-    if (rectangle == nullptr) return nullptr;
-    if (!composition) {
-      composition.reset(gst_video_overlay_composition_new(rectangle));
-    } else {
-      gst_video_overlay_composition_add_rectangle(composition.get(), rectangle);
-    }
-    gst_video_overlay_rectangle_unref(rectangle);
-  }
-  return composition;
-}
-
 PictureWindow::PictureWindow(std::string sinkName) : sinkName_(std::move(sinkName)) {}
 
 PictureWindow::~PictureWindow() = default;
@@ -207,14 +195,14 @@ void PictureWindow::Expose() {
   }
 }
 
-void PictureWindow::SetOverlay(gst::CompositionPtr overlay) {
-  gst::CompositionPtr old;
+void PictureWindow::SetOverlay(std::shared_ptr<const LyricsOverlay> overlay) {
+  std::shared_ptr<const LyricsOverlay> old;
   std::lock_guard lock(mutex_);
   old = std::exchange(overlay_, std::move(overlay));
   overlaySetUs_ = g_get_monotonic_time();
 }
 
-GstVideoOverlayComposition* PictureWindow::TakeOverlayRef() {
+std::shared_ptr<const LyricsOverlay> PictureWindow::TakeOverlay() {
   std::lock_guard lock(mutex_);
   if (overlaySetUs_ >= 0) {
     const double ms = (g_get_monotonic_time() - overlaySetUs_) / 1000.0;
@@ -223,7 +211,7 @@ GstVideoOverlayComposition* PictureWindow::TakeOverlayRef() {
     delays_.totalMs += ms;
     delays_.worstMs = std::max(delays_.worstMs, ms);
   }
-  return overlay_ ? gst_video_overlay_composition_ref(overlay_.get()) : nullptr;
+  return overlay_;
 }
 
 PictureWindow::OverlayDelays PictureWindow::overlayDelays() const {
@@ -285,9 +273,37 @@ void PictureWindow::ResetOverlayDelays() {
   delays_ = OverlayDelays{};
 }
 
-GstVideoOverlayComposition* PictureWindow::OnDraw(GstElement* /*overlay*/, GstSample* /*sample*/,
-                                                  gpointer self) {
-  return static_cast<PictureWindow*>(self)->TakeOverlayRef();
+// What a path's probe keeps between frames; only its streaming thread touches it.
+struct PictureWindow::Stamp {
+  PictureWindow* window = nullptr;
+  gst::CapsPtr caps;  // of the frames last seen
+  GstVideoInfo info{};
+  LyricsOverlay::PixelOrder order = LyricsOverlay::PixelOrder::kBGRx;
+  bool writable = false;  // whether the lyrics can be written into those frames
+};
+
+GstPadProbeReturn PictureWindow::OnFrame(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
+  auto* stamp = static_cast<Stamp*>(data);
+  const std::shared_ptr<const LyricsOverlay> overlay = stamp->window->TakeOverlay();
+  if (!overlay) return GST_PAD_PROBE_OK;
+  gst::CapsPtr caps(gst_pad_get_current_caps(pad));
+  if (!caps) return GST_PAD_PROBE_OK;
+  if (caps.get() != stamp->caps.get()) {
+    stamp->writable = gst_video_info_from_caps(&stamp->info, caps.get()) &&
+                      OrderOf(GST_VIDEO_INFO_FORMAT(&stamp->info), &stamp->order);
+    stamp->caps = std::move(caps);
+  }
+  if (!stamp->writable) return GST_PAD_PROBE_OK;
+  // Frames come fresh from the converter or the scaler: writing into one copies nothing.
+  GstBuffer* buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
+  GST_PAD_PROBE_INFO_DATA(info) = buffer;
+  GstVideoFrame frame;
+  if (!gst_video_frame_map(&frame, &stamp->info, buffer, GST_MAP_WRITE)) return GST_PAD_PROBE_OK;
+  overlay->Apply(static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
+                 GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), GST_VIDEO_FRAME_WIDTH(&frame),
+                 GST_VIDEO_FRAME_HEIGHT(&frame), stamp->order);
+  gst_video_frame_unmap(&frame);
+  return GST_PAD_PROBE_OK;
 }
 
 void PictureWindow::ApplySize(const Path& path, QSize size) const {
@@ -301,14 +317,23 @@ void PictureWindow::ApplySize(const Path& path, QSize size) const {
 
 PictureWindow::Path PictureWindow::MakePath(bool stretch) {
   Path path;
+  path.pixels = gst::MakeElement("capsfilter");
   path.scaler = gst::MakeElement("videoscale");
   path.filter = gst::MakeElement("capsfilter");
-  path.overlay = gst::MakeElement("overlaycomposition");
+  path.overlay = gst::MakeElement("capsfilter");
   path.sink = MakeSinkFromDescription(sinkName_.c_str());
-  if (!path.scaler || !path.filter || !path.overlay || !path.sink) return Path{};
+  if (!path.pixels || !path.scaler || !path.filter || !path.overlay || !path.sink) return Path{};
   // Black bars keep the proportions; without them the picture fills the window.
   g_object_set(path.scaler.get(), "add-borders", stretch ? FALSE : TRUE, nullptr);
-  g_signal_connect(path.overlay.get(), "draw", G_CALLBACK(&PictureWindow::OnDraw), this);
+  gst::CapsPtr pictures = LyricsPictureCaps();
+  g_object_set(path.pixels.get(), "caps", pictures.get(), nullptr);
+  g_object_set(path.overlay.get(), "caps", pictures.get(), nullptr);
+  if (gst::PadPtr out{gst_element_get_static_pad(path.overlay.get(), "src")}) {
+    auto* stamp = new Stamp;
+    stamp->window = this;
+    gst_pad_add_probe(out.get(), GST_PAD_PROBE_TYPE_BUFFER, &PictureWindow::OnFrame, stamp,
+                      [](gpointer s) { delete static_cast<Stamp*>(s); });
+  }
   gst::ElementPtr overlay = OverlayElement(path.sink.get());
   if (!overlay) return Path{};
   if (GstElement* sink = overlay.get();

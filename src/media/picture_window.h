@@ -7,8 +7,8 @@
 // The picture graphs build their picture path from it: the picture scaled to the window's size
 // (black bars where it keeps its proportions), the lyrics overlay blended over it, then the sink
 // drawing into the window. The user-interface thread tells it the window and its size, and hands
-// it each lyrics overlay that changed; the streaming threads take the overlay for each frame.
-// Thread-safe.
+// it each lyrics overlay that changed; the streaming threads write the overlay into each frame on
+// its way to the sink. Thread-safe.
 
 #include <gst/video/video.h>
 
@@ -22,20 +22,15 @@
 #include <vector>
 
 #include "media/gst_handles.h"
+#include "media/lyrics_overlay.h"
 
 namespace lyrovox {
 
-namespace gst {
-struct CompositionUnref {
-  void operator()(GstVideoOverlayComposition* c) const { gst_video_overlay_composition_unref(c); }
-};
-using CompositionPtr = std::unique_ptr<GstVideoOverlayComposition, CompositionUnref>;
-}  // namespace gst
-
 // The sinks that draw into a window, in the order they are tried: XVideo, OpenGL, plain X.
 std::vector<std::string> WindowSinkCandidates();
-// The first of the candidates that exists, draws into a window and starts (reaches the ready
-// state, where it opens the display); an empty name when none does. A candidate may be a
+// The first of the candidates that exists, draws into a window, starts (reaches the ready
+// state, where it opens the display) and takes pictures of 4-byte RGB pixels, which the lyrics
+// are written into; an empty name when none does. A candidate may be a
 // gst-launch description whose last element is such a sink.
 std::string ChooseWindowSink(const std::vector<std::string>& candidates);
 // The window sink the program uses: LYROVOX_VIDEO_SINK when it names one that starts, or with
@@ -43,13 +38,6 @@ std::string ChooseWindowSink(const std::vector<std::string>& candidates);
 // variable is unset or "area" (the video area draws the frames), or when it names a sink that
 // does not draw into a window (which then takes the picture instead).
 std::string ChooseProgramWindowSink();
-
-// The lyrics overlay for a picture of renderSize: the parts `covered` of the keyed lyrics
-// frame (premultiplied ARGB, key colour transparent, the rest opaque as the lyrics screen's
-// frames are) at their places, scaled from the frame's size to renderSize. Null when nothing is
-// covered.
-gst::CompositionPtr MakeLyricsOverlay(const QImage& keyed, const QRegion& covered,
-                                      QSize renderSize);
 
 class PictureWindow {
  public:
@@ -73,9 +61,9 @@ class PictureWindow {
   void Expose();
 
   // The lyrics overlay from now on (null: none).
-  void SetOverlay(gst::CompositionPtr overlay);
-  // The overlay for the next frame, one more reference (null: none).
-  GstVideoOverlayComposition* TakeOverlayRef();
+  void SetOverlay(std::shared_ptr<const LyricsOverlay> overlay);
+  // The overlay for the next frame (null: none).
+  std::shared_ptr<const LyricsOverlay> TakeOverlay();
 
   // How long overlays waited from SetOverlay until a frame was composed with them (the lyrics
   // reach the screen with the picture's next frame), for measurements.
@@ -108,9 +96,10 @@ class PictureWindow {
   // output size follows the window; the sink is told the window. Holds references until the
   // path is dropped.
   struct Path {
+    gst::ElementPtr pixels;   // a capsfilter: frames in pixels the lyrics can be written into
     gst::ElementPtr scaler;   // videoscale
     gst::ElementPtr filter;   // the capsfilter after it
-    gst::ElementPtr overlay;  // overlaycomposition
+    gst::ElementPtr overlay;  // a capsfilter for the pixels the lyrics are written into
     gst::ElementPtr sink;     // the window sink (or a bin holding it)
   };
   // Makes a path's elements, the sink started (ready): null elements when something is missing
@@ -122,14 +111,15 @@ class PictureWindow {
   void DropPath(uint64_t id);
 
  private:
-  static GstVideoOverlayComposition* OnDraw(GstElement* overlay, GstSample* sample, gpointer self);
+  struct Stamp;
+  static GstPadProbeReturn OnFrame(GstPad* pad, GstPadProbeInfo* info, gpointer stamp);
   void ApplySize(const Path& path, QSize size) const;
 
   const std::string sinkName_;
   mutable std::mutex mutex_;
   uintptr_t handle_ = 0;
   QSize size_;
-  gst::CompositionPtr overlay_;
+  std::shared_ptr<const LyricsOverlay> overlay_;
   int64_t overlaySetUs_ = -1;  // when overlay_ came; -1 once a frame took it
   OverlayDelays delays_;
   SinkFrames goneFrames_;  // of the paths dropped

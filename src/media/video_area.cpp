@@ -72,12 +72,11 @@ bool KeyOutRows(const QImage& frame, const QRect& area, QRgb key, QImage& out, Q
   return changed != 0;
 }
 
-// 0x00BBGGRR to the 0xAARRGGBB of an opaque pixel.
+}  // namespace
+
 QRgb KeyPixel(uint32_t keyColor) {
   return qRgb(keyColor & 0xFF, (keyColor >> 8) & 0xFF, (keyColor >> 16) & 0xFF);
 }
-
-}  // namespace
 
 bool KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor, QImage& out) {
   const QRect area = source & frame.rect();
@@ -190,6 +189,15 @@ void CVideoArea::SetLyricsFrame(const QImage& frame) {
   keyedSource_ = QRect();
   ++lyricsSerial_;
   update();
+}
+
+void CVideoArea::ForgetLyricsFrame() {
+  if (!keyedValid_ && lyricsFrame_.isNull()) return;
+  lyricsFrame_ = QImage();
+  keyedValid_ = false;
+  keyedSource_ = QRect();
+  keyedCovered_ = QRegion();
+  ++lyricsSerial_;
 }
 
 void CVideoArea::SetLyricsFrame(const QImage& frame, const QRect& source) {

@@ -25,6 +25,8 @@ namespace lyrovox {
 // when stretched, else the largest centred rectangle of that ratio.
 QRect PictureRect(const QRect& area, int aspectX, int aspectY, bool stretch);
 
+// The key colour (0x00BBGGRR) as a frame's pixel: opaque 0xAARRGGBB.
+QRgb KeyPixel(uint32_t keyColor);
 // The lyrics frame made ready for drawing over video: key-colour pixels transparent, the rest
 // opaque.
 QImage KeyOutFrame(const QImage& frame, uint32_t keyColor);
@@ -90,6 +92,9 @@ class CVideoArea : public QWidget {
   // than transparent (in its own coordinates), and a number that changes whenever either does.
   const QImage& keyedLyrics() const { return keyedFrame_; }
   const QRegion& keyedCovered() const { return keyedCovered_; }
+  // The sink's window shows the lyrics over its picture: the area drops its keyed frame until it is
+  // given one again, which it then keys out whole.
+  void ForgetLyricsFrame();
   uint64_t lyricsSerial() const { return lyricsSerial_; }
 
  protected:

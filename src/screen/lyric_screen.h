@@ -91,7 +91,11 @@ class CLyricScreen final : public ILyricScreen {
   const FrameDamage& RenderedDamage() const { return renderedDamage_; }
   // The device's pixels are not what the last Render left there (a new surface): the next Render
   // redraws all of it.
-  void ForgetRendered() { renderedDevice_ = nullptr; }
+  void ForgetRendered() {
+    renderedDevice_ = nullptr;
+    composedDevice_ = nullptr;
+    composedInkKnown_ = false;
+  }
   void ShowMessage(const QString& text) override;
   void ShowNotice(const QString& text, int ms) override;
   void ShowStatus(const QString& text) override;
@@ -265,6 +269,15 @@ class CLyricScreen final : public ILyricScreen {
   QRgb renderedFill_ = 0;
   // Where the last windowed Render drew text: outside it the device holds the fill.
   QRegion renderedInk_;
+  // In full screen: where the last Compose drew text (when it knows: not over a CD+G picture),
+  // where the off-screen frame changed since the last Render, and the device that Render copied
+  // the whole frame onto.
+  QRegion composedInk_;
+  bool composedInkKnown_ = false;
+  QRegion composedChanged_;
+  bool composedWhole_ = true;
+  const QPaintDevice* composedDevice_ = nullptr;
+  QSize composedSize_;
   FrameDamage renderedDamage_;
   std::u16string osdText_;
   int osdFrames_ = 0;

@@ -60,6 +60,8 @@ bool CLyricScreen::MakeOffscreen() {
     offscreenFill_ = RgbOf(BackgroundColor());
     offscreen_.fill(offscreenFill_);
     offscreenDrawn_ = false;
+    composedInkKnown_ = false;
+    composedWhole_ = true;
   }
   return true;
 }
@@ -67,14 +69,26 @@ bool CLyricScreen::MakeOffscreen() {
 void CLyricScreen::Compose() {
   if (!offscreen_.isNull()) {
     // In a window the off-screen frame holds nothing but the fill, so a fill that is already
-    // there is not redone: the screen-sized fill is most of a tick's memory traffic.
+    // there is not redone: the screen-sized fill is most of a tick's memory traffic. In full
+    // screen only the text of the frame before is wiped, when it is known.
     const QRgb fill = RgbOf(BackgroundColor());
-    if (fullScreen_ || offscreenDrawn_ || fill != offscreenFill_) {
+    if (fullScreen_ && offscreenDrawn_ && composedInkKnown_ && fill == offscreenFill_) {
+      const QRegion wiped = composedInk_ & offscreen_.rect();
+      for (const QRect& r : wiped) {
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+          auto* line = reinterpret_cast<QRgb*>(offscreen_.scanLine(y));
+          std::fill(line + r.left(), line + r.right() + 1, fill);
+        }
+      }
+      composedChanged_ |= wiped;
+    } else if (fullScreen_ || offscreenDrawn_ || fill != offscreenFill_) {
       offscreen_.fill(fill);
       offscreenFill_ = fill;
+      composedWhole_ = true;
     }
     offscreenDrawn_ = fullScreen_;
   }
+  composedInkKnown_ = false;
   if (!fullScreen_) return;
 
   QPainter painter;
@@ -88,8 +102,16 @@ void CLyricScreen::Compose() {
     DrawMessage(canvas);
     DrawStatus(canvas);
     DrawNumberEntry(canvas);
+    composedWhole_ = true;
   } else {
+    QRegion ink;
+    canvas.ink = &ink;
     DrawWholeFrame(canvas);
+    if (canvas.painter != nullptr) {
+      composedChanged_ |= ink;
+      composedInk_ = std::move(ink);
+      composedInkKnown_ = true;
+    }
   }
 }
 
@@ -99,16 +121,34 @@ void CLyricScreen::Render(QPainter& context) {
   const QRect deviceRect =
       device != nullptr ? QRect(0, 0, device->width(), device->height()) : QRect();
   renderedDamage_ = FrameDamage::Whole(deviceRect);
+  if (!fullScreen_) composedDevice_ = nullptr;
   if (fullScreen_ || lyricMode_ == kLyricModeCdg || offscreen_.isNull()) {
     // Drawn all over: the next windowed frame starts from the whole fill again.
     renderedDevice_ = nullptr;
     if (fullScreen_) {
-      // Composed at full size: a plain copy.
+      // Composed at full size: a plain copy, of what changed since the last one when the device
+      // holds that.
       if (!offscreen_.isNull()) {
+        const bool whole =
+            composedWhole_ || device != composedDevice_ || deviceRect.size() != composedSize_;
         const QPainter::CompositionMode mode = context.compositionMode();
         context.setCompositionMode(QPainter::CompositionMode_Source);
-        context.drawImage(0, 0, offscreen_);
+        if (whole) {
+          context.drawImage(0, 0, offscreen_);
+        } else {
+          const QRegion changed = composedChanged_ & offscreen_.rect();
+          for (const QRect& r : changed)
+            context.drawImage(r.topLeft(), offscreen_, r);
+          renderedDamage_.changed = changed;
+          if (offscreenFill_ == RgbOf(kKeyColor) && composedInkKnown_) {
+            renderedDamage_.covered = composedInk_ | (QRegion(deviceRect) - offscreen_.rect());
+          }
+        }
         context.setCompositionMode(mode);
+        composedDevice_ = device;
+        composedSize_ = deviceRect.size();
+        composedChanged_ = QRegion();
+        composedWhole_ = false;
       }
     } else if (lyricMode_ == kLyricModeCdg) {
       DrawCdgPicture(context, QRectF(targetRect_.left(), targetRect_.top(), targetRect_.width(),

@@ -1,15 +1,18 @@
 #include "media/video_area.h"
 
 #include <gtest/gtest.h>
+#include <array>
 
 #include <gst/app/gstappsink.h>
 #include <gst/video/video.h>
 #include <QImage>
 #include <QPainter>
+#include <array>
 #include <memory>
 
 #include "media/file_player.h"
 #include "media/gst_handles.h"
+#include "media/lyrics_overlay.h"
 #include "media/picture_window.h"
 
 namespace lyrovox {
@@ -175,67 +178,183 @@ TEST(VideoFrameHolder, AFrameASinkDrawsCountsAsShownWithoutAnImage) {
   EXPECT_EQ(holder.serial(), after);
 }
 
-TEST(LyricsOverlay, TheInkedPartsBecomeRectanglesAtTheirPlacesScaledToThePicture) {
-  ASSERT_TRUE(gst::EnsureInitialized());
-  QImage keyed(200, 100, QImage::Format_ARGB32_Premultiplied);
+// The bytes of pixel (x, y) of a picture of 4-byte pixels.
+std::array<uint8_t, 4> BytesAt(const std::vector<uint8_t>& picture, int width, int x, int y) {
+  const size_t at = (static_cast<size_t>(y) * width + x) * 4;
+  return {picture[at], picture[at + 1], picture[at + 2], picture[at + 3]};
+}
+
+TEST(LyricsOverlay, InkedPixelsAreWrittenInThePicturesByteOrderScaledAndCutToIt) {
+  using Order = LyricsOverlay::PixelOrder;
+  using Bytes = std::array<uint8_t, 4>;
+  QImage keyed(8, 4, QImage::Format_ARGB32_Premultiplied);
   keyed.fill(0);
-  keyed.setPixel(10, 20, 0xFF123456);
+  keyed.setPixel(1, 0, 0xFF112233);
+  keyed.setPixel(2, 0, 0xFF445566);
+  keyed.setPixel(6, 2, 0xFFAABBCC);
+  const Bytes untouched{7, 7, 7, 7};
   struct Case {
-    QRegion covered;
-    QSize render;
-    std::vector<QRect> rects;  // where the rectangles go in the picture
+    const char* name;
+    QSize render;   // the overlay's picture
+    QSize picture;  // the picture written into
+    Order order;
+    int64_t inked;
+    std::vector<std::pair<QPoint, Bytes>> expected;  // every other pixel stays untouched
   };
-  QRegion many;
-  for (int i = 0; i < 17; ++i)
-    many |= QRect(i * 10, i * 5, 5, 2);
   const std::vector<Case> cases = {
-      // Unscaled: each part where it is.
-      {QRegion(QRect(10, 20, 30, 10)) | QRect(100, 60, 50, 20),
-       QSize(200, 100),
-       {QRect(10, 20, 30, 10), QRect(100, 60, 50, 20)}},
-      // Twice the size: 10..40 x 20..30 becomes 20..80 x 40..60.
-      {QRegion(QRect(10, 20, 30, 10)), QSize(400, 200), {QRect(20, 40, 60, 20)}},
-      // 0.33 of the size: x 10 x 0.33 = 3.3 down to 3, 40 x 0.33 = 13.2 rounded to 13; y 20 x 0.33
-      // = 6.6 down to 6, 30 x 0.33 = 9.9 rounded to 10.
-      {QRegion(QRect(10, 20, 30, 10)), QSize(66, 33), {QRect(3, 6, 10, 4)}},
-      // Parts outside the frame are cut off.
-      {QRegion(QRect(180, 90, 50, 50)), QSize(200, 100), {QRect(180, 90, 20, 10)}},
-      // More than 16 parts: the one rectangle around them.
-      {many, QSize(200, 100), {QRect(0, 0, 165, 82)}},
-      // Nothing inked, or no picture: no overlay.
-      {QRegion(), QSize(200, 100), {}},
-      {QRegion(QRect(0, 0, 10, 10)), QSize(), {}},
+      {"BGRx",
+       {8, 4},
+       {8, 4},
+       Order::kBGRx,
+       3,
+       {{{1, 0}, {0x33, 0x22, 0x11, 0xFF}},
+        {{2, 0}, {0x66, 0x55, 0x44, 0xFF}},
+        {{6, 2}, {0xCC, 0xBB, 0xAA, 0xFF}}}},
+      {"RGBx",
+       {8, 4},
+       {8, 4},
+       Order::kRGBx,
+       3,
+       {{{1, 0}, {0x11, 0x22, 0x33, 0xFF}},
+        {{2, 0}, {0x44, 0x55, 0x66, 0xFF}},
+        {{6, 2}, {0xAA, 0xBB, 0xCC, 0xFF}}}},
+      {"xRGB",
+       {8, 4},
+       {8, 4},
+       Order::kxRGB,
+       3,
+       {{{1, 0}, {0xFF, 0x11, 0x22, 0x33}},
+        {{2, 0}, {0xFF, 0x44, 0x55, 0x66}},
+        {{6, 2}, {0xFF, 0xAA, 0xBB, 0xCC}}}},
+      {"xBGR",
+       {8, 4},
+       {8, 4},
+       Order::kxBGR,
+       3,
+       {{{1, 0}, {0xFF, 0x33, 0x22, 0x11}},
+        {{2, 0}, {0xFF, 0x66, 0x55, 0x44}},
+        {{6, 2}, {0xFF, 0xCC, 0xBB, 0xAA}}}},
+      // Twice the size: each pixel becomes the 2x2 block at twice its place.
+      {"twice",
+       {16, 8},
+       {16, 8},
+       Order::kBGRx,
+       12,
+       {{{2, 0}, {0x33, 0x22, 0x11, 0xFF}},
+        {{3, 1}, {0x33, 0x22, 0x11, 0xFF}},
+        {{4, 0}, {0x66, 0x55, 0x44, 0xFF}},
+        {{5, 1}, {0x66, 0x55, 0x44, 0xFF}},
+        {{2, 1}, {0x33, 0x22, 0x11, 0xFF}},
+        {{3, 0}, {0x33, 0x22, 0x11, 0xFF}},
+        {{4, 1}, {0x66, 0x55, 0x44, 0xFF}},
+        {{5, 0}, {0x66, 0x55, 0x44, 0xFF}},
+        {{12, 4}, {0xCC, 0xBB, 0xAA, 0xFF}},
+        {{13, 4}, {0xCC, 0xBB, 0xAA, 0xFF}},
+        {{12, 5}, {0xCC, 0xBB, 0xAA, 0xFF}},
+        {{13, 5}, {0xCC, 0xBB, 0xAA, 0xFF}}}},
+      // Half the width: picture pixel x shows keyed pixel 2x + 1, the one under its centre, so of
+      // the three only (1, 0) shows, at (0, 0).
+      {"half", {4, 4}, {4, 4}, Order::kBGRx, 1, {{{0, 0}, {0x33, 0x22, 0x11, 0xFF}}}},
+      // A picture smaller than the overlay's: what lies outside it is cut off.
+      {"cut", {8, 4}, {2, 2}, Order::kBGRx, 3, {{{1, 0}, {0x33, 0x22, 0x11, 0xFF}}}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.render.width()) + " " +
-                 ::testing::PrintToString(c.rects.size()));
-    gst::CompositionPtr overlay = MakeLyricsOverlay(keyed, c.covered, c.render);
-    if (c.rects.empty()) {
-      EXPECT_FALSE(overlay);
-      continue;
-    }
+    SCOPED_TRACE(c.name);
+    const auto overlay =
+        LyricsOverlay::Make(keyed, keyed.rect(), 0, keyed.rect(), c.render, nullptr);
     ASSERT_TRUE(overlay);
-    ASSERT_EQ(gst_video_overlay_composition_n_rectangles(overlay.get()), c.rects.size());
-    for (guint i = 0; i < c.rects.size(); ++i) {
-      GstVideoOverlayRectangle* r = gst_video_overlay_composition_get_rectangle(overlay.get(), i);
-      gint x = 0, y = 0;
-      guint w = 0, h = 0;
-      gst_video_overlay_rectangle_get_render_rectangle(r, &x, &y, &w, &h);
-      EXPECT_EQ(QRect(x, y, static_cast<int>(w), static_cast<int>(h)), c.rects[i]);
+    EXPECT_EQ(overlay->size(), c.render);
+    EXPECT_EQ(overlay->inkedPixels(), c.inked);
+    const int w = c.picture.width();
+    // Rows padded past the picture's width, as converters' strides often are.
+    const int stride = w * 4 + 12;
+    std::vector<uint8_t> picture(static_cast<size_t>(stride) * c.picture.height(), 7);
+    overlay->Apply(picture.data(), stride, w, c.picture.height(), c.order);
+    for (int y = 0; y < c.picture.height(); ++y) {
+      for (int x = 0; x < stride / 4; ++x) {
+        Bytes want = untouched;
+        for (const auto& [at, bytes] : c.expected) {
+          if (at == QPoint(x, y)) want = bytes;
+        }
+        const size_t i = static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 4;
+        const Bytes got{picture[i], picture[i + 1], picture[i + 2], picture[i + 3]};
+        EXPECT_EQ(got, want) << x << "," << y;
+      }
     }
   }
-  // The pixels go over as they are: the first part's corner is the inked pixel.
-  gst::CompositionPtr overlay =
-      MakeLyricsOverlay(keyed, QRegion(QRect(10, 20, 2, 2)), QSize(200, 100));
+}
+
+TEST(LyricsOverlay, OnlyTheRowsThatChangedAreMadeAgain) {
+  QImage keyed(8, 4, QImage::Format_ARGB32_Premultiplied);
+  keyed.fill(0);
+  keyed.setPixel(1, 0, 0xFF112233);
+  keyed.setPixel(6, 2, 0xFFAABBCC);
+  const auto first =
+      LyricsOverlay::Make(keyed, keyed.rect(), 0, keyed.rect(), QSize(8, 4), nullptr);
+  ASSERT_TRUE(first);
+  // Row 2 is wiped and said to have changed; row 0 changes without saying so.
+  keyed.setPixel(6, 2, 0);
+  keyed.setPixel(3, 2, 0xFF010203);
+  keyed.setPixel(1, 0, 0xFF445566);
+  const auto next =
+      LyricsOverlay::Make(keyed, keyed.rect(), 0, QRect(0, 2, 8, 1), QSize(8, 4), first);
+  ASSERT_TRUE(next);
+  EXPECT_EQ(next->inkedPixels(), 2);
+  std::vector<uint8_t> picture(8 * 4 * 4, 0);
+  next->Apply(picture.data(), 8 * 4, 8, 4, LyricsOverlay::PixelOrder::kBGRx);
+  using Bytes = std::array<uint8_t, 4>;
+  EXPECT_EQ(BytesAt(picture, 8, 1, 0), (Bytes{0x33, 0x22, 0x11, 0xFF}));  // the row kept
+  EXPECT_EQ(BytesAt(picture, 8, 6, 2), (Bytes{0, 0, 0, 0}));
+  EXPECT_EQ(BytesAt(picture, 8, 3, 2), (Bytes{0x03, 0x02, 0x01, 0xFF}));
+  // A colour that changes in place, as a wipe's does, is taken up; a row said to have changed that
+  // did not keeps its pixels.
+  keyed.setPixel(3, 2, 0xFF0A0B0C);
+  const auto wiped =
+      LyricsOverlay::Make(keyed, keyed.rect(), 0, QRect(0, 0, 8, 3), QSize(8, 4), next);
+  ASSERT_TRUE(wiped);
+  wiped->Apply(picture.data(), 8 * 4, 8, 4, LyricsOverlay::PixelOrder::kBGRx);
+  EXPECT_EQ(BytesAt(picture, 8, 3, 2), (Bytes{0x0C, 0x0B, 0x0A, 0xFF}));
+  EXPECT_EQ(BytesAt(picture, 8, 1, 0), (Bytes{0x66, 0x55, 0x44, 0xFF}));
+  // Another picture size makes every row again.
+  const auto resized =
+      LyricsOverlay::Make(keyed, keyed.rect(), 0, QRect(0, 2, 8, 1), QSize(16, 8), next);
+  ASSERT_TRUE(resized);
+  std::vector<uint8_t> big(16 * 8 * 4, 0);
+  resized->Apply(big.data(), 16 * 4, 16, 8, LyricsOverlay::PixelOrder::kBGRx);
+  EXPECT_EQ(BytesAt(big, 16, 2, 0), (Bytes{0x66, 0x55, 0x44, 0xFF}));
+  // Nothing inked, no picture, no part of the frame, or not 32-bit pixels: no overlay.
+  QImage blank(8, 4, QImage::Format_ARGB32_Premultiplied);
+  blank.fill(0);
+  EXPECT_FALSE(LyricsOverlay::Make(blank, blank.rect(), 0, blank.rect(), QSize(8, 4), nullptr));
+  EXPECT_FALSE(LyricsOverlay::Make(keyed, keyed.rect(), 0, keyed.rect(), QSize(), nullptr));
+  EXPECT_FALSE(
+      LyricsOverlay::Make(keyed, QRect(8, 0, 4, 4), 0, keyed.rect(), QSize(8, 4), nullptr));
+  EXPECT_FALSE(LyricsOverlay::Make(keyed.convertToFormat(QImage::Format_RGB16), keyed.rect(), 0,
+                                   keyed.rect(), QSize(8, 4), nullptr));
+}
+
+TEST(LyricsOverlay, AScreenFramesKeyColourShowsThePictureInThePartItCovers) {
+  // A screen frame with the lyrics' target at (2, 1): the key colour clears, the rest is opaque.
+  QImage frame(10, 6, QImage::Format_RGB32);
+  frame.fill(KeyPixel(0x100C0E));
+  frame.setPixel(2, 1, 0xFF112233);  // the part's top left
+  frame.setPixel(5, 3, 0xFF445566);
+  frame.setPixel(0, 0, 0xFFFFFFFF);  // outside the part
+  // RGB32 pixels whose top byte is not set, as raw copies leave them: the key colour still
+  // clears, and the other is opaque.
+  reinterpret_cast<uint32_t*>(frame.scanLine(1))[3] = KeyPixel(0x100C0E) & 0xFFFFFF;
+  reinterpret_cast<uint32_t*>(frame.scanLine(4))[7] = 0x00778899;
+  const auto overlay = LyricsOverlay::Make(frame, QRect(2, 1, 6, 4), KeyPixel(0x100C0E),
+                                           frame.rect(), QSize(6, 4), nullptr);
   ASSERT_TRUE(overlay);
-  GstBuffer* pixels = gst_video_overlay_rectangle_get_pixels_unscaled_raw(
-      gst_video_overlay_composition_get_rectangle(overlay.get(), 0),
-      GST_VIDEO_OVERLAY_FORMAT_FLAG_NONE);
-  gst::BufferMap map(pixels, GST_MAP_READ);
-  ASSERT_TRUE(map.ok());
-  ASSERT_EQ(map.size(), 16u);
-  EXPECT_EQ(*reinterpret_cast<const uint32_t*>(map.data()), 0xFF123456u);
-  EXPECT_EQ(*reinterpret_cast<const uint32_t*>(map.data() + 4), 0u);
+  EXPECT_EQ(overlay->inkedPixels(), 3);
+  std::vector<uint8_t> picture(6 * 4 * 4, 9);
+  overlay->Apply(picture.data(), 6 * 4, 6, 4, LyricsOverlay::PixelOrder::kBGRx);
+  using Bytes = std::array<uint8_t, 4>;
+  EXPECT_EQ(BytesAt(picture, 6, 0, 0), (Bytes{0x33, 0x22, 0x11, 0xFF}));
+  EXPECT_EQ(BytesAt(picture, 6, 3, 2), (Bytes{0x66, 0x55, 0x44, 0xFF}));
+  EXPECT_EQ(BytesAt(picture, 6, 1, 0), (Bytes{9, 9, 9, 9}));
+  EXPECT_EQ(BytesAt(picture, 6, 5, 3), (Bytes{0x99, 0x88, 0x77, 0xFF}));
 }
 
 TEST(CVideoArea, ThePictureShowsExactlyWhereTheLyricsFrameHasTheKeyColour) {

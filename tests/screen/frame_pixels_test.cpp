@@ -222,90 +222,99 @@ TEST_F(FramePixelsTest, LeavingFullScreenShowsNothingOfTheFullSizeFrame) {
   EXPECT_EQ(Count(rig.sink.last, rig.sink.last.rect(), qRgb(255, 0, 0)), 1920 * 1080);
 }
 
-// In a window only the text of the frame before is wiped. Whatever happens on the screen, each
-// frame must be the frame drawn whole from the fill, and must differ from the frame before only
-// where its damage says, and hold other colours than the key only where its damage says.
-TEST_F(FramePixelsTest, AWindowedFrameWipedWhereItsTextWasIsTheFrameDrawnWhole) {
-  ScreenRig whole;
-  const std::vector<testing::Syllable> song = {
-      {1000, 2, u"Twin"}, {1400, 0, u"kle "}, {1800, 0, u"twin"}, {2200, 0, u"kle"},
-      {2800, 1, u"Lit"},  {3100, 0, u"tle "}, {3400, 0, u"star"}, {4200, 2, u"How"},
-      {4600, 0, u" I"},   {5000, 0, u" won"}, {5300, 0, u"der"}};
-  // Steps at times in milliseconds, on both screens.
-  const std::vector<std::pair<int, std::function<void(ScreenRig&)>>> steps = {
-      {0,
-       [](ScreenRig& r) {
-         CLyricScreen& s = r.screen;
-         s.SetSongTitle(QStringLiteral("Twinkle"));
-         s.SetSongArtist(QStringLiteral("Traditional"));
-         s.SetPlayState(1);
-       }},
-      {900, [](ScreenRig& r) { r.screen.ShowMessage(QStringLiteral("Volume: 80")); }},
-      {1500,
-       [](ScreenRig& r) {
-         CLyricScreen& s = r.screen;
-         for (QChar c : QStringLiteral("12"))
-           s.TypeDigit(c);
-       }},
-      {2500, [](ScreenRig& r) { r.screen.ClearTypedNumber(); }},
-      {3000,
-       [](ScreenRig& r) {
-         CLyricScreen& s = r.screen;
-         s.SetReservedCount(1);
-         s.SetReservedNumbers(QStringLiteral("  000012"));
-         s.SetNextSongTitle(QStringLiteral("Next One"));
-         s.SetNextSongBanner(true);
-       }},
-      {3900, [](ScreenRig& r) { r.screen.SetNextSongBanner(false); }},
-      {4400,
-       [](ScreenRig& r) {
-         r.settings.background = 2;
-         r.settings.backGroundVideoColor = 0x336699;
-       }},
-      {4700, [](ScreenRig& r) { r.settings.background = 0; }},
-      {5100, [](ScreenRig& r) { r.screen.SetTargetRect(40, 30, 840, 630); }},
-  };
-  for (ScreenRig* r : {&rig, &whole}) {
-    r->screen.SetTargetRect(100, 50, 900, 650);
-    r->Fill(song);
-  }
-  size_t next = 0;
-  QImage before;
-  for (int t = 0; t <= 6000; t += 30) {
-    for (; next < steps.size() && steps[next].first <= t; ++next) {
-      steps[next].second(rig);
-      steps[next].second(whole);
+// Only the text of the frame before is wiped, in a window and in full screen. Whatever happens on
+// the screen, each frame must be the frame drawn whole from the fill, and must differ from the
+// frame before only where its damage says, and hold other colours than the key only where its
+// damage says.
+TEST(FramePixels, AFrameWipedWhereItsTextWasIsTheFrameDrawnWhole) {
+  for (const bool fullScreen : {false, true}) {
+    SCOPED_TRACE(fullScreen ? "full screen" : "windowed");
+    ScreenRig rig;
+    ScreenRig whole;
+    const std::vector<testing::Syllable> song = {
+        {1000, 2, u"Twin"}, {1400, 0, u"kle "}, {1800, 0, u"twin"}, {2200, 0, u"kle"},
+        {2800, 1, u"Lit"},  {3100, 0, u"tle "}, {3400, 0, u"star"}, {4200, 2, u"How"},
+        {4600, 0, u" I"},   {5000, 0, u" won"}, {5300, 0, u"der"}};
+    // Steps at times in milliseconds, on both screens.
+    const std::vector<std::pair<int, std::function<void(ScreenRig&)>>> steps = {
+        {0,
+         [](ScreenRig& r) {
+           CLyricScreen& s = r.screen;
+           s.SetSongTitle(QStringLiteral("Twinkle"));
+           s.SetSongArtist(QStringLiteral("Traditional"));
+           s.SetPlayState(1);
+         }},
+        {900, [](ScreenRig& r) { r.screen.ShowMessage(QStringLiteral("Volume: 80")); }},
+        {1500,
+         [](ScreenRig& r) {
+           CLyricScreen& s = r.screen;
+           for (QChar c : QStringLiteral("12"))
+             s.TypeDigit(c);
+         }},
+        {2500, [](ScreenRig& r) { r.screen.ClearTypedNumber(); }},
+        {3000,
+         [](ScreenRig& r) {
+           CLyricScreen& s = r.screen;
+           s.SetReservedCount(1);
+           s.SetReservedNumbers(QStringLiteral("  000012"));
+           s.SetNextSongTitle(QStringLiteral("Next One"));
+           s.SetNextSongBanner(true);
+         }},
+        {3900, [](ScreenRig& r) { r.screen.SetNextSongBanner(false); }},
+        {4400,
+         [](ScreenRig& r) {
+           r.settings.background = 2;
+           r.settings.backGroundVideoColor = 0x336699;
+         }},
+        {4700, [](ScreenRig& r) { r.settings.background = 0; }},
+        {5100, [](ScreenRig& r) { r.screen.SetTargetRect(40, 30, 840, 630); }},
+        // Out of full screen and back: the frame is drawn whole again.
+        {5400, [fullScreen](ScreenRig& r) { r.screen.SetFullScreen(!fullScreen); }},
+        {5700, [fullScreen](ScreenRig& r) { r.screen.SetFullScreen(fullScreen); }},
+    };
+    for (ScreenRig* r : {&rig, &whole}) {
+      r->screen.SetFullScreen(fullScreen);
+      r->screen.SetTargetRect(100, 50, 900, 650);
+      r->Fill(song);
     }
-    rig.Tick(t);
-    whole.screen.ForgetRendered();
-    whole.Tick(t);
-    const QImage& frame = rig.sink.last;
-    const QRect target = rig.screen.TargetRect();
-    ASSERT_EQ(frame.copy(target), whole.sink.last.copy(target)) << t;
+    size_t next = 0;
+    QImage before;
+    for (int t = 0; t <= 6000; t += 30) {
+      for (; next < steps.size() && steps[next].first <= t; ++next) {
+        steps[next].second(rig);
+        steps[next].second(whole);
+      }
+      rig.Tick(t);
+      whole.screen.ForgetRendered();
+      whole.Tick(t);
+      const QImage& frame = rig.sink.last;
+      const QRect target = rig.screen.FullScreen() ? frame.rect() : rig.screen.TargetRect();
+      ASSERT_EQ(frame.copy(target), whole.sink.last.copy(target)) << t;
 
-    const FrameDamage& damage = rig.sink.lastDamage;
-    if (!before.isNull()) {
-      QPainter patch(&before);
-      patch.setCompositionMode(QPainter::CompositionMode_Source);
-      for (const QRect& r : damage.changed)
-        patch.drawImage(r.topLeft(), frame, r);
-      patch.end();
-      ASSERT_EQ(before.copy(target), frame.copy(target)) << t;
+      const FrameDamage& damage = rig.sink.lastDamage;
+      if (!before.isNull()) {
+        QPainter patch(&before);
+        patch.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect& r : damage.changed)
+          patch.drawImage(r.topLeft(), frame, r);
+        patch.end();
+        ASSERT_EQ(before.copy(target), frame.copy(target)) << t;
+      }
+      QImage uncovered = frame.copy();
+      {
+        QPainter cover(&uncovered);
+        for (const QRect& r : damage.covered)
+          cover.fillRect(r, QColor::fromRgb(kKey));
+      }
+      const bool keyFill = Count(frame, QRect(target.topLeft(), QSize(1, 1)), kKey) == 1;
+      if (keyFill) {
+        ASSERT_EQ(CountOther(uncovered, target, kKey), 0) << t;
+      }
+      before = frame.copy();
     }
-    QImage uncovered = frame.copy();
-    {
-      QPainter cover(&uncovered);
-      for (const QRect& r : damage.covered)
-        cover.fillRect(r, QColor::fromRgb(kKey));
-    }
-    const bool keyFill = Count(frame, QRect(target.topLeft(), QSize(1, 1)), kKey) == 1;
-    if (keyFill) {
-      ASSERT_EQ(CountOther(uncovered, target, kKey), 0) << t;
-    }
-    before = frame.copy();
+    // The lines came up and were sung; the solid colour came and went.
+    EXPECT_GT(rig.sink.frames, 150);
   }
-  // The lines came up and were sung; the solid colour came and went.
-  EXPECT_GT(rig.sink.frames, 150);
 }
 
 TEST_F(FramePixelsTest, AnAudioSongWithASolidBackgroundShowsTheColourAndAVideoSongTheKey) {
