@@ -157,20 +157,48 @@ std::shared_ptr<const LyricsOverlay> LyricsOverlay::Make(
   return overlay;
 }
 
-void LyricsOverlay::Apply(uint8_t* data, int stride, int width, int height,
-                          PixelOrder order) const {
+template <class Visit>
+void LyricsOverlay::ForEachRun(int width, int height, Visit&& visit) const {
   const int rows = std::min(height, size_.height());
   for (int y = 0; y < rows; ++y) {
     const Row* row = rows_[static_cast<size_t>(y)].get();
     if (row == nullptr) continue;
-    uint8_t* line = data + static_cast<ptrdiff_t>(stride) * y;
     for (const Run& run : row->runs) {
       if (run.x >= width) break;
-      const int count = std::min(run.length, width - run.x);
-      WritePixels(line + static_cast<ptrdiff_t>(run.x) * 4, row->pixels.data() + run.first, count,
-                  order);
+      visit(y, run.x, std::min(run.length, width - run.x), row->pixels.data() + run.first);
     }
   }
+}
+
+void LyricsOverlay::Apply(uint8_t* data, int stride, int width, int height,
+                          PixelOrder order) const {
+  ForEachRun(width, height, [&](int y, int x, int count, const uint32_t* pixels) {
+    WritePixels(data + static_cast<ptrdiff_t>(stride) * y + static_cast<ptrdiff_t>(x) * 4, pixels,
+                count, order);
+  });
+}
+
+void LyricsOverlay::Save(const uint8_t* data, int stride, int width, int height,
+                         std::vector<uint32_t>& under) const {
+  under.clear();
+  under.reserve(static_cast<size_t>(inked_));
+  ForEachRun(width, height, [&](int y, int x, int count, const uint32_t*) {
+    const uint8_t* from = data + static_cast<ptrdiff_t>(stride) * y + static_cast<ptrdiff_t>(x) * 4;
+    const size_t at = under.size();
+    under.resize(at + static_cast<size_t>(count));
+    std::memcpy(under.data() + at, from, static_cast<size_t>(count) * 4);
+  });
+}
+
+void LyricsOverlay::Restore(uint8_t* data, int stride, int width, int height,
+                            const std::vector<uint32_t>& under) const {
+  size_t at = 0;
+  ForEachRun(width, height, [&](int y, int x, int count, const uint32_t*) {
+    if (at + static_cast<size_t>(count) > under.size()) return;
+    std::memcpy(data + static_cast<ptrdiff_t>(stride) * y + static_cast<ptrdiff_t>(x) * 4,
+                under.data() + at, static_cast<size_t>(count) * 4);
+    at += static_cast<size_t>(count);
+  });
 }
 
 }  // namespace lyrovox

@@ -40,6 +40,11 @@ class LyricsOverlay {
   // Writes the lyrics into a picture of width x height pixels of the given order, rows `stride`
   // bytes apart; an overlay made for another size is cut to the picture.
   void Apply(uint8_t* data, int stride, int width, int height, PixelOrder order) const;
+  // The picture's pixels that Apply writes over, kept in `under`, and put back from it.
+  void Save(const uint8_t* data, int stride, int width, int height,
+            std::vector<uint32_t>& under) const;
+  void Restore(uint8_t* data, int stride, int width, int height,
+               const std::vector<uint32_t>& under) const;
 
  private:
   struct Run {
@@ -52,6 +57,9 @@ class LyricsOverlay {
     std::vector<uint32_t> pixels;  // 0xAARRGGBB
   };
   // Whether an unscaled line of the frame writes what row does (null: nothing).
+  // Calls visit(line, x, count, pixels) for each run cut to a picture of width x height.
+  template <class Visit>
+  void ForEachRun(int width, int height, Visit&& visit) const;
   static bool SameRow(const uint32_t* line, int width, uint32_t opaque, uint32_t clear,
                       const Row* row);
   static std::shared_ptr<const Row> MakeRow(const uint32_t* line, int lineWidth, uint32_t opaque,

@@ -125,6 +125,18 @@ PictureWindow::SinkFrames FramesOf(GstElement* sink) {
   return frames;
 }
 
+// Whether a sink draws its last frame again from that frame's own memory when it is exposed (the
+// X sinks keep the frame in shared memory and put it again); a sink that keeps a copy elsewhere
+// (a texture) would not show what is written into the frame afterwards.
+bool ShowsItsFrameAgain(GstElement* sink) {
+  gst::ElementPtr overlay = OverlayElement(sink);
+  if (!overlay) return false;
+  GstElementFactory* factory = gst_element_get_factory(overlay.get());
+  if (factory == nullptr) return false;
+  const std::string_view name = GST_OBJECT_NAME(factory);
+  return name == "ximagesink" || name == "xvimagesink";
+}
+
 }  // namespace
 
 std::vector<std::string> WindowSinkCandidates() {
@@ -197,9 +209,26 @@ void PictureWindow::Expose() {
 
 void PictureWindow::SetOverlay(std::shared_ptr<const LyricsOverlay> overlay) {
   std::shared_ptr<const LyricsOverlay> old;
-  std::lock_guard lock(mutex_);
-  old = std::exchange(overlay_, std::move(overlay));
-  overlaySetUs_ = g_get_monotonic_time();
+  gst::ElementPtr again;
+  {
+    std::lock_guard lock(mutex_);
+    old = std::exchange(overlay_, std::move(overlay));
+    const int64_t now = g_get_monotonic_time();
+    overlaySetUs_ = now;
+    Shown& s = shown_;
+    if (s.buffer && !paths_.empty() && paths_.back().path.overlay.get() == s.path) {
+      // A frame due within this long brings the lyrics itself.
+      constexpr int64_t kSoonUs = 12000;
+      const int64_t untilNext = s.atUs + s.intervalUs - now;
+      if (s.intervalUs == 0 || untilNext < 0 || untilNext > kSoonUs) {
+        Rewrite(s, overlay_);
+        overlaySetUs_ = -1;
+        ++delays_.count;
+        again = OverlayElement(paths_.back().path.sink.get());
+      }
+    }
+  }
+  if (again) gst_video_overlay_expose(GST_VIDEO_OVERLAY(again.get()));
 }
 
 std::shared_ptr<const LyricsOverlay> PictureWindow::TakeOverlay() {
@@ -279,13 +308,15 @@ struct PictureWindow::Stamp {
   gst::CapsPtr caps;  // of the frames last seen
   GstVideoInfo info{};
   LyricsOverlay::PixelOrder order = LyricsOverlay::PixelOrder::kBGRx;
-  bool writable = false;  // whether the lyrics can be written into those frames
+  bool writable = false;       // whether the lyrics can be written into those frames
+  bool showsAgain = false;     // the sink shows its last frame's memory again when exposed
+  GstElement* path = nullptr;  // the path's overlay element
 };
 
 GstPadProbeReturn PictureWindow::OnFrame(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
   auto* stamp = static_cast<Stamp*>(data);
   const std::shared_ptr<const LyricsOverlay> overlay = stamp->window->TakeOverlay();
-  if (!overlay) return GST_PAD_PROBE_OK;
+  if (!overlay && !stamp->showsAgain) return GST_PAD_PROBE_OK;
   gst::CapsPtr caps(gst_pad_get_current_caps(pad));
   if (!caps) return GST_PAD_PROBE_OK;
   if (caps.get() != stamp->caps.get()) {
@@ -299,11 +330,53 @@ GstPadProbeReturn PictureWindow::OnFrame(GstPad* pad, GstPadProbeInfo* info, gpo
   GST_PAD_PROBE_INFO_DATA(info) = buffer;
   GstVideoFrame frame;
   if (!gst_video_frame_map(&frame, &stamp->info, buffer, GST_MAP_WRITE)) return GST_PAD_PROBE_OK;
-  overlay->Apply(static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0)),
-                 GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0), GST_VIDEO_FRAME_WIDTH(&frame),
-                 GST_VIDEO_FRAME_HEIGHT(&frame), stamp->order);
+  Shown shown;
+  shown.data = static_cast<uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
+  shown.stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
+  shown.width = GST_VIDEO_FRAME_WIDTH(&frame);
+  shown.height = GST_VIDEO_FRAME_HEIGHT(&frame);
+  shown.order = stamp->order;
+  if (overlay) {
+    if (stamp->showsAgain) {
+      overlay->Save(shown.data, shown.stride, shown.width, shown.height, shown.under);
+    }
+    overlay->Apply(shown.data, shown.stride, shown.width, shown.height, shown.order);
+  }
   gst_video_frame_unmap(&frame);
+  if (stamp->showsAgain) {
+    // The sink's own shared memory: it stays where it is while the buffer is kept.
+    shown.path = stamp->path;
+    shown.buffer.reset(gst_buffer_ref(buffer));
+    shown.overlay = overlay;
+    shown.atUs = g_get_monotonic_time();
+    if (GST_VIDEO_INFO_FPS_N(&stamp->info) > 0) {
+      shown.intervalUs = gst_util_uint64_scale_int(
+          G_USEC_PER_SEC, GST_VIDEO_INFO_FPS_D(&stamp->info), GST_VIDEO_INFO_FPS_N(&stamp->info));
+    }
+    stamp->window->NoteShown(std::move(shown));
+  }
   return GST_PAD_PROBE_OK;
+}
+
+void PictureWindow::Rewrite(Shown& shown, const std::shared_ptr<const LyricsOverlay>& overlay) {
+  if (shown.overlay) {
+    shown.overlay->Restore(shown.data, shown.stride, shown.width, shown.height, shown.under);
+  }
+  shown.under.clear();
+  if (overlay) {
+    overlay->Save(shown.data, shown.stride, shown.width, shown.height, shown.under);
+    overlay->Apply(shown.data, shown.stride, shown.width, shown.height, shown.order);
+  }
+  shown.overlay = overlay;
+}
+
+void PictureWindow::NoteShown(Shown shown) {
+  std::lock_guard lock(mutex_);
+  // An overlay that came while the frame was being written replaces the one written: the frame is
+  // not shown yet.
+  if (shown.overlay != overlay_) Rewrite(shown, overlay_);
+  std::swap(shown_, shown);
+  // The frame before goes outside the lock, with `shown`.
 }
 
 void PictureWindow::ApplySize(const Path& path, QSize size) const {
@@ -331,6 +404,8 @@ PictureWindow::Path PictureWindow::MakePath(bool stretch) {
   if (gst::PadPtr out{gst_element_get_static_pad(path.overlay.get(), "src")}) {
     auto* stamp = new Stamp;
     stamp->window = this;
+    stamp->path = path.overlay.get();
+    stamp->showsAgain = ShowsItsFrameAgain(path.sink.get());
     gst_pad_add_probe(out.get(), GST_PAD_PROBE_TYPE_BUFFER, &PictureWindow::OnFrame, stamp,
                       [](gpointer s) { delete static_cast<Stamp*>(s); });
   }
@@ -371,12 +446,14 @@ uint64_t PictureWindow::AddPath(Path path) {
 
 void PictureWindow::DropPath(uint64_t id) {
   Path dropped;
+  Shown shown;
   {
     std::lock_guard lock(mutex_);
     auto it =
         std::find_if(paths_.begin(), paths_.end(), [id](const Followed& f) { return f.id == id; });
     if (it == paths_.end()) return;
     dropped = std::move(it->path);
+    if (shown_.path == dropped.overlay.get()) std::swap(shown, shown_);
     goneFrames_.rendered += it->before.rendered + it->last.rendered;
     goneFrames_.dropped += it->before.dropped + it->last.dropped;
     paths_.erase(it);

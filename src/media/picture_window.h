@@ -113,6 +113,29 @@ class PictureWindow {
  private:
   struct Stamp;
   static GstPadProbeReturn OnFrame(GstPad* pad, GstPadProbeInfo* info, gpointer stamp);
+  struct BufferUnref {
+    void operator()(GstBuffer* b) const { gst_buffer_unref(b); }
+  };
+  // The frame a path's sink was handed last, with the lyrics written into it. Where the sink
+  // shows that frame's own memory again when asked (the X sinks), a new overlay is written into
+  // it at once and the sink asked to show it again: the lyrics do not wait for the picture's next
+  // frame, nor stand still under a paused picture.
+  struct Shown {
+    GstElement* path = nullptr;                      // the path's overlay element: which path it is
+    std::unique_ptr<GstBuffer, BufferUnref> buffer;  // kept from being reused meanwhile
+    uint8_t* data = nullptr;
+    int stride = 0;
+    int width = 0;
+    int height = 0;
+    LyricsOverlay::PixelOrder order = LyricsOverlay::PixelOrder::kBGRx;
+    std::shared_ptr<const LyricsOverlay> overlay;  // written into it
+    std::vector<uint32_t> under;                   // the picture's pixels under it
+    int64_t atUs = 0;                              // when it was handed over
+    int64_t intervalUs = 0;                        // to the next frame; 0: unknown
+  };
+  void NoteShown(Shown shown);
+  // Puts back what the frame's overlay covered and writes `overlay` in its place.
+  static void Rewrite(Shown& shown, const std::shared_ptr<const LyricsOverlay>& overlay);
   void ApplySize(const Path& path, QSize size) const;
 
   const std::string sinkName_;
@@ -132,6 +155,7 @@ class PictureWindow {
     SinkFrames last;    // the sink's statistics last sampled
   };
   std::vector<Followed> paths_;
+  Shown shown_;
 };
 
 }  // namespace lyrovox

@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QWidget>
+#include <QWindow>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -18,6 +20,7 @@
 #include "common/cdg_builder.h"
 #include "common/smf_builder.h"
 #include "media/file_player.h"
+#include "media/lyrics_overlay.h"
 #include "media/picture_window.h"
 #include "media/video_area.h"
 #include "media/video_dlg.h"
@@ -239,6 +242,75 @@ TEST(WindowSink, TheSinkFollowsAResizeThatNothingExposes) {
     EXPECT_GT(shown, all * 9 / 10);
     player.Close();
   }
+}
+
+// The lyrics change while the picture stands still (a paused or slow picture, or its last frame):
+// the sink shows the frame again with them, and with the picture back where they were.
+TEST(WindowSink, ANewOverlayReachesTheScreenWithoutANewFrame) {
+  QWidget window;
+  window.resize(160, 120);
+  window.show();
+  ASSERT_TRUE(
+      WaitUntil([&] { return window.isVisible() && window.windowHandle()->isExposed(); }, 5000));
+  auto picture = std::make_shared<PictureWindow>("ximagesink");
+  picture->SetWindow(static_cast<uintptr_t>(window.winId()), QSize(160, 120));
+  PictureWindow::Path path = picture->MakePath(true);
+  ASSERT_TRUE(path.sink);
+  gst::ElementPtr pipeline(gst_pipeline_new(nullptr));
+  // One frame of one colour, then the end: the sink keeps showing it.
+  gst::ElementPtr source(gst_parse_bin_from_description(
+      "videotestsrc num-buffers=1 pattern=solid-color foreground-color=0xFFC02030 "
+      "! video/x-raw,width=320,height=240,framerate=25/1 ! videoconvert",
+      TRUE, nullptr));
+  ASSERT_TRUE(source);
+  GstElement* chain[] = {source.get(),      path.pixels.get(),  path.scaler.get(),
+                         path.filter.get(), path.overlay.get(), path.sink.get()};
+  for (GstElement* e : chain)
+    gst_bin_add(GST_BIN(pipeline.get()), GST_ELEMENT(gst_object_ref(e)));
+  for (size_t i = 0; i + 1 < std::size(chain); ++i)
+    ASSERT_TRUE(gst_element_link(chain[i], chain[i + 1]));
+  const uint64_t id = picture->AddPath(std::move(path));
+  gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
+  const auto read = [&] {
+    const QPoint at = window.mapToGlobal(QPoint(0, 0));
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, at.x(), at.y(), 160, 120)
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+  };
+  constexpr QRgb kRed = 0xFFC02030;
+  QImage shown;
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        shown = read();
+        return Near(shown.pixel(30, 30), kRed, 8) && Near(shown.pixel(100, 100), kRed, 8);
+      },
+      5000));
+  QImage keyed(160, 120, QImage::Format_ARGB32_Premultiplied);
+  keyed.fill(0);
+  for (int y = 20; y < 50; ++y) {
+    for (int x = 20; x < 60; ++x)
+      keyed.setPixel(x, y, 0xFFFFFFFF);
+  }
+  const auto box =
+      LyricsOverlay::Make(keyed, keyed.rect(), 0, keyed.rect(), QSize(160, 120), nullptr);
+  picture->SetOverlay(box);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        shown = read();
+        return shown.pixel(30, 30) == 0xFFFFFFFF && Near(shown.pixel(100, 100), kRed, 8);
+      },
+      3000));
+  // Gone again: the picture is back under it.
+  picture->SetOverlay(nullptr);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        shown = read();
+        return Near(shown.pixel(30, 30), kRed, 8) && Near(shown.pixel(59, 49), kRed, 8);
+      },
+      3000));
+  gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+  picture->DropPath(id);
 }
 
 TEST_P(WindowPictureTest, AVideoSongShowsItsPictureWithItsLyricsOverIt) {
