@@ -3,11 +3,11 @@
 // Where sound and picture go. A desktop gets its default audio device and the picture in the
 // video area; tests, CI and measurements pick other sinks through the environment:
 //   LYROVOX_AUDIO_SINK  a gst-launch description of the sound's sink, e.g. "fakesink sync=true"
-//   LYROVOX_VIDEO_SINK  unset or "area": the video area draws the picture itself; the sink that
-//                       draws the picture into the video area's window on X (one of
-//                       xvimagesink, glimagesink, ximagesink, or a description ending in one),
-//                       "auto" for the first of them that starts; any other gst-launch
-//                       description takes the picture instead of the video area
+//   LYROVOX_VIDEO_SINK  unset or "auto": on X the first of xvimagesink, glimagesink and
+//                       ximagesink that starts draws the picture into the video area's window;
+//                       one of them (or a description ending in one) names it; "area": the video
+//                       area draws the picture itself; any other gst-launch description takes
+//                       the picture instead of the video area
 
 #include "media/gst_handles.h"
 

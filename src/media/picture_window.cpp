@@ -153,10 +153,10 @@ std::string ChooseWindowSink(const std::vector<std::string>& candidates) {
 
 std::string ChooseProgramWindowSink() {
   const char* chosen = std::getenv("LYROVOX_VIDEO_SINK");
-  // Not yet the default: in full screen the pipeline's blending costs more than the area's
-  // painting, and the lyrics wait for the next video frame to reach the screen.
-  if (chosen == nullptr || *chosen == '\0') return {};
-  if (std::string_view(chosen) == "auto") return ChooseWindowSink(WindowSinkCandidates());
+  if (chosen == nullptr || *chosen == '\0' || std::string_view(chosen) == "auto") {
+    return ChooseWindowSink(WindowSinkCandidates());
+  }
+  if (std::string_view(chosen) == "area") return {};
   // A sink that takes the picture elsewhere (a test's fakesink) keeps it from the window.
   return ChooseWindowSink({chosen});
 }

@@ -4,11 +4,12 @@
 // lyrics composed over it inside the pipeline: decoded frames go from the decoder to the screen
 // without passing through the user-interface thread.
 //
-// The picture graphs build their picture path from it: the picture scaled to the window's size
-// (black bars where it keeps its proportions), the lyrics overlay blended over it, then the sink
-// drawing into the window. The user-interface thread tells it the window and its size, and hands
-// it each lyrics overlay that changed; the streaming threads write the overlay into each frame on
-// its way to the sink. Thread-safe.
+// The picture graphs build their picture path from it: the picture converted to the sink's RGB
+// order and scaled to the window's size (black bars where it keeps its proportions), the lyrics
+// overlay written over it (lyrics_overlay.h), then the sink drawing into the window. The
+// user-interface thread tells it the window and its size, and hands it each lyrics overlay that
+// changed; the streaming threads write the overlay into each frame on its way to the sink.
+// Thread-safe.
 
 #include <gst/video/video.h>
 
@@ -33,10 +34,10 @@ std::vector<std::string> WindowSinkCandidates();
 // are written into; an empty name when none does. A candidate may be a
 // gst-launch description whose last element is such a sink.
 std::string ChooseWindowSink(const std::vector<std::string>& candidates);
-// The window sink the program uses: LYROVOX_VIDEO_SINK when it names one that starts, or with
-// "auto" the first of WindowSinkCandidates() that starts; empty when none does, when the
-// variable is unset or "area" (the video area draws the frames), or when it names a sink that
-// does not draw into a window (which then takes the picture instead).
+// The window sink the program uses: LYROVOX_VIDEO_SINK when it names one that starts, or when it
+// is unset or "auto" the first of WindowSinkCandidates() that starts; empty when none does, when
+// the variable is "area" (the video area draws the frames), or when it names a sink that does not
+// draw into a window (which then takes the picture instead).
 std::string ChooseProgramWindowSink();
 
 class PictureWindow {

@@ -159,11 +159,15 @@ TEST(WindowSink, TheFirstSinkThatStartsIsChosen) {
   // A sink that draws into no window is none of them.
   EXPECT_EQ(ChooseWindowSink({"fakesink", "nosuchsink"}), "");
   EXPECT_EQ(ChooseWindowSink({"videoconvert ! ximagesink"}), "videoconvert ! ximagesink");
-  // The video area draws unless a window sink is asked for.
-  EXPECT_EQ(ChooseProgramWindowSink(), "");
+  // A window sink draws unless the video area is asked for.
+  unsetenv("LYROVOX_VIDEO_SINK");
+  EXPECT_EQ(ChooseProgramWindowSink(), "ximagesink");
   setenv("LYROVOX_VIDEO_SINK", "auto", 1);
   EXPECT_EQ(ChooseProgramWindowSink(), "ximagesink");
   setenv("LYROVOX_VIDEO_SINK", "area", 1);
+  EXPECT_EQ(ChooseProgramWindowSink(), "");
+  // A sink that does not draw into a window takes the picture instead.
+  setenv("LYROVOX_VIDEO_SINK", "fakesink sync=true", 1);
   EXPECT_EQ(ChooseProgramWindowSink(), "");
   unsetenv("LYROVOX_VIDEO_SINK");
 }
