@@ -4,6 +4,7 @@
 
 #include <QRect>
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -76,6 +77,34 @@ bool SinkStarts(const std::string& description) {
       TakesLyricsPictures(sink.get());
   gst_element_set_state(sink.get(), GST_STATE_NULL);
   return ready;
+}
+
+// The size of the frames a sink is handed and the size it takes its window for, where it tells
+// (ximagesink and xvimagesink do); empty when either is not known.
+std::pair<QSize, QSize> FrameAndWindowSizes(GstElement* overlay) {
+  GObjectClass* type = G_OBJECT_GET_CLASS(overlay);
+  GParamSpec* width = g_object_class_find_property(type, "window-width");
+  GParamSpec* height = g_object_class_find_property(type, "window-height");
+  if (width == nullptr || height == nullptr || width->value_type != G_TYPE_UINT64 ||
+      height->value_type != G_TYPE_UINT64) {
+    return {};
+  }
+  gst::PadPtr pad(gst_element_get_static_pad(overlay, "sink"));
+  gst::CapsPtr caps(pad ? gst_pad_get_current_caps(pad.get()) : nullptr);
+  if (!caps || gst_caps_get_size(caps.get()) == 0) return {};
+  const GstStructure* format = gst_caps_get_structure(caps.get(), 0);
+  int frameWidth = 0;
+  int frameHeight = 0;
+  if (!gst_structure_get_int(format, "width", &frameWidth) ||
+      !gst_structure_get_int(format, "height", &frameHeight)) {
+    return {};
+  }
+  guint64 windowWidth = 0;
+  guint64 windowHeight = 0;
+  g_object_get(overlay, "window-width", &windowWidth, "window-height", &windowHeight, nullptr);
+  if (windowWidth > INT_MAX || windowHeight > INT_MAX) return {};
+  return {QSize(frameWidth, frameHeight),
+          QSize(static_cast<int>(windowWidth), static_cast<int>(windowHeight))};
 }
 
 // A sink's QoS statistics: what it rendered and dropped so far.
@@ -242,6 +271,23 @@ void PictureWindow::SampleSinkFrames(uint64_t path) {
     it->before.dropped += it->last.dropped;
   }
   it->last = now;
+}
+
+void PictureWindow::CheckSinkWindow(uint64_t path) {
+  gst::ElementPtr overlay;
+  {
+    std::lock_guard lock(mutex_);
+    auto it = std::find_if(paths_.begin(), paths_.end(),
+                           [path](const Followed& f) { return f.id == path; });
+    if (it == paths_.end()) return;
+    overlay = OverlayElement(it->path.sink.get());
+  }
+  if (!overlay) return;
+  const auto [frame, window] = FrameAndWindowSizes(overlay.get());
+  if (frame.isEmpty() || window.isEmpty() || frame == window) return;
+  // Outside the lock: the sink asks the X server for the window's size, then draws its last
+  // frame again (the one before the frame on its way, which follows at once).
+  gst_video_overlay_expose(GST_VIDEO_OVERLAY(overlay.get()));
 }
 
 void PictureWindow::ResetSinkFrames() {
