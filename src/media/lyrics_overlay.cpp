@@ -158,14 +158,20 @@ std::shared_ptr<const LyricsOverlay> LyricsOverlay::Make(
 }
 
 template <class Visit>
+void LyricsOverlay::ForEachRunOf(const Row& row, int width, Visit&& visit) {
+  for (const Run& run : row.runs) {
+    if (run.x >= width) break;
+    visit(run.x, std::min(run.length, width - run.x), row.pixels.data() + run.first);
+  }
+}
+
+template <class Visit>
 void LyricsOverlay::ForEachRun(int width, int height, Visit&& visit) const {
   const int rows = std::min(height, size_.height());
   for (int y = 0; y < rows; ++y) {
-    const Row* row = rows_[static_cast<size_t>(y)].get();
-    if (row == nullptr) continue;
-    for (const Run& run : row->runs) {
-      if (run.x >= width) break;
-      visit(y, run.x, std::min(run.length, width - run.x), row->pixels.data() + run.first);
+    if (const Row* row = rows_[static_cast<size_t>(y)].get()) {
+      ForEachRunOf(*row, width,
+                   [&](int x, int count, const uint32_t* pixels) { visit(y, x, count, pixels); });
     }
   }
 }
@@ -178,27 +184,39 @@ void LyricsOverlay::Apply(uint8_t* data, int stride, int width, int height,
   });
 }
 
-void LyricsOverlay::Save(const uint8_t* data, int stride, int width, int height,
-                         std::vector<uint32_t>& under) const {
-  under.clear();
-  under.reserve(static_cast<size_t>(inked_));
-  ForEachRun(width, height, [&](int y, int x, int count, const uint32_t*) {
-    const uint8_t* from = data + static_cast<ptrdiff_t>(stride) * y + static_cast<ptrdiff_t>(x) * 4;
-    const size_t at = under.size();
-    under.resize(at + static_cast<size_t>(count));
-    std::memcpy(under.data() + at, from, static_cast<size_t>(count) * 4);
-  });
-}
-
-void LyricsOverlay::Restore(uint8_t* data, int stride, int width, int height,
-                            const std::vector<uint32_t>& under) const {
-  size_t at = 0;
-  ForEachRun(width, height, [&](int y, int x, int count, const uint32_t*) {
-    if (at + static_cast<size_t>(count) > under.size()) return;
-    std::memcpy(data + static_cast<ptrdiff_t>(stride) * y + static_cast<ptrdiff_t>(x) * 4,
-                under.data() + at, static_cast<size_t>(count) * 4);
-    at += static_cast<size_t>(count);
-  });
+void LyricsOverlay::Replace(const LyricsOverlay* before, const LyricsOverlay* now, uint8_t* data,
+                            int stride, int width, int height, PixelOrder order, Under& under) {
+  const auto rowOf = [](const LyricsOverlay* o, int y) -> const Row* {
+    return o != nullptr && y < o->size_.height() ? o->rows_[static_cast<size_t>(y)].get() : nullptr;
+  };
+  const int rows = std::min(height, std::max(before != nullptr ? before->size_.height() : 0,
+                                             now != nullptr ? now->size_.height() : 0));
+  if (static_cast<int>(under.rows.size()) < rows) under.rows.resize(static_cast<size_t>(rows));
+  for (int y = 0; y < rows; ++y) {
+    const Row* was = rowOf(before, y);
+    const Row* is = rowOf(now, y);
+    if (was == is) continue;
+    uint8_t* line = data + static_cast<ptrdiff_t>(stride) * y;
+    std::vector<uint32_t>& kept = under.rows[static_cast<size_t>(y)];
+    size_t at = 0;
+    if (was != nullptr) {
+      ForEachRunOf(*was, width, [&](int x, int count, const uint32_t*) {
+        if (at + static_cast<size_t>(count) > kept.size()) return;
+        std::memcpy(line + static_cast<ptrdiff_t>(x) * 4, kept.data() + at,
+                    static_cast<size_t>(count) * 4);
+        at += static_cast<size_t>(count);
+      });
+    }
+    kept.clear();
+    if (is != nullptr) {
+      ForEachRunOf(*is, width, [&](int x, int count, const uint32_t* pixels) {
+        uint8_t* to = line + static_cast<ptrdiff_t>(x) * 4;
+        kept.insert(kept.end(), reinterpret_cast<const uint32_t*>(to),
+                    reinterpret_cast<const uint32_t*>(to) + count);
+        WritePixels(to, pixels, count, order);
+      });
+    }
+  }
 }
 
 }  // namespace lyrovox

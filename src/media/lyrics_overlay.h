@@ -40,11 +40,15 @@ class LyricsOverlay {
   // Writes the lyrics into a picture of width x height pixels of the given order, rows `stride`
   // bytes apart; an overlay made for another size is cut to the picture.
   void Apply(uint8_t* data, int stride, int width, int height, PixelOrder order) const;
-  // The picture's pixels that Apply writes over, kept in `under`, and put back from it.
-  void Save(const uint8_t* data, int stride, int width, int height,
-            std::vector<uint32_t>& under) const;
-  void Restore(uint8_t* data, int stride, int width, int height,
-               const std::vector<uint32_t>& under) const;
+  // What a picture held under an overlay, row by row.
+  struct Under {
+    std::vector<std::vector<uint32_t>> rows;
+  };
+  // Writes `now` (null: none) into a picture that shows `before` (null: none), with `under`
+  // holding what `before` covers: a row the two share is left as it is; any other gets the
+  // picture back and now's row over it, `under` keeping what that covers.
+  static void Replace(const LyricsOverlay* before, const LyricsOverlay* now, uint8_t* data,
+                      int stride, int width, int height, PixelOrder order, Under& under);
 
  private:
   struct Run {
@@ -60,6 +64,9 @@ class LyricsOverlay {
   // Calls visit(line, x, count, pixels) for each run cut to a picture of width x height.
   template <class Visit>
   void ForEachRun(int width, int height, Visit&& visit) const;
+  // The same for one row's runs cut to a picture width wide.
+  template <class Visit>
+  static void ForEachRunOf(const Row& row, int width, Visit&& visit);
   static bool SameRow(const uint32_t* line, int width, uint32_t opaque, uint32_t clear,
                       const Row* row);
   static std::shared_ptr<const Row> MakeRow(const uint32_t* line, int lineWidth, uint32_t opaque,

@@ -336,10 +336,10 @@ GstPadProbeReturn PictureWindow::OnFrame(GstPad* pad, GstPadProbeInfo* info, gpo
   shown.width = GST_VIDEO_FRAME_WIDTH(&frame);
   shown.height = GST_VIDEO_FRAME_HEIGHT(&frame);
   shown.order = stamp->order;
-  if (overlay) {
-    if (stamp->showsAgain) {
-      overlay->Save(shown.data, shown.stride, shown.width, shown.height, shown.under);
-    }
+  if (stamp->showsAgain) {
+    // What the lyrics cover is kept, to write newer ones in their place.
+    Rewrite(shown, overlay);
+  } else if (overlay) {
     overlay->Apply(shown.data, shown.stride, shown.width, shown.height, shown.order);
   }
   gst_video_frame_unmap(&frame);
@@ -347,7 +347,6 @@ GstPadProbeReturn PictureWindow::OnFrame(GstPad* pad, GstPadProbeInfo* info, gpo
     // The sink's own shared memory: it stays where it is while the buffer is kept.
     shown.path = stamp->path;
     shown.buffer.reset(gst_buffer_ref(buffer));
-    shown.overlay = overlay;
     shown.atUs = g_get_monotonic_time();
     if (GST_VIDEO_INFO_FPS_N(&stamp->info) > 0) {
       shown.intervalUs = gst_util_uint64_scale_int(
@@ -359,14 +358,8 @@ GstPadProbeReturn PictureWindow::OnFrame(GstPad* pad, GstPadProbeInfo* info, gpo
 }
 
 void PictureWindow::Rewrite(Shown& shown, const std::shared_ptr<const LyricsOverlay>& overlay) {
-  if (shown.overlay) {
-    shown.overlay->Restore(shown.data, shown.stride, shown.width, shown.height, shown.under);
-  }
-  shown.under.clear();
-  if (overlay) {
-    overlay->Save(shown.data, shown.stride, shown.width, shown.height, shown.under);
-    overlay->Apply(shown.data, shown.stride, shown.width, shown.height, shown.order);
-  }
+  LyricsOverlay::Replace(shown.overlay.get(), overlay.get(), shown.data, shown.stride, shown.width,
+                         shown.height, shown.order, shown.under);
   shown.overlay = overlay;
 }
 

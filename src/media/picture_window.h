@@ -130,7 +130,7 @@ class PictureWindow {
     int height = 0;
     LyricsOverlay::PixelOrder order = LyricsOverlay::PixelOrder::kBGRx;
     std::shared_ptr<const LyricsOverlay> overlay;  // written into it
-    std::vector<uint32_t> under;                   // the picture's pixels under it
+    LyricsOverlay::Under under;                    // the picture's pixels under it
     int64_t atUs = 0;                              // when it was handed over
     int64_t intervalUs = 0;                        // to the next frame; 0: unknown
   };

@@ -187,7 +187,6 @@ void CVideoArea::SetLyricsFrame(const QImage& frame) {
   lyricsFrame_ = frame;
   keyedValid_ = false;
   keyedSource_ = QRect();
-  ++lyricsSerial_;
   update();
 }
 
@@ -197,7 +196,6 @@ void CVideoArea::ForgetLyricsFrame() {
   keyedValid_ = false;
   keyedSource_ = QRect();
   keyedCovered_ = QRegion();
-  ++lyricsSerial_;
 }
 
 void CVideoArea::SetLyricsFrame(const QImage& frame, const QRect& source) {
@@ -228,9 +226,7 @@ void CVideoArea::SetLyricsFrame(const QImage& frame, const QRect& source,
   keyedCovered_ = damage.covered.translated(-area.topLeft()) & QRect(QPoint(0, 0), area.size());
   // Most presents repeat the frame before them: those repaint nothing. Drawn unscaled, only what
   // changed is repainted; nothing while the sink shows the lyrics.
-  if (!changed) return;
-  ++lyricsSerial_;
-  if (pictureInWindow()) return;
+  if (!changed || pictureInWindow()) return;
   if (keyedFrame_.size() == size()) {
     update(repaint.translated(-area.topLeft()));
   } else {

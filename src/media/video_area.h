@@ -5,8 +5,8 @@
 // transparent so that the picture shows through exactly where the frame has that colour.
 //
 // Where a video sink draws the picture itself (picture_window.h), the area holds a native child
-// window for it, shown while a picture plays: the area then only keys out the lyrics frame, which
-// the program hands to the pipeline, and paints nothing while the picture plays.
+// window for it, shown while a picture plays: the pipeline then writes the lyrics over the picture
+// too, and the area paints nothing and keys nothing out while the picture plays.
 
 #include <QImage>
 #include <QRect>
@@ -88,14 +88,9 @@ class CVideoArea : public QWidget {
                           std::function<void()> exposed);
   // Whether the sink's window is up (a picture plays through it).
   bool pictureInWindow() const;
-  // The lyrics frame keyed out (premultiplied ARGB, null before the first), where it may be other
-  // than transparent (in its own coordinates), and a number that changes whenever either does.
-  const QImage& keyedLyrics() const { return keyedFrame_; }
-  const QRegion& keyedCovered() const { return keyedCovered_; }
   // The sink's window shows the lyrics over its picture: the area drops its keyed frame until it is
   // given one again, which it then keys out whole.
   void ForgetLyricsFrame();
-  uint64_t lyricsSerial() const { return lyricsSerial_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -117,7 +112,6 @@ class CVideoArea : public QWidget {
   int pollTimer_ = 0;
   uint64_t shownPictureSerial_ = 0;
   std::function<void()> picturePainted_;
-  uint64_t lyricsSerial_ = 0;
   PictureSurface* surface_ = nullptr;  // a child, when a sink draws the picture
   void UpdateSurface();
 };

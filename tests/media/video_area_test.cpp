@@ -333,6 +333,44 @@ TEST(LyricsOverlay, OnlyTheRowsThatChangedAreMadeAgain) {
                                    keyed.rect(), QSize(8, 4), nullptr));
 }
 
+TEST(LyricsOverlay, ReplacingOneOverlayByAnotherLeavesThePictureAsIfOnlyTheNewOneWereWritten) {
+  QImage keyed(8, 4, QImage::Format_ARGB32_Premultiplied);
+  keyed.fill(0);
+  keyed.setPixel(1, 0, 0xFF112233);
+  keyed.setPixel(2, 3, 0xFF445566);
+  const auto first =
+      LyricsOverlay::Make(keyed, keyed.rect(), 0, keyed.rect(), QSize(8, 4), nullptr);
+  // Row 3 changes (a wipe); row 0 is shared with the first.
+  keyed.setPixel(2, 3, 0);
+  keyed.setPixel(5, 3, 0xFF778899);
+  const auto second =
+      LyricsOverlay::Make(keyed, keyed.rect(), 0, QRect(0, 3, 8, 1), QSize(8, 4), first);
+  ASSERT_TRUE(first && second);
+  // A picture whose every byte differs.
+  std::vector<uint8_t> original(8 * 4 * 4);
+  for (size_t i = 0; i < original.size(); ++i)
+    original[i] = static_cast<uint8_t>(i);
+  const auto written = [&](const LyricsOverlay* overlay) {
+    std::vector<uint8_t> picture = original;
+    if (overlay != nullptr)
+      overlay->Apply(picture.data(), 32, 8, 4, LyricsOverlay::PixelOrder::kBGRx);
+    return picture;
+  };
+  std::vector<uint8_t> picture = original;
+  LyricsOverlay::Under under;
+  const struct {
+    const LyricsOverlay* before;
+    const LyricsOverlay* now;
+  } steps[] = {{nullptr, first.get()},  {first.get(), second.get()}, {second.get(), nullptr},
+               {nullptr, second.get()}, {second.get(), first.get()}, {first.get(), nullptr}};
+  for (const auto& step : steps) {
+    LyricsOverlay::Replace(step.before, step.now, picture.data(), 32, 8, 4,
+                           LyricsOverlay::PixelOrder::kBGRx, under);
+    EXPECT_EQ(picture, written(step.now));
+  }
+  EXPECT_EQ(picture, original);
+}
+
 TEST(LyricsOverlay, AScreenFramesKeyColourShowsThePictureInThePartItCovers) {
   // A screen frame with the lyrics' target at (2, 1): the key colour clears, the rest is opaque.
   QImage frame(10, 6, QImage::Format_RGB32);
