@@ -40,7 +40,8 @@ class LyricsOverlay {
   // Writes the lyrics into a picture of width x height pixels of the given order, rows `stride`
   // bytes apart; an overlay made for another size is cut to the picture.
   void Apply(uint8_t* data, int stride, int width, int height, PixelOrder order) const;
-  // What a picture held under an overlay, row by row.
+  // What a picture held under an overlay, row by row. A row that neither overlay has is never
+  // read, so the storage of another picture's may be reused.
   struct Under {
     std::vector<std::vector<uint32_t>> rows;
   };

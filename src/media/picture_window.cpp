@@ -311,6 +311,7 @@ struct PictureWindow::Stamp {
   bool writable = false;       // whether the lyrics can be written into those frames
   bool showsAgain = false;     // the sink shows its last frame's memory again when exposed
   GstElement* path = nullptr;  // the path's overlay element
+  LyricsOverlay::Under spare;  // storage for what the next frame's lyrics cover
 };
 
 GstPadProbeReturn PictureWindow::OnFrame(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
@@ -338,6 +339,7 @@ GstPadProbeReturn PictureWindow::OnFrame(GstPad* pad, GstPadProbeInfo* info, gpo
   shown.order = stamp->order;
   if (stamp->showsAgain) {
     // What the lyrics cover is kept, to write newer ones in their place.
+    shown.under = std::move(stamp->spare);
     Rewrite(shown, overlay);
   } else if (overlay) {
     overlay->Apply(shown.data, shown.stride, shown.width, shown.height, shown.order);
@@ -352,7 +354,7 @@ GstPadProbeReturn PictureWindow::OnFrame(GstPad* pad, GstPadProbeInfo* info, gpo
       shown.intervalUs = gst_util_uint64_scale_int(
           G_USEC_PER_SEC, GST_VIDEO_INFO_FPS_D(&stamp->info), GST_VIDEO_INFO_FPS_N(&stamp->info));
     }
-    stamp->window->NoteShown(std::move(shown));
+    stamp->spare = stamp->window->NoteShown(std::move(shown));
   }
   return GST_PAD_PROBE_OK;
 }
@@ -363,13 +365,16 @@ void PictureWindow::Rewrite(Shown& shown, const std::shared_ptr<const LyricsOver
   shown.overlay = overlay;
 }
 
-void PictureWindow::NoteShown(Shown shown) {
-  std::lock_guard lock(mutex_);
-  // An overlay that came while the frame was being written replaces the one written: the frame is
-  // not shown yet.
-  if (shown.overlay != overlay_) Rewrite(shown, overlay_);
-  std::swap(shown_, shown);
-  // The frame before goes outside the lock, with `shown`.
+LyricsOverlay::Under PictureWindow::NoteShown(Shown shown) {
+  {
+    std::lock_guard lock(mutex_);
+    // An overlay that came while the frame was being written replaces the one written: the frame
+    // is not shown yet.
+    if (shown.overlay != overlay_) Rewrite(shown, overlay_);
+    std::swap(shown_, shown);
+  }
+  // The frame before goes outside the lock; its rows' storage serves the next frame.
+  return std::move(shown.under);
 }
 
 void PictureWindow::ApplySize(const Path& path, QSize size) const {

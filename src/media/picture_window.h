@@ -134,7 +134,8 @@ class PictureWindow {
     int64_t atUs = 0;                              // when it was handed over
     int64_t intervalUs = 0;                        // to the next frame; 0: unknown
   };
-  void NoteShown(Shown shown);
+  // Returns the storage of the frame before's `under`, for the next frame.
+  LyricsOverlay::Under NoteShown(Shown shown);
   // Puts back what the frame's overlay covered and writes `overlay` in its place.
   static void Rewrite(Shown& shown, const std::shared_ptr<const LyricsOverlay>& overlay);
   void ApplySize(const Path& path, QSize size) const;
