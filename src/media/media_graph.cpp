@@ -154,6 +154,7 @@ void MediaGraph::TakeDownAll() {
 
 void MediaGraph::NewPipeline() {
   pipeline_ = gst::AdoptElement(gst_pipeline_new(nullptr));
+  lastPosition_ = 0;
   if (!pipeline_) return;
   auto* p = new Pipeline;
   p->owner = this;
@@ -683,6 +684,7 @@ bool MediaGraph::QueryPosition(gint64* ns) const {
     if (events_.asyncDoneCount() == seek_.settledCount && !events_.errorSeen() &&
         MonotonicMs() < seek_.untilMs) {
       *ns = seek_.target;
+      lastPosition_ = *ns;
       return true;
     }
     seek_.active = false;
@@ -690,7 +692,9 @@ bool MediaGraph::QueryPosition(gint64* ns) const {
   if (current_ == nullptr) return false;
   std::lock_guard lock(current_->mutex);
   GstElement* clock = current_->positionSink != nullptr ? current_->positionSink : pipeline_.get();
-  return gst_element_query_position(clock, GST_FORMAT_TIME, ns);
+  if (!gst_element_query_position(clock, GST_FORMAT_TIME, ns)) return false;
+  lastPosition_ = *ns;
+  return true;
 }
 
 uint32_t MediaGraph::GetDurationMs() const {
@@ -717,7 +721,7 @@ double MediaGraph::ChangeRate(bool faster) {
     rate_ -= kRateStep;
   }
   gint64 position = 0;
-  if (!QueryPosition(&position)) position = 0;
+  if (!QueryPosition(&position)) position = lastPosition_;
   Seek(position, GST_SEEK_FLAG_ACCURATE);
   return rate_;
 }

@@ -171,6 +171,9 @@ class MediaGraph {
     int64_t untilMs = 0;
   };
   mutable PendingSeek seek_;
+  // The position last read: a speed change while the pipeline cannot say (flushing under load)
+  // goes on from there rather than from the song's start.
+  mutable gint64 lastPosition_ = 0;
 
   // The picture pipeline handed over, still showing, and the background parked at its start.
   gst::ElementPtr outgoing_;
