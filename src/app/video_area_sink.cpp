@@ -1,5 +1,7 @@
 #include "app/video_area_sink.h"
 
+#include "screen/screen_text.h"
+
 namespace lyrovox {
 
 VideoAreaSink::VideoAreaSink(CVideoArea& area, const CLyricScreen& screen,
@@ -30,7 +32,7 @@ void VideoAreaSink::ShowInWindow(const QImage& frame, const QRect& target,
   // Most presents repeat the frame before them.
   if (same && !damage.changed.intersects(target)) return;
   // Only the rows that changed since the last overlay are made again.
-  overlay_ = LyricsOverlay::Make(frame, target, KeyPixel(kKeyColor), damage.changed, size,
+  overlay_ = LyricsOverlay::Make(frame, target, RgbOf(kKeyColor), damage.changed, size,
                                  same ? overlay_ : nullptr);
   overlayFresh_ = true;
   overlaySize_ = size;

@@ -110,10 +110,7 @@ struct MediaGraph::Pipeline {
   static GstPadProbeReturn OnWindowFrame(GstPad* /*pad*/, GstPadProbeInfo* /*info*/,
                                          gpointer self) {
     auto* p = static_cast<Pipeline*>(self);
-    if (p->window) {
-      p->window->SampleSinkFrames(p->windowPath);
-      p->window->CheckSinkWindow(p->windowPath);
-    }
+    if (p->window) p->window->OnSinkFrame(p->windowPath);
     if (p->frames && p->nativeCaps) {
       gst::CapsPtr caps(gst_pad_get_current_caps(p->nativeCaps.get()));
       p->frames->NoteShown(caps.get(), p->source.load());

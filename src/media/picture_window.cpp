@@ -107,16 +107,16 @@ std::pair<QSize, QSize> FrameAndWindowSizes(GstElement* overlay) {
           QSize(static_cast<int>(windowWidth), static_cast<int>(windowHeight))};
 }
 
-// A sink's QoS statistics: what it rendered and dropped so far.
-PictureWindow::SinkFrames FramesOf(GstElement* sink) {
+// The QoS statistics of a sink's element that draws into the window (may be null): what it
+// rendered and dropped so far.
+PictureWindow::SinkFrames FramesOf(GstElement* overlay) {
   PictureWindow::SinkFrames frames;
-  gst::ElementPtr overlay = OverlayElement(sink);
-  if (!overlay ||
-      g_object_class_find_property(G_OBJECT_GET_CLASS(overlay.get()), "stats") == nullptr) {
+  if (overlay == nullptr ||
+      g_object_class_find_property(G_OBJECT_GET_CLASS(overlay), "stats") == nullptr) {
     return frames;
   }
   GstStructure* stats = nullptr;
-  g_object_get(overlay.get(), "stats", &stats, nullptr);
+  g_object_get(overlay, "stats", &stats, nullptr);
   if (stats == nullptr) return frames;
   guint64 n = 0;
   if (gst_structure_get_uint64(stats, "rendered", &n)) frames.rendered = n;
@@ -260,20 +260,7 @@ PictureWindow::SinkFrames PictureWindow::sinkFrames() const {
   return total;
 }
 
-void PictureWindow::SampleSinkFrames(uint64_t path) {
-  std::lock_guard lock(mutex_);
-  auto it = std::find_if(paths_.begin(), paths_.end(),
-                         [path](const Followed& f) { return f.id == path; });
-  if (it == paths_.end()) return;
-  const SinkFrames now = FramesOf(it->path.sink.get());
-  if (now.rendered < it->last.rendered || now.dropped < it->last.dropped) {
-    it->before.rendered += it->last.rendered;
-    it->before.dropped += it->last.dropped;
-  }
-  it->last = now;
-}
-
-void PictureWindow::CheckSinkWindow(uint64_t path) {
+void PictureWindow::OnSinkFrame(uint64_t path) {
   gst::ElementPtr overlay;
   {
     std::lock_guard lock(mutex_);
@@ -281,6 +268,12 @@ void PictureWindow::CheckSinkWindow(uint64_t path) {
                            [path](const Followed& f) { return f.id == path; });
     if (it == paths_.end()) return;
     overlay = OverlayElement(it->path.sink.get());
+    const SinkFrames now = FramesOf(overlay.get());
+    if (now.rendered < it->last.rendered || now.dropped < it->last.dropped) {
+      it->before.rendered += it->last.rendered;
+      it->before.dropped += it->last.dropped;
+    }
+    it->last = now;
   }
   if (!overlay) return;
   const auto [frame, window] = FrameAndWindowSizes(overlay.get());

@@ -83,15 +83,14 @@ class PictureWindow {
   };
   SinkFrames sinkFrames() const;
   void ResetSinkFrames();
-  // Takes in a path's sink statistics now (each frame it is handed): the sink starts them again
-  // at every flush (a seek, the background's loop), so they are added up here.
-  void SampleSinkFrames(uint64_t path);
-  // Each frame a path's sink is handed, before it draws it: a sink that takes the window's size
-  // for other than the frames' (which are made at the window's size) looks at the window again.
-  // A window sink learns its window's size only when it is given the window or asked to draw
-  // again, and a resize can fall between the two (the window growing to full screen while the
-  // path is being built, or while the path's graph is parked).
-  void CheckSinkWindow(uint64_t path);
+  // Each frame a path's sink is handed, before it draws it:
+  // - takes in the sink's statistics: the sink starts them again at every flush (a seek, the
+  //   background's loop), so they are added up here;
+  // - a sink that takes the window's size for other than the frames' (which are made at the
+  //   window's size) looks at the window again. A window sink learns its window's size only when
+  //   it is given the window or asked to draw again, and a resize can fall between the two (the
+  //   window growing to full screen while the path is being built, or while its graph is parked).
+  void OnSinkFrame(uint64_t path);
 
   // A picture path: elements of one pipeline, made and linked by the caller. The scaler's
   // output size follows the window; the sink is told the window. Holds references until the

@@ -72,11 +72,12 @@ bool KeyOutRows(const QImage& frame, const QRect& area, QRgb key, QImage& out, Q
   return changed != 0;
 }
 
-}  // namespace
-
+// 0x00BBGGRR to the 0xAARRGGBB of an opaque pixel.
 QRgb KeyPixel(uint32_t keyColor) {
   return qRgb(keyColor & 0xFF, (keyColor >> 8) & 0xFF, (keyColor >> 16) & 0xFF);
 }
+
+}  // namespace
 
 bool KeyOutFrameInto(const QImage& frame, const QRect& source, uint32_t keyColor, QImage& out) {
   const QRect area = source & frame.rect();

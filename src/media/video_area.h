@@ -25,8 +25,6 @@ namespace lyrovox {
 // when stretched, else the largest centred rectangle of that ratio.
 QRect PictureRect(const QRect& area, int aspectX, int aspectY, bool stretch);
 
-// The key colour (0x00BBGGRR) as a frame's pixel: opaque 0xAARRGGBB.
-QRgb KeyPixel(uint32_t keyColor);
 // The lyrics frame made ready for drawing over video: key-colour pixels transparent, the rest
 // opaque.
 QImage KeyOutFrame(const QImage& frame, uint32_t keyColor);

@@ -374,16 +374,16 @@ TEST(LyricsOverlay, ReplacingOneOverlayByAnotherLeavesThePictureAsIfOnlyTheNewOn
 TEST(LyricsOverlay, AScreenFramesKeyColourShowsThePictureInThePartItCovers) {
   // A screen frame with the lyrics' target at (2, 1): the key colour clears, the rest is opaque.
   QImage frame(10, 6, QImage::Format_RGB32);
-  frame.fill(KeyPixel(0x100C0E));
+  frame.fill(kKey);
   frame.setPixel(2, 1, 0xFF112233);  // the part's top left
   frame.setPixel(5, 3, 0xFF445566);
   frame.setPixel(0, 0, 0xFFFFFFFF);  // outside the part
   // RGB32 pixels whose top byte is not set, as raw copies leave them: the key colour still
   // clears, and the other is opaque.
-  reinterpret_cast<uint32_t*>(frame.scanLine(1))[3] = KeyPixel(0x100C0E) & 0xFFFFFF;
+  reinterpret_cast<uint32_t*>(frame.scanLine(1))[3] = kKey & 0xFFFFFF;
   reinterpret_cast<uint32_t*>(frame.scanLine(4))[7] = 0x00778899;
-  const auto overlay = LyricsOverlay::Make(frame, QRect(2, 1, 6, 4), KeyPixel(0x100C0E),
-                                           frame.rect(), QSize(6, 4), nullptr);
+  const auto overlay =
+      LyricsOverlay::Make(frame, QRect(2, 1, 6, 4), kKey, frame.rect(), QSize(6, 4), nullptr);
   ASSERT_TRUE(overlay);
   EXPECT_EQ(overlay->inkedPixels(), 3);
   std::vector<uint8_t> picture(6 * 4 * 4, 9);
